@@ -13,6 +13,8 @@ int64_t Now() {
   return fixed >= 0 ? fixed : static_cast<int64_t>(std::time(nullptr));
 }
 
-void SetFixedNow(int64_t seconds) { g_fixed.store(seconds); }
+void SetFixedNow(int64_t seconds) {
+  g_fixed.store(seconds);
+}
 
 }  // namespace quorvex::platform

@@ -43,7 +43,9 @@ std::string GetString(uint16_t id) {
   return "-?-";
 }
 
-void SetStringSource(const StringSource* source) { g_source = source; }
+void SetStringSource(const StringSource* source) {
+  g_source = source;
+}
 
 std::string FillPlaceholders(const std::string& text, std::initializer_list<std::string> args) {
   std::vector<std::string> values(args);

@@ -19,8 +19,12 @@ UserPrompt* g_prompt = nullptr;
 
 }  // namespace
 
-UserPrompt& Prompt() { return g_prompt ? *g_prompt : g_default_prompt; }
+UserPrompt& Prompt() {
+  return g_prompt ? *g_prompt : g_default_prompt;
+}
 
-void SetPrompt(UserPrompt* prompt) { g_prompt = prompt; }
+void SetPrompt(UserPrompt* prompt) {
+  g_prompt = prompt;
+}
 
 }  // namespace quorvex::platform

@@ -16,8 +16,7 @@ TEST(Cli, HelpAndUsageErrors) {
 }
 
 TEST(Cli, ArgParserSplitsOptionsFlagsAndPositionals) {
-  ArgParser args({"--pattern", "a{?}b", "--position", "-", "--x=1", "--", "--literal"}, {"pattern", "x"},
-                 {"position"});
+  ArgParser args({"--pattern", "a{?}b", "--position", "-", "--x=1", "--", "--literal"}, {"pattern", "x"}, {"position"});
   ASSERT_TRUE(args.Ok()) << args.Error();
   EXPECT_EQ(args.Get("pattern"), "a{?}b");
   EXPECT_TRUE(args.Has("position"));
