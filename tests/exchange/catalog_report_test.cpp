@@ -1,0 +1,167 @@
+#include "exchange/catalog_report.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "exchange/time_format.h"
+#include "scratch_dir.h"
+
+namespace quorvex::exchange {
+namespace {
+
+constexpr int64_t kNow = 1700000000;      // 14 Nov 2023
+constexpr int64_t kSampled = 1600000000;  // 13 Sep 2020
+constexpr int64_t kChecked = 1500000000;  // 14 Jul 2017
+
+ReportTexts Texts() {
+  return ReportTexts{"Beacon", "Value:", "Time: of:", "%Y-%m-%d %H:%M"};
+}
+
+// The dates as the report writes them: the first 8 bytes of the format.
+std::string Day(int64_t seconds) {
+  return FormatLocalTime("%Y-%m-%d", seconds);
+}
+
+ReportRow Number(const std::string& name, double delta, const std::string& deltaText) {
+  ReportRow row;
+  row.name = name;
+  row.url = "http://rates.example/" + name;
+  row.kind = kContainerKindNumber;
+  row.valueText = "12.50";
+  row.delta = delta;
+  row.deltaText = deltaText;
+  row.unit = "EUR";
+  row.sampleTime = kSampled;
+  row.checkTime = kChecked;
+  return row;
+}
+
+std::string Render(const std::vector<ReportRow>& rows, const std::string& templateText) {
+  return CatalogReport(rows, Texts(), kNow).Render(templateText);
+}
+
+TEST(CatalogReport, TemplateWithoutDirectivesIsCopiedAfterAnEmptyLine) {
+  EXPECT_EQ(Render({}, "<html>\r\n<body>x</body>\n</html>"), "\n<html>\n<body>x</body>\n</html>\n");
+  EXPECT_EQ(Render({}, ""), "\n");
+  EXPECT_EQ(Render({}, "a\n\n"), "\na\n\n");
+}
+
+TEST(CatalogReport, DateDirectiveContinuesTheLine) {
+  EXPECT_EQ(Render({}, "Made on <!Quorvex [DATE_NOW]> by us.\nnext"), "\nMade on \n" + Day(kNow) + " by us.\nnext\n");
+  // With nothing after the '>' the date ends without a line break: the next line follows it.
+  EXPECT_EQ(Render({}, "<!Quorvex [DATE_NOW]>\n</p>"), "\n\n" + Day(kNow) + "</p>\n");
+  // Several directives on one line; blanks between "<!Quorvex" and "[" are allowed.
+  EXPECT_EQ(Render({}, "a<!Quorvex [DATE_NOW]>b<!Quorvex   [x DATE_NOW y]>c"),
+            "\na\n" + Day(kNow) + "b\n" + Day(kNow) + "c\n");
+}
+
+TEST(CatalogReport, BrokenDirectivesDropTheRestOfTheLine) {
+  EXPECT_EQ(Render({}, "a<!Quorvex [DATE_NOW>b\nc"), "\na\nc\n");
+  EXPECT_EQ(Render({}, "a<!Quorvex []>b"), "\na\n");
+  EXPECT_EQ(Render({}, "a<!Quorvex x[DATE_NOW]>b"), "\na\n");
+  // Unknown names write nothing but keep the rest of the line; the keywords are case-sensitive.
+  EXPECT_EQ(Render({}, "a<!Quorvex [date_now]>b"), "\na\nb\n");
+  // A directive without '>' ends the line after its output.
+  EXPECT_EQ(Render({}, "a<!Quorvex [DATE_NOW] b"), "\na\n" + Day(kNow));
+  // Names are read up to 254 bytes: a keyword past them is not seen.
+  EXPECT_EQ(Render({}, "<!Quorvex [" + std::string(254, 'x') + "DATE_NOW]>z"), "\n\nz\n");
+}
+
+TEST(CatalogReport, TableShowsChangesOfNumbers) {
+  std::vector<ReportRow> rows = {Number("up", 1.5, "1.50"), Number("down", -0.25, "0.25"), Number("same", 0, "0.00")};
+  std::string day = Day(kSampled);
+  EXPECT_EQ(Render(rows, "<!Quorvex [CATALOGTABLE border=1]>"),
+            "\n\n"
+            "<table CATALOGTABLE border=1>\n"
+            "\t<tr>\n"
+            "\t\t<th width=200>Beacon</th>\n"
+            "\t\t<th>Value</th>\n"
+            "\t\t<th>Time of</th>\n"
+            "\t</tr>"
+            "\t<tr>\n"
+            "\t\t<td width=200><a href=\"http://rates.example/up\">up</a></td>\n"
+            "\t\t<td align=right>12.50(<font color=blue>+1.50 </font>) EUR</td>\n"
+            "\t\t<td align=center>" +
+                day +
+                "</td>\n"
+                "\t</tr>\n"
+                "\t<tr>\n"
+                "\t\t<td width=200><a href=\"http://rates.example/down\">down</a></td>\n"
+                "\t\t<td align=right>12.50(<font color=red>-0.25 </font>) EUR</td>\n"
+                "\t\t<td align=center>" +
+                day +
+                "</td>\n"
+                "\t</tr>\n"
+                "\t<tr>\n"
+                "\t\t<td width=200><a href=\"http://rates.example/same\">same</a></td>\n"
+                "\t\t<td align=right>12.50 EUR</td>\n"
+                "\t\t<td align=center>" +
+                day +
+                "</td>\n"
+                "\t</tr>\n"
+                "</table>\n");
+}
+
+TEST(CatalogReport, DirectiveWithBothKeywordsGivesTableThenDate) {
+  std::string out = Render({Number("n", 0, "0")}, "<!Quorvex [CATALOGTABLE DATE_NOW]>");
+  std::string tail = "</table>\n" + Day(kNow);
+  ASSERT_GE(out.size(), tail.size());
+  EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
+  EXPECT_EQ(out.rfind("\n\n<table CATALOGTABLE DATE_NOW>\n", 0), 0u);
+}
+
+TEST(CatalogReport, RowsForTextNeverCheckedAndDisabledBeacons) {
+  ReportRow text;
+  text.name = "Head<line>";
+  text.url = "http://news.example/?a=1&b=\"2\"";
+  text.kind = kContainerKindText;
+  text.valueText = "<b>Big</b> <a href=\"http://news.example/x\" onclick=\"steal()\">news</a><script>x()</script>";
+  text.sampleTime = kSampled;
+  ReportRow never = text;
+  never.name = "never";
+  never.valueText = "";
+  never.sampleTime.reset();
+  never.checkTime = kChecked;
+  ReportRow off = Number("disabled", 3, "3.00");
+  off.enabled = false;
+
+  std::string out = Render({text, never, off}, "<!Quorvex [CATALOGTABLE]>");
+  EXPECT_NE(
+      out.find("\t\t<td width=200><a href=\"http://news.example/?a=1&amp;b=&quot;2&quot;\">Head&lt;line&gt;</a>"
+               "</td>\n\t\t<td><b>Big</b> <a href=\"http://news.example/x\">news</a></td>\n\t\t<td align=center>" +
+               Day(kSampled) + "</td>\n"),
+      std::string::npos)
+      << out;
+  EXPECT_NE(out.find(">never</a></td>\n\t\t<td></td>\n\t\t<td align=center>" + Day(kChecked) + "</td>\n"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(out.find("disabled"), std::string::npos);
+  EXPECT_EQ(out.find("script"), std::string::npos);
+
+  // A beacon whose address is a script address gets a link without target.
+  ReportRow evil = text;
+  evil.url = "javascript:alert(1)";
+  EXPECT_NE(Render({evil}, "<!Quorvex [CATALOGTABLE]>").find("<a>Head&lt;line&gt;</a>"), std::string::npos);
+}
+
+TEST(CatalogReport, WritesTheReportWithCrLf) {
+  testing::ScratchDir dir;
+  std::string templatePath = dir.Write("catblank.htm", "<html>\n<!Quorvex [CATALOGTABLE]>\n</html>\n");
+  std::string reportPath = dir.Path("catreport.htm");
+  CatalogReport report({Number("n", 0, "0")}, Texts(), kNow);
+  ReportResult result = report.WriteReport(templatePath, reportPath);
+  ASSERT_TRUE(result.ok()) << result.detail;
+  std::string written = testing::ScratchDir::Read(reportPath);
+  EXPECT_EQ(written, CatalogReport::ToCrLf(report.Render(testing::ScratchDir::Read(templatePath))));
+  EXPECT_EQ(written.rfind("\r\n<html>\r\n\r\n<table CATALOGTABLE>\r\n\t<tr>\r\n", 0), 0u);
+  EXPECT_EQ(written.find("\r\r"), std::string::npos);
+
+  EXPECT_EQ(report.WriteReport(dir.Path("missing.htm"), reportPath).error, ReportError::kNoTemplate);
+  EXPECT_EQ(report.WriteReport(templatePath, dir.Path("no/folder/r.htm")).error, ReportError::kCannotWrite);
+  EXPECT_EQ(CatalogReport::ToCrLf("a\nb\r\nc\n"), "a\r\nb\r\nc\r\n");
+}
+
+}  // namespace
+}  // namespace quorvex::exchange

@@ -1,0 +1,225 @@
+#include "exchange/container_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scratch_dir.h"
+
+namespace quorvex::exchange {
+namespace {
+
+ContainerBeacon ReadOne(const std::string& text, const std::string& fileName = "beacon.bcn") {
+  ContainerReadResult result = ContainerReader::ReadText(text, fileName);
+  EXPECT_TRUE(result.ok()) << result.reason;
+  EXPECT_EQ(result.beacons.size(), 1u);
+  return result.beacons.empty() ? ContainerBeacon{} : result.beacons.front();
+}
+
+TEST(ContainerReader, InternetShortcutIsAChecksumBeaconNamedAfterTheFile) {
+  ContainerBeacon beacon =
+      ReadOne("[InternetShortcut]\r\nURL=http://example.com/news.htm\r\nIconIndex=0\r\n", "/home/u/News page.url");
+  EXPECT_EQ(beacon.name, "News page");
+  EXPECT_EQ(beacon.url, "http://example.com/news.htm");
+  EXPECT_EQ(beacon.kind, kContainerKindChecksum);
+  EXPECT_EQ(beacon.pattern, "");
+  EXPECT_TRUE(beacon.atStart);
+  EXPECT_EQ(beacon.interval, 1);
+  EXPECT_EQ(beacon.intervalUnit, kContainerUnitDays);
+
+  // The extension is found in any case; the name is cut to 49 bytes, never inside a UTF-8 letter.
+  std::string longName = std::string(48, 'n') + "\xD0\x96" + "tail";
+  ContainerBeacon cut = ReadOne("[InternetShortcut]\nURL=http://a/\n", "/tmp/" + longName + ".URL");
+  EXPECT_EQ(cut.name, std::string(48, 'n'));
+}
+
+TEST(ContainerReader, HostAndPathGiveTwoSlashes) {
+  ContainerBeacon beacon = ReadOne("[B]\nHost=example.com\nPath=/x.htm\n");
+  EXPECT_EQ(beacon.url, "http://example.com//x.htm");
+
+  // URL clears a path given before it; a path after it is appended.
+  EXPECT_EQ(ReadOne("[B]\nPath=/old\nURL=http://a/b\n").url, "http://a/b");
+  EXPECT_EQ(ReadOne("[B]\nURL=http://a/b\nPath=?q=1\n").url, "http://a/b?q=1");
+}
+
+TEST(ContainerReader, ValuesAreTrimmedAndUnquoted) {
+  ContainerBeacon beacon = ReadOne(
+      "[B]\n"
+      "URL =   \"http://a/b c\"   \n"
+      "SearchPattern=  \" lead and trail \" \n"
+      "MeasurementUnit=\"\n"
+      "Description=\"say \"hi\"\"\n"
+      "ValType=2\n");
+  EXPECT_EQ(beacon.url, "http://a/b c");
+  EXPECT_EQ(beacon.pattern, " lead and trail ");
+  EXPECT_EQ(beacon.unit, "");  // a lone quote is an empty value
+  EXPECT_EQ(beacon.description, "say \"hi\"");
+
+  // An opening quote without a closing one is dropped alone; a closing one alone stays.
+  EXPECT_EQ(ReadOne("[B]\nURL=\"http://a/\nDescription=x\"\n").url, "http://a/");
+  EXPECT_EQ(ReadOne("[B]\nURL=http://a/\nDescription=x\"\n").description, "x\"");
+  EXPECT_EQ(ReadOne("[B]\nURL=http://a/\nDescription=\"\"\n").description, "");
+}
+
+TEST(ContainerReader, KeysAreFoundInAnyCaseAndSpacing) {
+  EXPECT_EQ(ReadOne("[B]\nURL=http://a/\nSearch Pattern=one{?}two\n").pattern, "one{?}two");
+  EXPECT_EQ(ReadOne("[B]\nURL=http://a/\nSEARCHPATTERN=one{?}two\n").pattern, "one{?}two");
+  ContainerBeacon beacon =
+      ReadOne("[B]\n\"u r l\"=http://a/\n\tInterVal\t=3\nINTERVAL UNIT=1\n m e a s u r e m e n t U N I T=kg\n");
+  EXPECT_EQ(beacon.url, "http://a/");
+  EXPECT_FALSE(beacon.atStart);
+  EXPECT_EQ(beacon.interval, 3);
+  EXPECT_EQ(beacon.intervalUnit, 1);
+  EXPECT_EQ(beacon.unit, "kg");
+  // Unknown keys are ignored; the last of repeated keys counts.
+  beacon = ReadOne("[B]\nURL=http://a/\nColour=red\nURL=http://b/\nDescription=1\nDescription=2\n");
+  EXPECT_EQ(beacon.url, "http://b/");
+  EXPECT_EQ(beacon.description, "2");
+}
+
+TEST(ContainerReader, GmFileGivesOneBeaconPerMarker) {
+  ContainerReadResult result = ContainerReader::ReadText(
+      "[X]\nType=HttpDocument\nHost=shop.example\nPath=/p\nSearchPattern=a{%}b{%}c{%}d\n", "/tmp/watch.gm");
+  ASSERT_TRUE(result.ok()) << result.reason;
+  ASSERT_EQ(result.beacons.size(), 3u);
+  EXPECT_EQ(result.beacons[0].name, "X %0");
+  EXPECT_EQ(result.beacons[1].name, "X %0 %1");
+  EXPECT_EQ(result.beacons[2].name, "X %0 %1 %2");
+  // The i-th marker captures; earlier ones become skips, later ones stay markers.
+  EXPECT_EQ(result.beacons[0].pattern, "a{?}b{%}c{%}d");
+  EXPECT_EQ(result.beacons[1].pattern, "a{*}b{?}c{%}d");
+  EXPECT_EQ(result.beacons[2].pattern, "a{*}b{*}c{?}d");
+  for (const ContainerBeacon& beacon : result.beacons) {
+    EXPECT_EQ(beacon.url, "http://shop.example//p");
+    EXPECT_EQ(beacon.kind, kContainerKindText);
+  }
+
+  // Without a marker a ".gm" file imports nothing, and that is no error.
+  ContainerReadResult none = ContainerReader::ReadText("[X]\nURL=http://a/\nSearchPattern=a{?}b\n", "x.GM");
+  EXPECT_TRUE(none.ok());
+  EXPECT_TRUE(none.beacons.empty());
+}
+
+TEST(ContainerReader, RefusesFilesThatAreNoContainers) {
+  auto refused = [](const std::string& text) {
+    ContainerReadResult result = ContainerReader::ReadText(text, "c.bcn");
+    EXPECT_EQ(result.error, ContainerError::kNotAContainer) << text;
+    EXPECT_TRUE(result.beacons.empty());
+    return result.reason;
+  };
+  EXPECT_EQ(refused("URL=http://a/\nSearchPattern=x\n"), "the file has no section line");
+  EXPECT_EQ(refused(""), "the file has no section line");
+  EXPECT_EQ(refused("[B]\nType=FtpDocument\nURL=http://a/\n"), "the file's type is not HttpDocument");
+  // The type stops reading: a later section and address do not help.
+  refused("[B]\nURL=http://a/\ntype=x\n[C]\nURL=http://b/\n");
+  EXPECT_EQ(refused("[B]\nSearchPattern=x\nPath=/x\n"), "the file gives no page address");
+  EXPECT_EQ(refused("[B]\nURL=\"\"\n"), "the file gives no page address");
+  // Keys before the first section are not read.
+  refused("URL=http://a/\n[B]\n");
+
+  EXPECT_TRUE(ContainerReader::ReadText("[B]\ntype = \"HTTPDOCUMENT\"\nURL=http://a/\n", "c.bcn").ok());
+}
+
+TEST(ContainerReader, SectionLinesFollowTheLengthRules) {
+  // "[" + 49 bytes + "]" + LF is 52 bytes: a section.
+  EXPECT_EQ(ReadOne("[" + std::string(49, 'a') + "]\nURL=http://a/\n").name, std::string(49, 'a'));
+  // 53 bytes is not: the earlier section's name stays.
+  EXPECT_EQ(ReadOne("[first]\n[" + std::string(50, 'a') + "]\nURL=http://a/\n").name, "first");
+  // At the end of the file, without LF, a 50-byte name fits.
+  EXPECT_EQ(ReadOne("URL=x\n[zz]\nURL=http://a/\n[" + std::string(50, 'b') + "]").name, std::string(50, 'b'));
+  // No ']': the name runs to the end of the line, LF included.
+  EXPECT_EQ(ReadOne("[open name\nURL=http://a/\n").name, "open name\n");
+  // An empty name is no section.
+  EXPECT_EQ(ContainerReader::ReadText("[]\nURL=http://a/\n", "c.bcn").error, ContainerError::kNotAContainer);
+  // A second section renames the one beacon.
+  ContainerReadResult two = ContainerReader::ReadText("[one]\nURL=http://a/\n[two]\nURL=http://b/\n", "c.bcn");
+  ASSERT_EQ(two.beacons.size(), 1u);
+  EXPECT_EQ(two.beacons[0].name, "two");
+  EXPECT_EQ(two.beacons[0].url, "http://b/");
+}
+
+TEST(ContainerReader, LongLinesAreReadInPiecesOf999Bytes) {
+  // The key line keeps its first 999 bytes; the rest is a line of its own.
+  std::string head = "SearchPattern=\"";
+  std::string line = head + std::string(1200, 'x') + "\"\n";
+  ContainerBeacon beacon = ReadOne("[B]\nURL=http://a/\n" + line);
+  EXPECT_EQ(beacon.pattern, std::string(kContainerPieceBytes - head.size(), 'x'));
+
+  // A piece that holds '=' is a key line, even as the tail of a longer line.
+  std::string filler = "Description=\"" + std::string(kContainerPieceBytes - 13, 'd');
+  beacon = ReadOne("[B]\nURL=http://a/\n" + filler + "URL=http://tail/\n");
+  EXPECT_EQ(beacon.url, "http://tail/");
+  EXPECT_EQ(beacon.description, std::string(kContainerPieceBytes - 13, 'd'));
+
+  // A 998-byte line and its CR LF make one piece: CR LF counts as one byte.
+  std::string exact = "Description=" + std::string(kContainerPieceBytes - 13, 'e');
+  beacon = ReadOne("[B]\r\nURL=http://a/\r\n" + exact + "\r\nValType=3\r\n");
+  EXPECT_EQ(beacon.description, std::string(kContainerPieceBytes - 13, 'e'));
+  EXPECT_EQ(beacon.kind, kContainerKindNumber);
+}
+
+TEST(ContainerReader, PatternEscapesAndReferencesAreDecoded) {
+  EXPECT_EQ(ContainerReader::DecodePattern("a\\nb\\tc"), "a\nb\tc");
+  EXPECT_EQ(ContainerReader::DecodePattern("&#060;b&#062;{?}&#060;/b&#062;"), "<b>{?}</b>");
+  EXPECT_EQ(ContainerReader::DecodePattern("x&#000;y&#256;z"), "xyz");
+  EXPECT_EQ(ContainerReader::DecodePattern("&#65x;"), "A");  // read as atoi reads
+  EXPECT_EQ(ContainerReader::DecodePattern("&#038;#065;"), "A");
+  // Decoding stops at the first "&#" that is no six-byte reference up to 256.
+  EXPECT_EQ(ContainerReader::DecodePattern("&#300;&#065;"), "&#300;&#065;");
+  EXPECT_EQ(ContainerReader::DecodePattern("&#65&#066;"), "&#65&#066;");
+  EXPECT_EQ(ContainerReader::DecodePattern("a&#06"), "a&#06");
+  // Escapes are decoded before references, so an encoded backslash stays a backslash.
+  EXPECT_EQ(ContainerReader::DecodePattern("&#092;n"), "\\n");
+
+  ContainerBeacon beacon = ReadOne("[B]\nURL=http://a/\nSearchPattern=\"&#060;b&#062;{?}\"\nDescription=l1\\nl2\\tx\n");
+  EXPECT_EQ(beacon.pattern, "<b>{?}");
+  EXPECT_EQ(beacon.description, "l1\nl2\tx");
+}
+
+TEST(ContainerReader, KindAndScheduleFromTheFile) {
+  const std::string base = "[B]\nURL=http://a/\n";
+  EXPECT_EQ(ReadOne(base).kind, kContainerKindChecksum);
+  EXPECT_EQ(ReadOne(base + "SearchPattern=a{?}\n").kind, kContainerKindText);
+  EXPECT_EQ(ReadOne(base + "SearchPattern=a{?}\nMeasurementUnit=kg\n").kind, kContainerKindNumber);
+  EXPECT_EQ(ReadOne(base + "SearchPattern=a{?}\nValType=4\n").kind, kContainerKindChecksum);
+  // ValType cannot make a folder or a plain item: the kind is derived instead.
+  EXPECT_EQ(ReadOne(base + "SearchPattern=a{?}\nValType=1\n").kind, kContainerKindText);
+  EXPECT_EQ(ReadOne(base + "ValType=zero\n").kind, kContainerKindChecksum);
+
+  ContainerBeacon periodic = ReadOne(base + "Interval=15\nIntervalUnit=0\n");
+  EXPECT_FALSE(periodic.atStart);
+  EXPECT_EQ(periodic.interval, 15);
+  EXPECT_EQ(periodic.intervalUnit, kContainerUnitMinutes);
+  ContainerBeacon atStart = ReadOne(base + "Interval=0\nIntervalUnit=4\n");
+  EXPECT_TRUE(atStart.atStart);
+  EXPECT_EQ(atStart.interval, 1);
+  EXPECT_EQ(atStart.intervalUnit, kContainerUnitDays);
+  // A count below 1 would make the page due at every tick; an unknown unit likewise.
+  EXPECT_TRUE(ReadOne(base + "Interval=-5\nIntervalUnit=1\n").atStart);
+  ContainerBeacon badUnit = ReadOne(base + "Interval=2\nIntervalUnit=9\n");
+  EXPECT_FALSE(badUnit.atStart);
+  EXPECT_EQ(badUnit.intervalUnit, kContainerUnitDays);
+  EXPECT_EQ(ReadOne(base + "Interval=99999999999999\nIntervalUnit=0\n").interval, 2147483647);
+}
+
+TEST(ContainerReader, OddBytesInLines) {
+  // A NUL ends its line; a lone CR is kept inside a value.
+  using namespace std::string_literals;
+  ContainerBeacon beacon = ReadOne("[B]\nURL=http://a/\nDescription=one\0two\nSearchPattern=a\rb{?}\n"s);
+  EXPECT_EQ(beacon.description, "one");
+  EXPECT_EQ(beacon.pattern, "a\rb{?}");
+}
+
+TEST(ContainerReader, ReadsFilesFromDisk) {
+  testing::ScratchDir dir;
+  std::string path = dir.Write("Daily news.url", "[InternetShortcut]\r\nURL=file:///tmp/x.htm\r\n");
+  ContainerReadResult result = ContainerReader::ReadFile(path);
+  ASSERT_TRUE(result.ok()) << result.reason;
+  EXPECT_EQ(result.beacons[0].name, "Daily news");
+
+  EXPECT_EQ(ContainerReader::ReadFile(dir.Path("missing.bcn")).error, ContainerError::kCannotOpen);
+  EXPECT_EQ(ContainerReader::ReadFile(dir.Path("")).error, ContainerError::kCannotOpen);  // a folder
+}
+
+}  // namespace
+}  // namespace quorvex::exchange

@@ -1,0 +1,136 @@
+#include "exchange/container_writer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "exchange/container_reader.h"
+#include "scratch_dir.h"
+
+namespace quorvex::exchange {
+namespace {
+
+ContainerBeacon RoundTrip(const ContainerBeacon& beacon) {
+  ContainerReadResult result = ContainerReader::ReadText(FormatContainer(beacon, "01.02.24 10:00"), "x.bcn");
+  EXPECT_TRUE(result.ok()) << result.reason;
+  return result.beacons.empty() ? ContainerBeacon{} : result.beacons.front();
+}
+
+TEST(ContainerWriter, WritesTheTenLinesExactly) {
+  ContainerBeacon beacon;
+  beacon.name = "Gold price";
+  beacon.url = "http://example.com/gold?a=1&b=\"2\"";
+  beacon.pattern = "<td>\t{?}\n</td>";
+  beacon.kind = kContainerKindNumber;
+  beacon.unit = "USD";
+  beacon.atStart = false;
+  beacon.interval = 6;
+  beacon.intervalUnit = 1;
+  beacon.description = "first\nsecond\tcolumn";
+  EXPECT_EQ(FormatContainer(beacon, "01.02.24 10:00"),
+            "The Quorvex container was created 01.02.24 10:00\n"
+            "\n"
+            "[Gold price]\n"
+            "URL=\"http://example.com/gold?a=1&b=\"2\"\"\n"
+            "SearchPattern=\"<td>\\t{?}\\n</td>\"\n"
+            "ValType=3\n"
+            "MeasurementUnit=\"USD\"\n"
+            "Interval=6\n"
+            "IntervalUnit=1\n"
+            "Description=\"first\\nsecond\tcolumn\"\n");
+
+  beacon.atStart = true;
+  EXPECT_NE(FormatContainer(beacon, "d").find("\nInterval=0\nIntervalUnit=1\n"), std::string::npos);
+}
+
+TEST(ContainerWriter, EveryKindAndScheduleRoundTrips) {
+  std::vector<ContainerBeacon> beacons;
+  ContainerBeacon text;
+  text.name = "Headline";
+  text.url = "https://news.example/index.html";
+  text.pattern = "<h1>\n\t{?}</h1>";
+  text.kind = kContainerKindText;
+  text.description = "Line one\nLine\ttwo";
+  beacons.push_back(text);
+
+  ContainerBeacon number = text;
+  number.name = "Rate";
+  number.pattern = "EUR\t{?}\n";
+  number.kind = kContainerKindNumber;
+  number.unit = " ";  // a number beacon without unit carries one blank
+  beacons.push_back(number);
+  number.unit = "\xD1\x80\xD1\x83\xD0\xB1";  // UTF-8 unit
+  beacons.push_back(number);
+
+  ContainerBeacon checksum = text;
+  checksum.name = "Whole page";
+  checksum.pattern = "";
+  checksum.kind = kContainerKindChecksum;
+  checksum.description = "";
+  beacons.push_back(checksum);
+
+  for (int unit = kContainerUnitMinutes; unit <= kContainerUnitMonths; ++unit) {
+    ContainerBeacon periodic = text;
+    periodic.atStart = false;
+    periodic.interval = 1 + unit * 7;
+    periodic.intervalUnit = unit;
+    beacons.push_back(periodic);
+  }
+  ContainerBeacon startOnly = number;
+  startOnly.atStart = true;
+  beacons.push_back(startOnly);
+
+  for (const ContainerBeacon& beacon : beacons) EXPECT_EQ(RoundTrip(beacon), beacon) << beacon.name;
+}
+
+TEST(ContainerWriter, EscapesInPatternsComeBackDecoded) {
+  ContainerBeacon beacon;
+  beacon.name = "B";
+  beacon.url = "http://a/";
+  beacon.pattern = "a\\nb\\tc&#065;{?}";
+  EXPECT_EQ(RoundTrip(beacon).pattern, "a\nb\tcA{?}");
+}
+
+TEST(ContainerWriter, KeepsTheFileImportable) {
+  ContainerBeacon beacon;
+  beacon.url = "http://a/\r\nValType=1";
+  beacon.unit = "k\ng";
+  beacon.name = std::string(60, 'n');
+  ContainerBeacon back = RoundTrip(beacon);
+  EXPECT_EQ(back.name, std::string(kShortcutNameMaxBytes, 'n'));
+  EXPECT_EQ(back.url, "http://a/ValType=1");
+  EXPECT_EQ(back.unit, "kg");
+  EXPECT_EQ(back.kind, kContainerKindText);
+
+  beacon.name = "two\nlines";
+  EXPECT_EQ(RoundTrip(beacon).name, "two lines");
+  beacon.name = "";
+  EXPECT_EQ(RoundTrip(beacon).name, " ");
+}
+
+TEST(ContainerWriter, WritesFilesAndReportsFailure) {
+  testing::ScratchDir dir;
+  ContainerBeacon beacon;
+  beacon.name = "B";
+  beacon.url = "http://a/";
+  std::string path = dir.Write("out.bcn", "old content that is longer than the new one ...........");
+  std::string error;
+  ASSERT_TRUE(WriteContainerFile(path, beacon, "%Y", 0, &error)) << error;
+  std::string written = testing::ScratchDir::Read(path);
+  EXPECT_EQ(written.rfind("The Quorvex container was created 19", 0), 0u);  // 1970, or 1969 west of UTC
+  ContainerReadResult back = ContainerReader::ReadFile(path);
+  ASSERT_TRUE(back.ok());
+  EXPECT_EQ(back.beacons[0].url, "http://a/");
+  struct stat info;
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_NE(info.st_mode & S_IRUSR, 0u);
+
+  EXPECT_FALSE(WriteContainerFile(dir.Path("no/such/folder/x.bcn"), beacon, "%Y", 0, &error));
+  EXPECT_NE(error.find("cannot create"), std::string::npos);
+  EXPECT_FALSE(WriteContainerFile(dir.Path(""), beacon, "%Y", 0, &error));
+}
+
+}  // namespace
+}  // namespace quorvex::exchange
