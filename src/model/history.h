@@ -71,6 +71,8 @@ class WDHistory {
   void Clear() { m_records.clear(); }
 
  private:
+  double Extreme(int64_t span, int64_t end, bool largest) const;
+
   Records m_records;
   int32_t m_bKeepAll = 1;
 };
