@@ -234,6 +234,23 @@ void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
   s.swap(out);
 }
 
+// Removes every occurrence of what at or after start, in place.
+void RemoveAllFrom(std::string& s, std::string_view what, size_t start) {
+  size_t hit = s.find(what, start);
+  if (hit == std::string::npos) return;
+  size_t write = hit;
+  size_t read = hit;
+  while (hit != std::string::npos) {
+    std::copy(s.begin() + static_cast<std::ptrdiff_t>(read), s.begin() + static_cast<std::ptrdiff_t>(hit),
+              s.begin() + static_cast<std::ptrdiff_t>(write));
+    write += hit - read;
+    read = hit + what.size();
+    hit = s.find(what, read);
+  }
+  std::copy(s.begin() + static_cast<std::ptrdiff_t>(read), s.end(), s.begin() + static_cast<std::ptrdiff_t>(write));
+  s.resize(write + (s.size() - read));
+}
+
 std::string StripTags(const std::string& input) {
   std::string s = input;
   ReplaceAll(s, "<br>", "\r\n");
@@ -252,8 +269,8 @@ std::string StripTags(const std::string& input) {
     std::string tag = s.substr(a, b - a + 1);
     // '<' inside a tag means the text is not markup we understand: show it untouched.
     if (tag.find('<', 1) != std::string::npos) return input;
-    ReplaceAll(s, tag, "");
-    // Nothing before a holds a '<', and removing text cannot add one there.
+    // Nothing before a holds a '<', so no tag starts there.
+    RemoveAllFrom(s, tag, a);
     from = a;
   }
   return s;
