@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -152,39 +153,29 @@ TEST(History, KeepTwoModeHoldsPreviousAndCurrent) {
   EXPECT_EQ(Texts(long_history), "10@1 20@2 40@4 50@5 ");
 }
 
-TEST(History, HasLastChanged) {
+// Whether the last of the samples counts as a change.
+bool LastChanged(std::initializer_list<const char*> samples) {
   WDHistory history;
-  EXPECT_TRUE(history.HasLastChanged());
-  Add(history, "abc", 1);
-  EXPECT_TRUE(history.HasLastChanged());
-  Add(history, "abc ", 2);
-  EXPECT_TRUE(history.HasLastChanged());  // a trailing blank is a change of a text
-  Add(history, "abc ", 3);
-  EXPECT_FALSE(history.HasLastChanged());
+  int64_t time = 0;
+  for (const char* sample : samples) Add(history, sample, ++time);
+  return history.HasLastChanged();
+}
 
-  WDHistory case_history;
-  Add(case_history, "Open", 1);
-  Add(case_history, "open", 2);
-  EXPECT_TRUE(case_history.HasLastChanged());
-
-  WDHistory checksums;
-  Add(checksums, "#CRC#17", 1);
-  Add(checksums, "#CRC#17", 2);
-  EXPECT_FALSE(checksums.HasLastChanged());
-  Add(checksums, "#CRC#18", 3);
-  EXPECT_TRUE(checksums.HasLastChanged());
-
-  WDHistory numbers;
-  Add(numbers, "3 1/2", 1);
-  Add(numbers, "3.5", 2);
-  EXPECT_FALSE(numbers.HasLastChanged());
-  Add(numbers, "3.50001", 3);
-  EXPECT_TRUE(numbers.HasLastChanged());
+TEST(History, HasLastChanged) {
+  EXPECT_TRUE(LastChanged({}));
+  EXPECT_TRUE(LastChanged({"abc"}));
+  EXPECT_TRUE(LastChanged({"abc", "abc "}));  // a trailing blank is a change of a text
+  EXPECT_FALSE(LastChanged({"abc", "abc ", "abc "}));
+  EXPECT_TRUE(LastChanged({"Open", "open"}));
+  EXPECT_FALSE(LastChanged({"<b>Open</b>", "Open"}));
+  EXPECT_FALSE(LastChanged({"#CRC#17", "#CRC#17"}));
+  EXPECT_TRUE(LastChanged({"#CRC#17", "#CRC#17", "#CRC#18"}));
+  EXPECT_FALSE(LastChanged({"10 USD", "10.00 USD"}));
+  EXPECT_FALSE(LastChanged({"3 1/2", "3.5"}));
+  EXPECT_TRUE(LastChanged({"3 1/2", "3.5", "3.50001"}));
   // A number after a text compares numerically: the text counts as 0.
-  WDHistory mixed;
-  Add(mixed, "n/a", 1);
-  Add(mixed, "0", 2);
-  EXPECT_FALSE(mixed.HasLastChanged());
+  EXPECT_FALSE(LastChanged({"n/a", "0"}));
+  EXPECT_TRUE(LastChanged({"0", "n/a"}));
 }
 
 TEST(History, AccessorsAndDeltas) {

@@ -3,12 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <string>
 
 #include "support/cli_runner.h"
 
 namespace quorvex::text {
 namespace {
+
+struct Case {
+  std::string text;
+  int type;
+  double number;
+};
 
 void ExpectValue(const std::string& text, int type, double number) {
   ParsedValue parsed = ParseValueFull(text);
@@ -18,53 +25,63 @@ void ExpectValue(const std::string& text, int type, double number) {
   EXPECT_DOUBLE_EQ(ParseValue(text), number);
 }
 
+void ExpectValues(std::initializer_list<Case> cases) {
+  for (const Case& c : cases) ExpectValue(c.text, c.type, c.number);
+}
+
 TEST(ParseValue, ReadsNumbersWithUnitsAndMarks) {
-  ExpectValue("Price: 1,234.50 USD", kValueNumber, 1234.5);
-  ExpectValue("12,5 kg", kValueNumber, 12.5);  // comma as decimal mark without a '.'
-  ExpectValue("1 234,5 USD", kValueNumber, 1234.5);
-  ExpectValue("1'000'000", kValueNumber, 1000000);
-  ExpectValue("1`000.25", kValueNumber, 1000.25);
-  ExpectValue("1,234,567.5", kValueNumber, 1234567.5);
-  // Without a '.', every comma is a decimal mark and the number ends at the second one.
-  ExpectValue("1,234,567", kValueNumber, 1.234);
-  ExpectValue("-42.5 C", kValueNumber, -42.5);
-  ExpectValue("Temp - 5", kValueNumber, -5);
-  ExpectValue("$ 5", kValueNumber, 5);
-  ExpectValue("+7", kValueNumber, 7);  // the '+' is before the first digit and is not kept
-  ExpectValue("10-20", kValueNumber, 10);
-  ExpectValue("7.", kValueNumber, 7);
-  ExpectValue("abc 0.75", kValueNumber, 0.75);
+  ExpectValues({
+      {"Price: 1,234.50 USD", kValueNumber, 1234.5},
+      {"12,5 kg", kValueNumber, 12.5},  // comma as decimal mark without a '.'
+      {"1 234,5 USD", kValueNumber, 1234.5},
+      {"1'000'000", kValueNumber, 1000000},
+      {"1`000.25", kValueNumber, 1000.25},
+      {"1,234,567.5", kValueNumber, 1234567.5},
+      // Without a '.', every comma is a decimal mark and the number ends at the second one.
+      {"1,234,567", kValueNumber, 1.234},
+      {"-42.5 C", kValueNumber, -42.5},
+      {"Temp - 5", kValueNumber, -5},
+      {"$ 5", kValueNumber, 5},
+      {"+7", kValueNumber, 7},  // the '+' is before the first digit and is not kept
+      {"10-20", kValueNumber, 10},
+      {"7.", kValueNumber, 7},
+      {"abc 0.75", kValueNumber, 0.75},
+  });
 }
 
 TEST(ParseValue, ReadsFractions) {
-  ExpectValue("3 1/2", kValueNumber, 3.5);
-  ExpectValue("1/4 inch", kValueNumber, 0.25);
-  ExpectValue("-1/2", kValueNumber, -0.5);
-  ExpectValue("2 3 / 4", kValueNumber, 2.75);
-  ExpectValue("1/2/3", kValueNumber, 0.5);
-  ExpectValue("1/0", kValueText, 0);
-  ExpectValue("3 1/0", kValueText, 0);
-  ExpectValue("1 2 3/4", kValueText, 0);
-  ExpectValue("1.5/2", kValueText, 0);
+  ExpectValues({
+      {"3 1/2", kValueNumber, 3.5},
+      {"1/4 inch", kValueNumber, 0.25},
+      {"-1/2", kValueNumber, -0.5},
+      {"2 3 / 4", kValueNumber, 2.75},
+      {"1/2/3", kValueNumber, 0.5},
+      {"1/0", kValueText, 0},
+      {"3 1/0", kValueText, 0},
+      {"1 2 3/4", kValueText, 0},
+      {"1.5/2", kValueText, 0},
+  });
 }
 
 TEST(ParseValue, TellsTextAndChecksumsApart) {
-  ExpectValue("", kValueText, 0);
-  ExpectValue("abc", kValueText, 0);
-  ExpectValue("1.2.3", kValueText, 0);
-  ExpectValue("12.50.", kValueText, 0);
-  ExpectValue("Total: 12 items in stock today", kValueText, 0);  // more than twice the number's length follows
-  ExpectValue("12 pieces", kValueText, 0);
-  ExpectValue("12 pcs", kValueNumber, 12);
-  ExpectValue("1e5", kValueText, 0);
-  ExpectValue("<b>5</b>", kValueText, 0);
-  ExpectValue("#CRC#12345", kValueChecksum, 0);
-  ExpectValue("#CRC#", kValueChecksum, 0);
-  ExpectValue("x#CRC#12", kValueNumber, 12);
-  // A sign or blanks without digits read as the number 0.
-  ExpectValue("-", kValueNumber, 0);
-  ExpectValue(" ", kValueNumber, 0);
-  ExpectValue(".", kValueNumber, 0);
+  ExpectValues({
+      {"", kValueText, 0},
+      {"abc", kValueText, 0},
+      {"1.2.3", kValueText, 0},
+      {"12.50.", kValueText, 0},
+      {"Total: 12 items in stock today", kValueText, 0},  // more than twice the number's length follows
+      {"12 pieces", kValueText, 0},
+      {"12 pcs", kValueNumber, 12},
+      {"1e5", kValueText, 0},
+      {"<b>5</b>", kValueText, 0},
+      {"#CRC#12345", kValueChecksum, 0},
+      {"#CRC#", kValueChecksum, 0},
+      {"x#CRC#12", kValueNumber, 12},
+      // A sign or blanks without digits read as the number 0.
+      {"-", kValueNumber, 0},
+      {" ", kValueNumber, 0},
+      {".", kValueNumber, 0},
+  });
   EXPECT_FALSE(std::signbit(ParseValue("-0")));
 }
 
