@@ -147,6 +147,9 @@ bool IsDangerousAttribute(const Attribute& attribute) {
   std::string name = LowerAscii(attribute.name);
   if (name.size() >= 2 && name.compare(0, 2, "on") == 0) return true;
   if (name == "srcdoc") return true;
+  // A name beginning with '=' is garbage, and written back after a bare attribute it would be read
+  // as that attribute's value.
+  if (name.front() == '=') return true;
   if (!attribute.hasValue) return false;
   // Anywhere in the value, not only at its start: SVG animation values are lists of addresses.
   std::string value = NormalizeForScheme(attribute.value);

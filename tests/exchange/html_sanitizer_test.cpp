@@ -67,7 +67,8 @@ TEST(HtmlSanitizer, CutOffTagsAreDropped) {
 TEST(HtmlSanitizer, QuotesAreChosenSoValuesStayWhole) {
   EXPECT_EQ(SanitizeHtml("<a title=a\"b>x</a>"), "<a title='a\"b'>x</a>");
   EXPECT_EQ(SanitizeHtml("<a title=a\"b'c>x</a>"), "<a title=\"a&quot;b'c\">x</a>");
-  EXPECT_EQ(SanitizeHtml("<a =x>y</a>"), "<a =x>y</a>");
+  EXPECT_EQ(SanitizeHtml("<a =x>y</a>"), "<a>y</a>");
+  EXPECT_EQ(SanitizeHtml("<a b /=c=>y</a>"), "<a b>y</a>");
 }
 
 }  // namespace
