@@ -130,6 +130,9 @@ TcpStatus TcpClient::Receive(std::string& out, size_t max, std::chrono::millisec
     if (n > 0) return TcpStatus::Ok;
     if (n == 0) return TcpStatus::Closed;
     if (errno == EINTR) continue;
+    // A peer that closes while our last words are still on their way answers them with a reset:
+    // whether the close or the reset is seen first is chance, and both mean the peer has gone.
+    if (errno == ECONNRESET) return TcpStatus::Closed;
     if (errno != EAGAIN && errno != EWOULDBLOCK) return TcpStatus::Failed;
     int ev = WaitFor(m_fd, POLLIN, deadline);
     if (ev == 0) return TcpStatus::TimedOut;

@@ -14,7 +14,7 @@ namespace quorvex::platform {
 
 enum class TcpStatus {
   Ok,        // bytes were transferred
-  Closed,    // the peer closed the connection (receive only)
+  Closed,    // the peer closed or reset the connection (receive only)
   TimedOut,  // nothing happened within the time-out
   Failed,    // the socket reported an error, or the client is not connected
 };
