@@ -22,6 +22,9 @@ const BuiltinEntry kBuiltin[] = {
     {61492, "The pattern is malformed: it must begin with text, and two braces must be separated by text."},
     {61493, "Unknown pattern error."},
     {32812, "%d.%m.%y %H:%M"},
+    {61700, "The settings file %s could not be read (%s). It was kept as %s; the settings start from their defaults."},
+    {61701, "The settings file %s could not be read (%s). It is left as it is, and the settings will not be saved."},
+    {61702, "The settings could not be saved: %s"},
 };
 
 }  // namespace
