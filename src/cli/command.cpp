@@ -71,7 +71,7 @@ int RunCli(const std::vector<std::string>& all_args, CommandIo& io) {
   // (a test, the agent) already set up an application context.
   std::optional<settings::AppContext> context;
   if (!settings::GetAppContext())
-    context.emplace(settings::AppOptions{catalog, {}});
+    context.emplace(settings::AppOptions{catalog, {}, true});
   else if (!catalog.empty())
     settings::GetAppContext()->SetCatalogPath(catalog);
   return it->second->Run(rest, io);

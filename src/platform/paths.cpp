@@ -220,7 +220,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::strin
   bytes.clear();
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    if (errno == ENOENT) return ReadResult::Missing;
+    if (errno == ENOENT || errno == ENOTDIR) return ReadResult::Missing;
     SetError(error, "cannot open " + path + ": " + ErrnoText(errno));
     return ReadResult::Failed;
   }

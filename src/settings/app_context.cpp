@@ -13,6 +13,7 @@ AppContext* g_current = nullptr;
 
 AppContext::AppContext(const AppOptions& options)
     : m_settings(options.settingsFile), m_nStartTime(platform::Now()), m_pPrevious(g_current) {
+  m_settings.KeepFirstStart(options.keepFirstStart);
   m_bSettingsComplete = m_settings.Load();
   SetCatalogPath(options.catalogOverride);
   g_current = this;

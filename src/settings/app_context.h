@@ -19,6 +19,9 @@ struct AppOptions {
   std::string catalogOverride;
   // The settings file; empty for platform::ConfigDir()/Quorvex.ini.
   std::string settingsFile;
+  // A program without the first-start dialogs (the command-line tool) sets this: see
+  // WDSettings::KeepFirstStart.
+  bool keepFirstStart = false;
 };
 
 class AppContext {

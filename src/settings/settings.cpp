@@ -189,15 +189,24 @@ bool WDSettings::Load() {
       font = LogFont::Default(n);
     }
     Font(n) = font;
+    m_LoadedFonts[n - 1] = font;
   }
 
   if (m_strBrowser == kUnsetBrowser) m_strBrowser = platform::FindOnPath("xdg-open");
+  m_bFontsComplete = all_fonts;
   return all_fonts;
 }
 
 platform::IniStore WDSettings::BuildStore() const {
+  bool fonts_unchanged = true;
+  for (int n = 1; n <= 4; ++n) fonts_unchanged = fonts_unchanged && Font(n) == m_LoadedFonts[n - 1];
+  const bool leave_fonts = m_bKeepFirstStart && !m_bFontsComplete && fonts_unchanged;
   platform::IniStore store;
   for (const Key& key : kKeys) {
+    if (leave_fonts && std::holds_alternative<LogFont WDSettings::*>(key.member)) {
+      if (auto stored = m_store.GetString(key.section, key.name)) store.SetString(key.section, key.name, *stored);
+      continue;
+    }
     if (auto* number = std::get_if<int32_t WDSettings::*>(&key.member)) {
       store.SetInt(key.section, key.name, this->*(*number));
     } else if (auto* text = std::get_if<std::string WDSettings::*>(&key.member)) {

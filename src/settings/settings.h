@@ -56,6 +56,10 @@ class WDSettings {
   // when the text equals what Load read. On failure returns false; LastError() says why.
   bool Save();
   const std::string& LastError() const { return m_strLastError; }
+  // For a program without the first-start dialogs (the command-line tool): when Load found the fonts
+  // incomplete and nobody changed them, Save leaves the stored fonts as they are instead of writing
+  // the defaults, so that the desktop program still meets its first start.
+  void KeepFirstStart(bool keep) { m_bKeepFirstStart = keep; }
   // The settings file in use.
   std::string FilePath() const;
 
@@ -136,6 +140,9 @@ class WDSettings {
   platform::IniStore m_store;   // the file as read: keeps keys this version does not know
   std::string m_strLoadedText;  // the file's text as read, when it was read
   bool m_bSaveBlocked = false;  // the file could not be read or set aside: never overwrite it
+  bool m_bKeepFirstStart = false;
+  bool m_bFontsComplete = false;  // Load found all four fonts
+  LogFont m_LoadedFonts[4];       // fonts 1..4 as Load left them
   std::string m_strLastError;
 };
 
