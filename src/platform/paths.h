@@ -48,9 +48,9 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
 
 enum class ReadResult { Ok, Missing, Failed };
 
-// Reads a whole file into bytes. Missing when there is no file at path (or a file stands where a folder
-// of path should be); Failed (with a reason) when it
-// cannot be read, is not a regular file, or holds more than max_bytes.
+// Reads a whole file into bytes. Missing when there is no file at path (also when a file stands where
+// one of its folders should be); Failed (with a reason) when it cannot be read, is not a regular file,
+// or holds more than max_bytes.
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::string* error = nullptr,
                          size_t max_bytes = 64u << 20);
 
