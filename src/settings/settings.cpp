@@ -126,17 +126,20 @@ const LogFont& WDSettings::Font(int n) const {
 void WDSettings::SetAsideMalformed(const std::string& path, const std::string& reason) {
   std::string aside = path + ".bad";
   for (int n = 2; FileExists(aside) && n < 1000; ++n) aside = path + ".bad." + std::to_string(n);
-  if (!FileExists(aside) && std::rename(path.c_str(), aside.c_str()) == 0) {
-    platform::Prompt().ShowMessage(
-        platform::FillPlaceholders(platform::GetString(kIdSettingsFileSetAside), {path, reason, aside}),
-        platform::PromptIcon::Exclamation);
-    return;
+  std::string why = "no free name beside it";
+  if (!FileExists(aside)) {
+    if (std::rename(path.c_str(), aside.c_str()) == 0) {
+      platform::Prompt().ShowMessage(
+          platform::FillPlaceholders(platform::GetString(kIdSettingsFileSetAside), {path, reason, aside}),
+          platform::PromptIcon::Exclamation);
+      return;
+    }
+    why = std::strerror(errno);
   }
   m_bSaveBlocked = true;
-  platform::Prompt().ShowMessage(
-      platform::FillPlaceholders(platform::GetString(kIdSettingsFileUnreadable),
-                                 {path, reason + " (it could not be set aside: " + std::strerror(errno) + ")"}),
-      platform::PromptIcon::Exclamation);
+  platform::Prompt().ShowMessage(platform::FillPlaceholders(platform::GetString(kIdSettingsFileUnreadable),
+                                                            {path, reason + "; it could not be set aside: " + why}),
+                                 platform::PromptIcon::Exclamation);
 }
 
 bool WDSettings::Load() {

@@ -53,7 +53,8 @@ class WDSettings {
   bool Load();
   // Writes every setting in the order of the sections, keeping keys of the file that this version does
   // not know. Writes through a temporary file, so a failure leaves the old file whole. Skips the write
-  // when the text equals what Load read. On failure returns false; LastError() says why.
+  // when the text equals what Load read. On failure returns false; LastError() says why. Call Load
+  // first: without it the keys of the file that this version does not know are not kept.
   bool Save();
   const std::string& LastError() const { return m_strLastError; }
   // For a program without the first-start dialogs (the command-line tool): when Load found the fonts
