@@ -1,7 +1,10 @@
 #include "cli/command.h"
 
 #include <algorithm>
+#include <optional>
 #include <ostream>
+
+#include "settings/app_context.h"
 
 namespace quorvex::cli {
 namespace {
@@ -12,7 +15,7 @@ std::map<std::string, std::unique_ptr<Command>>& Registry() {
 }
 
 void PrintToolHelp(std::ostream& out) {
-  out << "Usage: quorvex-cli COMMAND [OPTIONS]\n"
+  out << "Usage: quorvex-cli [--catalog FILE] COMMAND [OPTIONS]\n"
          "Quorvex watches values on web pages. Commands:\n";
   for (const auto& [name, command] : Registry()) {
     std::string padded = name;
@@ -29,7 +32,19 @@ void RegisterCommand(std::unique_ptr<Command> command) {
   Registry()[name] = std::move(command);
 }
 
-int RunCli(const std::vector<std::string>& args, CommandIo& io) {
+int RunCli(const std::vector<std::string>& all_args, CommandIo& io) {
+  // A --catalog before the command name chooses the catalog for the whole run.
+  std::string catalog;
+  std::vector<std::string> args = all_args;
+  if (!args.empty() && (args[0] == "--catalog" || args[0].rfind("--catalog=", 0) == 0)) {
+    if (args[0] == "--catalog" && args.size() < 2) {
+      io.err << "quorvex-cli: option --catalog needs a value\n";
+      return kExitUsage;
+    }
+    bool inline_value = args[0] != "--catalog";
+    catalog = inline_value ? args[0].substr(10) : args[1];
+    args.erase(args.begin(), args.begin() + (inline_value ? 1 : 2));
+  }
   if (args.empty()) {
     PrintToolHelp(io.err);
     return kExitUsage;
@@ -52,6 +67,13 @@ int RunCli(const std::vector<std::string>& args, CommandIo& io) {
       return kExitOk;
     }
   }
+  // The tool is the application here: it owns the settings for the command's run unless the caller
+  // (a test, the agent) already set up an application context.
+  std::optional<settings::AppContext> context;
+  if (!settings::GetAppContext())
+    context.emplace(settings::AppOptions{catalog, {}, true});
+  else if (!catalog.empty())
+    settings::GetAppContext()->SetCatalogPath(catalog);
   return it->second->Run(rest, io);
 }
 

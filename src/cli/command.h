@@ -43,7 +43,9 @@ struct CommandRegistrar {
 
 #define QUORVEX_REGISTER_COMMAND(Class) static ::quorvex::cli::CommandRegistrar<Class> g_register_##Class
 
-// Runs the tool: args excludes the program name.
+// Runs the tool: args excludes the program name. "--catalog FILE" may come before the command name.
+// Unless an application context exists already, one lives for the command's run (loading the
+// settings before and saving them after it).
 int RunCli(const std::vector<std::string>& args, CommandIo& io);
 
 // Options of one command line: "--name value" for valued options (repeatable), "--name" for flags,

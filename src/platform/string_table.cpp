@@ -1,44 +1,35 @@
 #include "platform/string_table.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstring>
 #include <vector>
 
+#include "platform/builtin_strings.h"
+
 namespace quorvex::platform {
 namespace {
 
-const StringSource* g_source = nullptr;
-
-struct BuiltinEntry {
-  uint16_t id;
-  const char* text;
-};
-
-// English texts for when no language file is loaded.
-const BuiltinEntry kBuiltin[] = {
-    {61489, "The search pattern could not be applied:"},
-    {61490, "A part of the pattern was not found in the page."},
-    {61491, "No part of the pattern is unique in the page."},
-    {61492, "The pattern is malformed: it must begin with text, and two braces must be separated by text."},
-    {61493, "Unknown pattern error."},
-    {32812, "%d.%m.%y %H:%M"},
-};
+// Read by any thread that looks a text up; set once at start by the UI thread.
+std::atomic<const StringSource*> g_source{nullptr};
 
 }  // namespace
 
 bool BuiltinString(uint16_t id, std::string& out) {
-  for (const auto& entry : kBuiltin) {
-    if (entry.id == id) {
-      out = entry.text;
-      return true;
-    }
-  }
-  return false;
+  const detail::BuiltinString* end = detail::kBuiltinStrings + detail::kBuiltinStringCount;
+  const detail::BuiltinString* entry =
+      std::lower_bound(detail::kBuiltinStrings, end, id,
+                       [](const detail::BuiltinString& candidate, uint16_t wanted) { return candidate.id < wanted; });
+  if (entry == end || entry->id != id) return false;
+  out = entry->text;
+  return true;
 }
 
 std::string GetString(uint16_t id) {
   std::string text;
-  if (g_source && g_source->Lookup(id, text)) return text;
+  const StringSource* source = g_source.load();
+  if (source && source->Lookup(id, text)) return text;
   if (BuiltinString(id, text)) return text;
   return "-?-";
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Every text the user sees is looked up by a 16-bit id. The language file reader installs its
-// table here; until then (and for ids it lacks) the English texts built into the program answer.
+// Every text the user sees is looked up by a 16-bit id (names in platform/string_ids.h). The
+// language file reader installs its table here; until then (and for ids it lacks) the English
+// texts built into the program answer: those are english.lng, compiled in at build time.
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -18,6 +19,7 @@ class StringSource {
 std::string GetString(uint16_t id);
 
 // Installs the language (not owned; must outlive its use). nullptr leaves only the built-in texts.
+// Call from the UI thread; lookups on other threads see either the old or the new source.
 void SetStringSource(const StringSource* source);
 
 // The built-in English text of id; false when there is none.

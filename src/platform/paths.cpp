@@ -1,0 +1,256 @@
+#include "platform/paths.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace quorvex::platform {
+namespace {
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::string(value) : std::string();
+}
+
+std::string ErrnoText(int err) {
+  return std::strerror(err);
+}
+
+void SetError(std::string* error, const std::string& text) {
+  if (error) *error = text;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Follows a chain of symbolic links at path so that replacing the file keeps the links.
+std::string ResolveLinks(const std::string& path) {
+  std::string current = path;
+  for (int depth = 0; depth < 40; ++depth) {
+    struct stat st;
+    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+    ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<size_t>(n) >= target.size()) return current;
+    std::string link(target.data(), static_cast<size_t>(n));
+    current = link[0] == '/' ? link : JoinPath(FolderOf(current), link);
+  }
+  return current;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Opens a new, unique temporary file beside target. The name starts with a dot so that folder
+// listings and glob patterns of the program's own files do not pick it up.
+int CreateTempBeside(const std::string& target, std::string& temp_path) {
+  static std::atomic<unsigned> counter{0};
+  const std::string folder = FolderOf(target);
+  const std::string base = BaseName(target);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp_path = JoinPath(
+        folder, "." + base + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)));
+    int fd = ::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+}  // namespace
+
+std::string HomeDir() {
+  std::string home = Env("HOME");
+  if (!home.empty()) return home;
+  struct passwd pw;
+  struct passwd* found = nullptr;
+  std::vector<char> buffer(16384);
+  if (::getpwuid_r(::getuid(), &pw, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
+    return found->pw_dir;
+  return {};
+}
+
+std::string XdgConfigHome() {
+  std::string dir = Env("XDG_CONFIG_HOME");
+  if (!dir.empty() && dir[0] == '/') return dir;
+  return JoinPath(HomeDir(), ".config");
+}
+
+std::string XdgDataHome() {
+  std::string dir = Env("XDG_DATA_HOME");
+  if (!dir.empty() && dir[0] == '/') return dir;
+  return JoinPath(HomeDir(), ".local/share");
+}
+
+std::string ConfigDir() {
+  std::string dir = Env("QUORVEX_CONFIG_DIR");
+  if (!dir.empty()) return dir;
+  return JoinPath(XdgConfigHome(), "Quorvex");
+}
+
+std::string DataDir() {
+  return JoinPath(XdgDataHome(), "Quorvex");
+}
+
+std::string AutostartDir() {
+  return JoinPath(XdgConfigHome(), "autostart");
+}
+
+std::string InstalledDataDir() {
+  std::vector<char> exe(4096);
+  ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size() - 1);
+  if (n > 0) {
+    std::string bin_dir = FolderOf(std::string(exe.data(), static_cast<size_t>(n)));
+    std::string installed = JoinPath(FolderOf(bin_dir), "share/quorvex");
+    if (BaseName(bin_dir) == "bin" && IsDirectory(installed)) return installed;
+  }
+  return QUORVEX_SOURCE_DIR "/resources";
+}
+
+std::string FindOnPath(const std::string& name) {
+  auto executable = [](const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+  };
+  if (name.empty()) return {};
+  if (name.find('/') != std::string::npos) return executable(name) ? name : std::string();
+  const std::string path = Env("PATH");
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t colon = path.find(':', start);
+    if (colon == std::string::npos) colon = path.size();
+    std::string folder = path.substr(start, colon - start);
+    // An empty entry means the current folder; a program found there is not trusted for opening pages.
+    if (!folder.empty() && folder[0] == '/') {
+      std::string candidate = JoinPath(folder, name);
+      if (executable(candidate)) return candidate;
+    }
+    start = colon + 1;
+  }
+  return {};
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  if (dir.back() == '/') return dir + name;
+  return dir + "/" + name;
+}
+
+bool MakeFolders(const std::string& folder, std::string* error) {
+  if (folder.empty() || IsDirectory(folder)) return true;
+  std::string parent = FolderOf(folder);
+  if (parent != folder && !MakeFolders(parent, error)) return false;
+  if (::mkdir(folder.c_str(), 0700) != 0 && !(errno == EEXIST && IsDirectory(folder))) {
+    SetError(error, "cannot create folder " + folder + ": " + ErrnoText(errno));
+    return false;
+  }
+  return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+  if (path.empty()) {
+    SetError(error, "cannot write a file without a name");
+    return false;
+  }
+  const std::string target = ResolveLinks(path);
+  std::string temp_path;
+  int fd = CreateTempBeside(target, temp_path);
+  if (fd < 0) {
+    SetError(error, "cannot write " + path + ": cannot create a temporary file in " + FolderOf(target) + ": " +
+                        ErrnoText(errno));
+    return false;
+  }
+  auto fail = [&](const std::string& what, int err) {
+    if (fd >= 0) ::close(fd);
+    ::unlink(temp_path.c_str());
+    SetError(error, "cannot write " + path + ": " + what + ": " + ErrnoText(err));
+    return false;
+  };
+  struct stat old;
+  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    if (::fchmod(fd, old.st_mode & 07777) != 0) return fail("cannot keep the file's permissions", errno);
+  }
+  if (!WriteAll(fd, bytes)) return fail("writing failed", errno);
+  if (::fsync(fd) != 0) return fail("flushing to disk failed", errno);
+  int closing = ::close(fd);
+  fd = -1;
+  if (closing != 0) return fail("closing failed", errno);
+  if (::rename(temp_path.c_str(), target.c_str()) != 0) return fail("cannot replace the file", errno);
+  // Makes the rename itself durable; a failure here leaves a complete file either way.
+  int dir_fd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir_fd >= 0) {
+    ::fsync(dir_fd);
+    ::close(dir_fd);
+  }
+  return true;
+}
+
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::string* error, size_t max_bytes) {
+  bytes.clear();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return ReadResult::Missing;
+    SetError(error, "cannot open " + path + ": " + ErrnoText(errno));
+    return ReadResult::Failed;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    SetError(error, "cannot read " + path + ": not a regular file");
+    return ReadResult::Failed;
+  }
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      ::close(fd);
+      SetError(error, "cannot read " + path + ": " + ErrnoText(err));
+      return ReadResult::Failed;
+    }
+    if (n == 0) break;
+    if (bytes.size() + static_cast<size_t>(n) > max_bytes) {
+      ::close(fd);
+      bytes.clear();
+      SetError(error, "cannot read " + path + ": the file is larger than " + std::to_string(max_bytes) + " bytes");
+      return ReadResult::Failed;
+    }
+    bytes.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return ReadResult::Ok;
+}
+
+}  // namespace quorvex::platform

@@ -1,0 +1,166 @@
+#include "platform/paths.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "support/temp_folder.h"
+
+namespace quorvex::platform {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::ScopedEnv;
+using testing::TempFolder;
+using testing::WriteFileBytes;
+
+size_t EntriesIn(const std::string& folder) {
+  size_t n = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++n;
+  return n;
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st;
+  EXPECT_EQ(::stat(path.c_str(), &st), 0);
+  return st.st_mode & 07777;
+}
+
+TEST(AtomicWrite, CreatesAndReplacesLeavingNoTemporaryFile) {
+  TempFolder dir;
+  const std::string path = dir / "file.dat";
+  std::string bytes("a\0b\nlast", 8);
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomically(path, bytes, &error)) << error;
+  EXPECT_EQ(ReadFileBytes(path), bytes);
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  ASSERT_TRUE(WriteFileAtomically(path, "second", &error)) << error;
+  EXPECT_EQ(ReadFileBytes(path), "second");
+  EXPECT_EQ(ModeOf(path), 0640u) << "a replaced file keeps its permissions";
+  ASSERT_TRUE(WriteFileAtomically(path, "", &error)) << error;
+  EXPECT_EQ(ReadFileBytes(path), "");
+  EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+}
+
+TEST(AtomicWrite, ReplacesTheTargetOfASymbolicLink) {
+  TempFolder dir;
+  WriteFileBytes(dir / "real.ini", "old");
+  ASSERT_EQ(::symlink("real.ini", (dir / "link.ini").c_str()), 0);
+  ASSERT_TRUE(WriteFileAtomically(dir / "link.ini", "new"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
+  EXPECT_EQ(ReadFileBytes(dir / "real.ini"), "new");
+}
+
+TEST(AtomicWrite, FailureKeepsTheOldFileAndRemovesTheTemporaryFile) {
+  TempFolder dir;
+  const std::string path = dir / "keep.dat";
+  WriteFileBytes(path, "precious");
+  std::string error;
+
+  // A missing folder: nothing can be created.
+  EXPECT_FALSE(WriteFileAtomically(dir / "missing/x.dat", "data", &error));
+  EXPECT_NE(error.find("missing/x.dat"), std::string::npos) << error;
+
+  // A full disk, simulated by a file size limit: the write fails half way.
+  struct rlimit old_limit;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old_limit;
+  small.rlim_cur = 4;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  error.clear();
+  bool written = WriteFileAtomically(path, "a much longer replacement", &error);
+  ::setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(ReadFileBytes(path), "precious");
+  EXPECT_EQ(EntriesIn(dir.Path()), 1u) << "the temporary file must be removed";
+
+  // A folder that cannot be written (not for root, who may write anywhere).
+  if (::geteuid() != 0) {
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0500), 0);
+    EXPECT_FALSE(WriteFileAtomically(path, "replacement", &error));
+    ::chmod(dir.Path().c_str(), 0700);
+    EXPECT_EQ(ReadFileBytes(path), "precious");
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+  }
+
+  // A folder in the way of the file: the rename fails, the folder stays.
+  ASSERT_TRUE(std::filesystem::create_directory(dir / "taken"));
+  EXPECT_FALSE(WriteFileAtomically(dir / "taken", "data", &error));
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "taken"));
+  EXPECT_EQ(EntriesIn(dir.Path()), 2u);
+}
+
+TEST(ReadWholeFile, TellsMissingFromUnreadable) {
+  TempFolder dir;
+  std::string bytes;
+  std::string error;
+  EXPECT_EQ(ReadWholeFile(dir / "none", bytes, &error), ReadResult::Missing);
+  EXPECT_EQ(ReadWholeFile(dir.Path(), bytes, &error), ReadResult::Failed);
+  WriteFileBytes(dir / "big", std::string(100, 'x'));
+  EXPECT_EQ(ReadWholeFile(dir / "big", bytes, &error, 99), ReadResult::Failed);
+  EXPECT_NE(error.find("larger"), std::string::npos);
+  EXPECT_EQ(ReadWholeFile(dir / "big", bytes, &error, 100), ReadResult::Ok);
+  EXPECT_EQ(bytes.size(), 100u);
+}
+
+TEST(Paths, FoldersFollowTheEnvironment) {
+  ScopedEnv home("HOME", "/home/someone");
+  {
+    ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
+    ScopedEnv data("XDG_DATA_HOME", "relative/ignored");
+    ScopedEnv quorvex("QUORVEX_CONFIG_DIR", "");
+    EXPECT_EQ(ConfigDir(), "/home/someone/.config/Quorvex");
+    EXPECT_EQ(DataDir(), "/home/someone/.local/share/Quorvex");
+    EXPECT_EQ(AutostartDir(), "/home/someone/.config/autostart");
+  }
+  ScopedEnv config("XDG_CONFIG_HOME", "/cfg");
+  ScopedEnv data("XDG_DATA_HOME", "/data");
+  ScopedEnv quorvex("QUORVEX_CONFIG_DIR", "/elsewhere");
+  EXPECT_EQ(ConfigDir(), "/elsewhere");
+  EXPECT_EQ(DataDir(), "/data/Quorvex");
+  EXPECT_EQ(AutostartDir(), "/cfg/autostart");
+
+  std::string installed = InstalledDataDir();
+  EXPECT_NE(installed, "/");
+  EXPECT_TRUE(std::filesystem::exists(installed + "/Quorvex Agent.desktop")) << installed;
+}
+
+TEST(Paths, FindOnPathTakesTheFirstExecutableOfAbsoluteFolders) {
+  TempFolder dir;
+  std::filesystem::create_directories(dir / "a");
+  std::filesystem::create_directories(dir / "b");
+  WriteFileBytes(dir / "a/tool", "not executable");
+  WriteFileBytes(dir / "b/tool", "#!/bin/sh\n");
+  ASSERT_EQ(::chmod((dir / "b/tool").c_str(), 0755), 0);
+  std::filesystem::create_directories(dir / "c/tool");  // a folder is no program
+
+  ScopedEnv path("PATH", "relative:" + dir / "c" + ":" + dir / "a" + "::" + dir / "b");
+  EXPECT_EQ(FindOnPath("tool"), dir / "b/tool");
+  EXPECT_EQ(FindOnPath("absent"), "");
+  EXPECT_EQ(FindOnPath(dir / "b/tool"), dir / "b/tool");
+  EXPECT_EQ(FindOnPath(""), "");
+  ScopedEnv empty("PATH", std::nullopt);
+  EXPECT_EQ(FindOnPath("tool"), "");
+}
+
+TEST(Paths, MakeFoldersCreatesParents) {
+  TempFolder dir;
+  std::string error;
+  EXPECT_TRUE(MakeFolders(dir / "x/y/z", &error)) << error;
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "x/y/z"));
+  WriteFileBytes(dir / "file", "");
+  EXPECT_FALSE(MakeFolders(dir / "file/sub", &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(JoinPath("a/", "b"), "a/b");
+  EXPECT_EQ(JoinPath("", "b"), "b");
+}
+
+}  // namespace
+}  // namespace quorvex::platform

@@ -1,0 +1,103 @@
+#include "settings/app_context.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/clock.h"
+#include "platform/ini_store.h"
+#include "support/recording_prompt.h"
+#include "support/temp_folder.h"
+
+namespace quorvex::settings {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::ScopedEnv;
+using testing::TempFolder;
+using testing::WriteFileBytes;
+
+struct FixedClock {
+  explicit FixedClock(int64_t now) { platform::SetFixedNow(now); }
+  ~FixedClock() { platform::SetFixedNow(-1); }
+};
+
+TEST(AppContext, OwnsTheSettingsWhileItLivesAndSavesAtTheEnd) {
+  TempFolder dir;
+  ScopedEnv config("QUORVEX_CONFIG_DIR", dir / "config");
+  FixedClock clock(1700000000);
+  EXPECT_EQ(GetAppContext(), nullptr);
+  EXPECT_EQ(GetSettings(), nullptr);
+  {
+    AppContext context;
+    ASSERT_EQ(GetAppContext(), &context);
+    ASSERT_EQ(GetSettings(), &context.Settings());
+    EXPECT_EQ(context.GetStartTime(), 1700000000);
+    EXPECT_FALSE(context.SettingsComplete()) << "a fresh user: first start";
+    EXPECT_EQ(context.Settings().FilePath(), dir / "config/Quorvex.ini");
+    context.Settings().m_strEmail = "me@example.org";
+    {
+      AppContext inner(AppOptions{"", dir / "other.ini"});
+      EXPECT_EQ(GetSettings(), &inner.Settings());
+    }
+    EXPECT_EQ(GetAppContext(), &context) << "the outer context is current again";
+  }
+  EXPECT_EQ(GetAppContext(), nullptr);
+  platform::IniStore saved;
+  ASSERT_EQ(saved.LoadFile(dir / "config/Quorvex.ini"), platform::IniStore::LoadResult::Ok);
+  EXPECT_EQ(saved.GetString("EMAIL", "Email", ""), "me@example.org");
+  AppContext again;
+  EXPECT_TRUE(again.SettingsComplete()) << "the fonts were written at the end of the first run";
+}
+
+TEST(AppContext, OldFormatIsReadFromTheCatalogActuallyUsed) {
+  TempFolder dir;
+  ScopedEnv config("QUORVEX_CONFIG_DIR", dir.Path());
+  std::filesystem::create_directories(dir / "work");
+  WriteFileBytes(dir / "Quorvex.ini", "[COMMON]\nWorkDir=" + dir / "work" + "\n");
+  WriteFileBytes(dir / "work/maindata.dat", std::string("\x05\x00\xFF\xFF\x00", 5));
+  WriteFileBytes(dir / "current.dat", std::string("\x01\x00\x00\x00\x00", 5));
+
+  AppContext by_work_dir;
+  EXPECT_EQ(by_work_dir.CatalogPath(), dir / "work/maindata.dat");
+  EXPECT_EQ(by_work_dir.Settings().m_bOldFormat, 1);
+
+  AppContext by_option(AppOptions{dir / "current.dat"});
+  EXPECT_EQ(by_option.CatalogPath(), dir / "current.dat");
+  EXPECT_EQ(by_option.Settings().m_bOldFormat, 0) << "the file in WorkDir is not the catalog in use";
+  by_option.SetCatalogPath("");
+  EXPECT_EQ(by_option.CatalogPath(), dir / "work/maindata.dat");
+  EXPECT_EQ(by_option.Settings().m_bOldFormat, 1);
+}
+
+TEST(AppContext, SaveFailureAtExitIsReported) {
+  TempFolder dir;
+  WriteFileBytes(dir / "file", "");
+  ScopedEnv config("QUORVEX_CONFIG_DIR", dir / "file/config");  // a folder that cannot be made
+  testing::RecordingPrompt prompt;
+  { AppContext context; }
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Exclamation);
+  EXPECT_NE(prompt.messages[0].find("could not be saved"), std::string::npos) << prompt.messages[0];
+}
+
+TEST(AppContext, ToolWithoutFirstStartDialogsLeavesTheFirstStartToTheDesktop) {
+  TempFolder dir;
+  ScopedEnv config("QUORVEX_CONFIG_DIR", dir.Path());
+  AppOptions tool;
+  tool.keepFirstStart = true;
+  { AppContext context(tool); }
+  ASSERT_TRUE(std::filesystem::exists(dir / "Quorvex.ini"));
+  EXPECT_EQ(ReadFileBytes(dir / "Quorvex.ini").find("Data1="), std::string::npos);
+  {
+    AppContext context(tool);
+    EXPECT_FALSE(context.SettingsComplete());
+    context.Settings().m_Font2.lfHeight = 99;  // a font set on purpose is written
+  }
+  AppContext desktop;
+  EXPECT_TRUE(desktop.SettingsComplete());
+  EXPECT_EQ(desktop.Settings().m_Font2.lfHeight, 99);
+}
+
+}  // namespace
+}  // namespace quorvex::settings

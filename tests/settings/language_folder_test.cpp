@@ -1,0 +1,104 @@
+#include "settings/language_folder.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/string_table.h"
+#include "support/scratch_dir.h"
+
+namespace quorvex::settings {
+namespace {
+
+std::vector<std::string> ListTexts(const LanguageScan& scan) {
+  std::vector<std::string> texts;
+  for (const auto& file : scan.files) texts.push_back(file.listText);
+  return texts;
+}
+
+class LanguageFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_.Write("Language/English.LNG", "LANG : \"English\";\nSTART STRINGTABLE\n1000 : \"Okay\";\nEND STRINGTABLE\n");
+    dir_.Write("Language/german.lng",
+               "LANG : \"Deutsch\";\r\nSTART STRINGTABLE\r\n1000 : \"Gut\";\r\nEND STRINGTABLE\r\n");
+    dir_.Write("Language/broken.lng", "LANG \"Broken\"\n");
+    dir_.Write("Language/unnamed.lng", "");
+    dir_.Write("Language/notes.txt", "LANG : \"Not a language\";\n");
+    std::filesystem::create_directories(dir_.Path() / "Language" / "folder.lng");
+  }
+  std::string WorkDir() const { return dir_.Path().string(); }
+
+  testing::ScratchDir dir_;
+};
+
+TEST_F(LanguageFolderTest, ScanListsEveryLanguageFileWithItsState) {
+  LanguageScan scan = ScanLanguageFolder(WorkDir(), "GERMAN.lng");
+  EXPECT_EQ(ListTexts(scan), (std::vector<std::string>{"broken.lng - Bad laguage file", "Deutsch [german.lng]",
+                                                       "English [English.LNG]", "unnamed.lng - Bad laguage file"}));
+  EXPECT_TRUE(scan.englishPresent);
+  EXPECT_TRUE(scan.selectedFound);
+  EXPECT_EQ(scan.selectedDisplayName, "Deutsch");
+  EXPECT_EQ(scan.selectedName, "GERMAN.lng");
+}
+
+TEST_F(LanguageFolderTest, UnknownOrBrokenChoiceFallsBackToEnglish) {
+  for (const char* selected : {"", "french.lng", "broken.lng"}) {
+    LanguageScan scan = ScanLanguageFolder(WorkDir(), selected);
+    EXPECT_FALSE(scan.selectedFound) << selected;
+    EXPECT_EQ(scan.selectedName, kEnglishFileName) << selected;
+  }
+  std::filesystem::remove(dir_.Path() / "Language" / "English.LNG");
+  LanguageScan scan = ScanLanguageFolder(WorkDir(), "broken.lng");
+  EXPECT_FALSE(scan.englishPresent);
+  EXPECT_EQ(scan.selectedName, "");  // the caller shows kNoEnglishMessage
+  EXPECT_EQ(ScanLanguageFolder(WorkDir(), "german.lng").selectedName, "german.lng");
+}
+
+TEST_F(LanguageFolderTest, UnreadableFileIsListedAsSuch) {
+  std::filesystem::create_symlink(dir_.Path() / "gone.lng", dir_.Path() / "Language" / "dangling.lng");
+  LanguageScan scan = ScanLanguageFolder(WorkDir(), "dangling.lng");
+  EXPECT_EQ(ListTexts(scan)[1], "dangling.lng - can't open laguage file");
+  EXPECT_FALSE(scan.selectedFound);
+}
+
+TEST(LanguageFolder, MissingFolderGivesNoChoice) {
+  testing::ScratchDir dir;
+  LanguageScan scan = ScanLanguageFolder(dir.Path().string(), "english.lng");
+  EXPECT_TRUE(scan.files.empty());
+  EXPECT_EQ(scan.selectedName, "");
+}
+
+TEST(LanguageFolder, ListEntrySplitsIntoFileAndDisplayPart) {
+  std::string file;
+  std::string display;
+  ASSERT_TRUE(ParseLanguageEntry("Deutsch [german.lng]", file, display));
+  EXPECT_EQ(file, "german.lng");
+  EXPECT_EQ(display, "Deutsch ");
+  ASSERT_TRUE(ParseLanguageEntry("A [b] [c]", file, display));
+  EXPECT_EQ(file, "b");
+  EXPECT_FALSE(ParseLanguageEntry("broken.lng - Bad laguage file", file, display));
+  EXPECT_FALSE(ParseLanguageEntry("odd ] name [x", file, display));
+  EXPECT_FALSE(ParseLanguageEntry("empty []", file, display));
+}
+
+TEST_F(LanguageFolderTest, LoadLanguageInstallsTheChosenFile) {
+  EXPECT_EQ(LanguageFilePath("/opt/q/", "a.lng"), "/opt/q/Language/a.lng");
+  EXPECT_EQ(LanguageFilePath("/opt/q", "a.lng"), "/opt/q/Language/a.lng");
+  ASSERT_EQ(LoadLanguage(WorkDir(), "german.lng"), LanguageResult::kOk);
+  EXPECT_EQ(platform::GetString(1000), "Gut");
+  EXPECT_EQ(platform::GetString(1001), "Cancel");  // missing ids come from the built-in English
+  // Failures leave the language installed before.
+  EXPECT_EQ(LoadLanguage(WorkDir(), "french.lng"), LanguageResult::kCantOpen);
+  EXPECT_EQ(LoadLanguage(WorkDir(), "../Language/german.lng"), LanguageResult::kCantOpen);
+  dir_.Write("Language/bad.lng", "START MENU POPUP\n100 : Open;\n");
+  EXPECT_EQ(LoadLanguage(WorkDir(), "bad.lng"), LanguageResult::kBadFile);
+  EXPECT_EQ(platform::GetString(1000), "Gut");
+  ASSERT_NE(InstalledLanguage(), nullptr);
+  // No choice means english.lng (file names are case-sensitive here, so make one).
+  dir_.Write("Language/english.lng", "START STRINGTABLE\n1000 : \"Fine\";\nEND STRINGTABLE\n");
+  ASSERT_EQ(LoadLanguage(WorkDir(), ""), LanguageResult::kOk);
+  EXPECT_EQ(platform::GetString(1000), "Fine");
+  platform::SetStringSource(nullptr);
+}
+
+}  // namespace
+}  // namespace quorvex::settings

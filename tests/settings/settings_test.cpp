@@ -1,0 +1,379 @@
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/ini_store.h"
+#include "support/recording_prompt.h"
+#include "support/temp_folder.h"
+
+namespace quorvex::settings {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::ScopedEnv;
+using testing::TempFolder;
+using testing::WriteFileBytes;
+
+// A settings file in a temporary folder, with a PATH that holds a fake xdg-open.
+struct SettingsFixture {
+  TempFolder dir;
+  std::string ini = dir / "Quorvex.ini";
+  std::string xdg_open = dir / "bin/xdg-open";
+  ScopedEnv path{"PATH", dir / "bin"};
+  SettingsFixture() {
+    std::filesystem::create_directories(dir / "bin");
+    WriteFileBytes(xdg_open, "#!/bin/sh\n");
+    ::chmod(xdg_open.c_str(), 0755);
+  }
+};
+
+std::string FontHex(const LogFont& font) {
+  return platform::IniStore::ToHex(font.ToBytes());
+}
+
+ino_t InodeOf(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+TEST(Settings, MissingFileGivesEveryDefault) {
+  SettingsFixture f;
+  WDSettings settings(f.ini);
+  EXPECT_FALSE(settings.Load()) << "no fonts stored: a first start";
+  EXPECT_FALSE(std::filesystem::exists(f.ini)) << "loading writes nothing";
+  const WDSettings fresh;
+  EXPECT_EQ(settings.m_strBrowser, f.xdg_open);
+  EXPECT_EQ(fresh.m_strBrowser, "???");
+  EXPECT_EQ(settings.m_nHistoryDeepth, -1);
+  EXPECT_EQ(settings.m_bHideAllMessages, 0);
+  EXPECT_EQ(settings.m_bSavePrompt, 0);
+  EXPECT_EQ(settings.m_bSoundEnable, 1);
+  EXPECT_EQ(settings.m_bRunMinimize, 0);
+  EXPECT_EQ(settings.m_bToolBarVisible, 1);
+  EXPECT_EQ(settings.m_bStatusBarVisible, 1);
+  EXPECT_EQ(settings.m_bAutoFreshing, 1);
+  EXPECT_EQ(settings.m_nThreadsAtTheTime, 0);
+  EXPECT_EQ(settings.m_strWorkDir, "");
+  EXPECT_EQ(settings.m_strLangFileName, "");
+  EXPECT_EQ(settings.m_strContainerPlace, "");
+  EXPECT_EQ(settings.m_strDataFilePath, "");
+  EXPECT_EQ(settings.m_bViaProxy, 0);
+  EXPECT_EQ(settings.m_strProxyServer, "http://localhost");
+  EXPECT_EQ(settings.m_nProxyPort, 80);
+  EXPECT_EQ(settings.m_nTimeOut, 10);
+  EXPECT_EQ(settings.m_nRetries, 2);
+  EXPECT_EQ(settings.m_strEmail, "");
+  EXPECT_EQ(settings.m_strSMTPServ, "");
+  EXPECT_EQ(settings.m_nDataVersion, 1);
+  EXPECT_EQ(settings.m_bOldFormat, 0);
+  for (int n = 1; n <= 4; ++n) EXPECT_EQ(settings.Font(n), LogFont::Default(n)) << n;
+
+  WDFrameRect rect = settings.GetFrameRect(1024, 768);
+  EXPECT_EQ(rect.X_Size, 640);
+  EXPECT_EQ(rect.Y_Size, 395);
+  EXPECT_EQ(rect.X_TopPos, (1024 - 640) / 2);
+  EXPECT_EQ(rect.Y_TopPos, (768 - 395) / 2);
+  EXPECT_EQ(rect.X_SplitterPos, 202);
+
+  EXPECT_FALSE(settings.WorkDirectory().empty());
+  EXPECT_NE(settings.WorkDirectory(), "/");
+}
+
+TEST(Settings, EverySettingSurvivesTheFile) {
+  SettingsFixture f;
+  const std::string hostile = std::string(" \t=;#[x]\\ \xCF\xF0\n\0end ", 18);
+  {
+    WDSettings settings(f.ini);
+    settings.Load();
+    int n = 0;
+    for (const auto& [name, value] : settings.ListValues()) {
+      ++n;
+      std::string text = value;
+      if (name.rfind("RData.", 0) == 0) {
+        LogFont font = LogFont::Default(5 - (name.back() - '0'));
+        font.lfHeight = -(10 + n);
+        font.SetFaceName("Face " + name);
+        text = FontHex(font);
+      } else if (!value.empty() && (std::isdigit(static_cast<unsigned char>(value[0])) || value[0] == '-')) {
+        text = std::to_string(1000 + n);
+      } else if (name.find("TopPos") != std::string::npos) {
+        text = "-" + std::to_string(n);
+      } else {
+        text = name + hostile;
+      }
+      std::string error;
+      ASSERT_EQ(settings.SetValue(name, text, &error), WDSettings::SetResult::Ok) << name << ": " << error;
+    }
+    EXPECT_EQ(n, 30);
+    ASSERT_TRUE(settings.Save()) << settings.LastError();
+    WDSettings again(f.ini);
+    EXPECT_TRUE(again.Load());
+    EXPECT_EQ(again.ListValues(), settings.ListValues());
+    EXPECT_EQ(again.m_strBrowser, "INTERFACE.Browser" + hostile) << "an explicit browser stays";
+  }
+  // Sections and keys in their stated order.
+  const std::string text = ReadFileBytes(f.ini);
+  const char* order[] = {
+      "[INTERFACE]",     "HistoryDeepth=",    "HideAllMessages=", "SavePrompt=", "SoundEnable=",  "RunMinimize=",
+      "ToolBarVisible=", "StatusBarVisible=", "Browser=",         "[COMMON]",    "AutoFreshing=", "ContainerPlace=",
+      "DataFilePath=",   "ThreadsAtTheTime=", "LangFileName=",    "WorkDir=",    "[CONNECTION]",  "TimeOut=",
+      "Retries=",        "ViaProxy=",         "ProxyServer=",     "ProxyPort=",  "[EMAIL]",       "Email=",
+      "SMTPServ=",       "[FrameRect]",       "X_Size=",          "Y_Size=",     "X_TopPos=",     "Y_TopPos=",
+      "X_SplitterPos=",  "[RData]",           "Data1=",           "Data2=",      "Data3=",        "Data4="};
+  size_t at = 0;
+  for (const char* item : order) {
+    size_t found = text.find(item, at);
+    ASSERT_NE(found, std::string::npos) << item << " after offset " << at << "\n" << text;
+    at = found;
+  }
+}
+
+TEST(Settings, SavingKeepsUnknownKeysAndSkipsUnchangedFiles) {
+  SettingsFixture f;
+  WriteFileBytes(f.ini,
+                 "[INTERFACE]\nFutureOption=kept \\x20\nSoundEnable=0\n[Plugins]\nName=x\n[common]\nWorkDir=/opt/q\n");
+  WDSettings settings(f.ini);
+  settings.Load();
+  EXPECT_EQ(settings.m_bSoundEnable, 0);
+  EXPECT_EQ(settings.m_strWorkDir, "/opt/q");
+  ASSERT_TRUE(settings.Save()) << settings.LastError();
+  platform::IniStore written;
+  ASSERT_EQ(written.LoadFile(f.ini), platform::IniStore::LoadResult::Ok);
+  EXPECT_EQ(written.GetString("INTERFACE", "FutureOption", ""), "kept  ");
+  EXPECT_EQ(written.GetString("Plugins", "Name", ""), "x");
+  EXPECT_EQ(written.Sections().front().name, "INTERFACE");
+
+  ino_t before = InodeOf(f.ini);
+  WDSettings unchanged(f.ini);
+  unchanged.Load();
+  ASSERT_TRUE(unchanged.Save());
+  EXPECT_EQ(InodeOf(f.ini), before) << "nothing changed, so nothing is written";
+  unchanged.m_nRetries = 5;
+  ASSERT_TRUE(unchanged.Save());
+  EXPECT_NE(InodeOf(f.ini), before);
+}
+
+TEST(Settings, BrowserDiscoveryRunsOnlyForTheUnsetMark) {
+  SettingsFixture f;
+  WriteFileBytes(f.ini, "[INTERFACE]\nBrowser=\n");
+  WDSettings empty(f.ini);
+  empty.Load();
+  EXPECT_EQ(empty.m_strBrowser, "") << "an empty browser stays empty";
+
+  WriteFileBytes(f.ini, "[INTERFACE]\nBrowser=???\n");
+  WDSettings unset(f.ini);
+  unset.Load();
+  EXPECT_EQ(unset.m_strBrowser, f.xdg_open);
+
+  ScopedEnv no_path("PATH", "/nonexistent");
+  WDSettings not_found(f.ini);
+  not_found.Load();
+  EXPECT_EQ(not_found.m_strBrowser, "");
+}
+
+TEST(Settings, FontsAreTakenUpToTheFirstBadOne) {
+  SettingsFixture f;
+  LogFont stored[5];
+  for (int n = 1; n <= 4; ++n) {
+    stored[n] = LogFont::Default(n);
+    stored[n].lfHeight = 30 + n;
+    stored[n].SetFaceName("DejaVu Sans");
+  }
+  auto write = [&](const std::string& data3) {
+    WriteFileBytes(f.ini, "[RData]\nData1=" + FontHex(stored[1]) + "\nData2=" + FontHex(stored[2]) + "\n" + data3 +
+                              "Data4=" + FontHex(stored[4]) + "\n");
+  };
+
+  write("Data3=" + FontHex(stored[3]) + "\n");
+  WDSettings all(f.ini);
+  EXPECT_TRUE(all.Load());
+  for (int n = 1; n <= 4; ++n) EXPECT_EQ(all.Font(n), stored[n]) << n;
+
+  LogFont heavy = stored[3];
+  heavy.lfWeight = 5000;
+  LogFont huge = stored[3];
+  huge.lfHeight = -40000;
+  std::string unterminated = stored[3].ToBytes();
+  for (size_t i = 28; i < 60; ++i) unterminated[i] = 'A';
+  const std::string bad_data3[] = {
+      "",                                                         // missing
+      "Data3=" + FontHex(stored[3]) + "00\n",                     // 61 bytes
+      "Data3=" + FontHex(stored[3]).substr(2) + "\n",             // 59 bytes
+      "Data3=" + FontHex(stored[3]).replace(0, 1, "G") + "\n",    // not hex
+      "Data3=" + FontHex(heavy) + "\n",                           // weight out of range
+      "Data3=" + FontHex(huge) + "\n",                            // height out of range
+      "Data3=" + platform::IniStore::ToHex(unterminated) + "\n",  // face name without NUL
+  };
+  for (const std::string& data3 : bad_data3) {
+    write(data3);
+    WDSettings settings(f.ini);
+    EXPECT_FALSE(settings.Load()) << data3;
+    EXPECT_EQ(settings.Font(1), stored[1]) << "fonts before the bad one keep their stored value";
+    EXPECT_EQ(settings.Font(2), stored[2]);
+    EXPECT_EQ(settings.Font(3), LogFont::Default(3)) << "the bad one and the ones after it take defaults";
+    EXPECT_EQ(settings.Font(4), LogFont::Default(4));
+  }
+
+  LogFont def = LogFont::Default(1);
+  EXPECT_EQ(def.FaceName(), "Verdana");
+  EXPECT_EQ(def.lfQuality, 1);
+  EXPECT_EQ(def.lfHeight, 22);
+  EXPECT_EQ(def.lfWeight, 700);
+  EXPECT_EQ(def.lfItalic, 1);
+  EXPECT_EQ(LogFont::Default(4).lfHeight, 13);
+  const std::string bytes = def.ToBytes();
+  ASSERT_EQ(bytes.size(), 60u);
+  EXPECT_EQ(bytes.substr(0, 4), std::string("\x16\0\0\0", 4)) << "height little-endian first";
+  EXPECT_EQ(bytes.substr(16, 4), std::string("\xBC\x02\0\0", 4)) << "weight 700";
+  EXPECT_EQ(bytes[20], 1) << "italic";
+  EXPECT_EQ(bytes[26], 1) << "quality";
+  EXPECT_EQ(bytes.substr(28, 8), std::string("Verdana\0", 8));
+}
+
+TEST(Settings, UnparsableFileIsReportedOnceAndSetAside) {
+  SettingsFixture f;
+  testing::RecordingPrompt prompt;
+  const std::string garbage = "[INTERFACE]\nSoundEnable=0\nthis line is not a setting\n";
+  WriteFileBytes(f.ini, garbage);
+  {
+    WDSettings settings(f.ini);
+    settings.Load();
+    EXPECT_EQ(settings.m_bSoundEnable, 1) << "defaults, not half a file";
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Exclamation);
+    EXPECT_NE(prompt.messages[0].find("line 3"), std::string::npos) << prompt.messages[0];
+    EXPECT_NE(prompt.messages[0].find(f.ini + ".bad"), std::string::npos) << prompt.messages[0];
+    EXPECT_EQ(ReadFileBytes(f.ini + ".bad"), garbage) << "the broken file is kept as it was";
+    ASSERT_TRUE(settings.Save()) << settings.LastError();
+    EXPECT_EQ(prompt.messages.size(), 1u) << "reported once";
+  }
+  WDSettings reloaded(f.ini);
+  reloaded.Load();
+  EXPECT_EQ(prompt.messages.size(), 1u);
+
+  // A second broken file does not overwrite the first one set aside.
+  WriteFileBytes(f.ini, "broken again");
+  WDSettings second(f.ini);
+  second.Load();
+  EXPECT_EQ(ReadFileBytes(f.ini + ".bad"), garbage);
+  EXPECT_EQ(ReadFileBytes(f.ini + ".bad.2"), "broken again");
+}
+
+TEST(Settings, UnreadableFileIsNeverOverwritten) {
+  SettingsFixture f;
+  testing::RecordingPrompt prompt;
+  std::filesystem::create_directories(f.ini);  // something that is not a file is in the way
+  WDSettings settings(f.ini);
+  settings.Load();
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Exclamation);
+  EXPECT_FALSE(settings.Save());
+  EXPECT_NE(settings.LastError().find("not overwritten"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory(f.ini));
+}
+
+TEST(Settings, OldFormatIsDetectedFromTheCatalogFile) {
+  SettingsFixture f;
+  WDSettings settings(f.ini);
+  WriteFileBytes(f.dir / "old.dat", std::string("\x05\x00\xFF\xFF\x00\x00", 6));
+  WriteFileBytes(f.dir / "new.dat", std::string("\x01\x00\x00\x00\x05\x00", 6));
+  WriteFileBytes(f.dir / "short.dat", std::string("\xFF\xFF\xFF", 3));
+  settings.DetectOldFormat(f.dir / "old.dat");
+  EXPECT_EQ(settings.m_bOldFormat, 1);
+  settings.DetectOldFormat(f.dir / "new.dat");
+  EXPECT_EQ(settings.m_bOldFormat, 0);
+  settings.m_bOldFormat = 1;
+  settings.DetectOldFormat(f.dir / "short.dat");
+  EXPECT_EQ(settings.m_bOldFormat, 0);
+  settings.m_bOldFormat = 1;
+  settings.DetectOldFormat(f.dir / "missing.dat");
+  EXPECT_EQ(settings.m_bOldFormat, 0);
+}
+
+TEST(Settings, CatalogPathFollowsOptionThenWorkDirThenDataFolder) {
+  SettingsFixture f;
+  ScopedEnv data("XDG_DATA_HOME", f.dir / "data");
+  WDSettings settings(f.ini);
+  EXPECT_EQ(settings.CatalogPath(), f.dir / "data/Quorvex/maindata.dat");
+  EXPECT_EQ(settings.CatalogPath("/given.dat"), "/given.dat");
+  settings.m_strWorkDir = "/opt/quorvex";
+  EXPECT_EQ(settings.CatalogPath(), "/opt/quorvex/maindata.dat");
+  EXPECT_EQ(settings.WorkDirectory(), "/opt/quorvex");
+  EXPECT_EQ(settings.CatalogPath("/given.dat"), "/given.dat");
+}
+
+TEST(Settings, AutostartEntryIsCopiedFromTheTemplateAndRemoved) {
+  SettingsFixture f;
+  ScopedEnv config("XDG_CONFIG_HOME", f.dir / "config");
+  const std::string entry = f.dir / "config/autostart/Quorvex Agent.desktop";
+  EXPECT_EQ(WDSettings::AutostartEntryPath(), entry);
+
+  WDSettings settings(f.ini);
+  bool state = true;
+  EXPECT_TRUE(settings.StartupShortcut(0, state));
+  EXPECT_FALSE(state);
+  EXPECT_FALSE(settings.StartupShortcut(2, state));
+
+  // The installed template (the resources folder of this build).
+  state = true;
+  ASSERT_TRUE(settings.StartupShortcut(1, state)) << settings.LastError();
+  const std::string installed = ReadFileBytes(settings.WorkDirectory() + "/Quorvex Agent.desktop");
+  EXPECT_EQ(ReadFileBytes(entry), installed);
+  EXPECT_EQ(installed.rfind("[Desktop Entry]\n", 0), 0u);
+  EXPECT_NE(installed.find("\nExec=quorvex /hide\n"), std::string::npos);
+  EXPECT_NE(installed.find("\nType=Application\n"), std::string::npos);
+  state = false;
+  EXPECT_TRUE(settings.StartupShortcut(0, state));
+  EXPECT_TRUE(state);
+
+  state = false;
+  EXPECT_TRUE(settings.StartupShortcut(1, state));
+  EXPECT_FALSE(std::filesystem::exists(entry));
+  EXPECT_TRUE(settings.StartupShortcut(1, state)) << "removing an absent entry is no failure";
+  EXPECT_TRUE(settings.StartupShortcut(0, state));
+  EXPECT_FALSE(state);
+
+  // A template in WorkDir, longer than the 1024 bytes the old copy took, is copied whole.
+  settings.m_strWorkDir = f.dir / "work";
+  std::filesystem::create_directories(settings.m_strWorkDir);
+  const std::string big = "[Desktop Entry]\nComment=" + std::string(3000, 'x') + "\n";
+  WriteFileBytes(settings.m_strWorkDir + "/Quorvex Agent.desktop", big);
+  state = true;
+  ASSERT_TRUE(settings.StartupShortcut(1, state)) << settings.LastError();
+  EXPECT_EQ(ReadFileBytes(entry), big);
+
+  std::filesystem::remove(settings.m_strWorkDir + "/Quorvex Agent.desktop");
+  std::filesystem::remove(entry);
+  state = true;
+  EXPECT_FALSE(settings.StartupShortcut(1, state));
+  EXPECT_NE(settings.LastError().find("template"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(entry));
+}
+
+TEST(Settings, ValuesByNameRefuseWhatCannotBeStored) {
+  WDSettings settings;
+  std::string value;
+  EXPECT_TRUE(settings.GetValue("connection.timeout", value));
+  EXPECT_EQ(value, "10");
+  EXPECT_FALSE(settings.GetValue("CONNECTION.Nope", value));
+  EXPECT_FALSE(settings.GetValue("TimeOut", value));
+  EXPECT_EQ(settings.SetValue("CONNECTION.Nope", "1"), WDSettings::SetResult::UnknownKey);
+  EXPECT_EQ(settings.SetValue("CONNECTION.TimeOut", "ten"), WDSettings::SetResult::BadValue);
+  EXPECT_EQ(settings.SetValue("CONNECTION.TimeOut", ""), WDSettings::SetResult::BadValue);
+  EXPECT_EQ(settings.SetValue("RData.Data1", "00"), WDSettings::SetResult::BadValue);
+  LogFont heavy = LogFont::Default(1);
+  heavy.lfWeight = 1001;
+  EXPECT_EQ(settings.SetValue("RData.Data1", FontHex(heavy)), WDSettings::SetResult::BadValue);
+  EXPECT_EQ(settings.m_Font1, LogFont::Default(1));
+  EXPECT_EQ(settings.m_nTimeOut, 10);
+  EXPECT_EQ(settings.SetValue("FrameRect.X_TopPos", "17"), WDSettings::SetResult::Ok);
+  EXPECT_EQ(settings.GetFrameRect(100, 100).X_TopPos, 17);
+  EXPECT_EQ(settings.SetValue("FrameRect.X_TopPos", ""), WDSettings::SetResult::Ok);
+  EXPECT_EQ(settings.GetFrameRect(1000, 100).X_TopPos, (1000 - 640) / 2);
+}
+
+}  // namespace
+}  // namespace quorvex::settings

@@ -1,0 +1,166 @@
+// The language files shipped with the program must answer every text the code asks for.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "platform/command_ids.h"
+#include "platform/string_table.h"
+#include "settings/language_file.h"
+
+namespace quorvex::settings {
+namespace {
+
+const std::filesystem::path kSourceDir = QUORVEX_SOURCE_DIR;
+const char* const kShipped[] = {"english.lng", "russian.lng"};
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+LanguageFile LoadShipped(const std::string& name) {
+  LanguageFile file;
+  EXPECT_EQ(file.Load((kSourceDir / "resources" / "Language" / name).string()), LanguageResult::kOk) << name;
+  return file;
+}
+
+// The ids named in string_ids.h, and any id that code passes to GetString as a bare number.
+std::set<uint16_t> LookedUpIds() {
+  std::set<uint16_t> ids;
+  std::string header = ReadFile(kSourceDir / "src" / "platform" / "string_ids.h");
+  std::regex named(R"(constexpr\s+uint16_t\s+k\w+\s*=\s*(\d+)\s*;)");
+  for (std::sregex_iterator it(header.begin(), header.end(), named), end; it != end; ++it) {
+    ids.insert(static_cast<uint16_t>(std::stoi((*it)[1])));
+  }
+  std::regex literal(R"(GetString\(\s*(\d+)\s*\))");
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(kSourceDir / "src")) {
+    auto extension = entry.path().extension();
+    if (extension != ".h" && extension != ".cpp") continue;
+    std::string code = ReadFile(entry.path());
+    for (std::sregex_iterator it(code.begin(), code.end(), literal), end; it != end; ++it) {
+      ids.insert(static_cast<uint16_t>(std::stoi((*it)[1])));
+    }
+  }
+  return ids;
+}
+
+// How many printf-style placeholders FillPlaceholders would fill in text.
+size_t PlaceholderCount(const std::string& text) {
+  std::string filled = platform::FillPlaceholders(text, {"\x01", "\x01", "\x01", "\x01", "\x01"});
+  return static_cast<size_t>(std::count(filled.begin(), filled.end(), '\x01'));
+}
+
+std::string FormatTime(const std::string& format) {
+  std::tm time{};
+  time.tm_year = 100;
+  time.tm_mon = 11;
+  time.tm_mday = 24;
+  time.tm_hour = 10;
+  time.tm_min = 35;
+  char out[128] = "";
+  std::strftime(out, sizeof out, format.c_str(), &time);
+  return out;
+}
+
+TEST(ShippedLanguages, DefineEveryTextTheCodeLooksUp) {
+  std::set<uint16_t> ids = LookedUpIds();
+  ASSERT_GT(ids.size(), 150u);
+  for (const char* name : kShipped) {
+    LanguageFile file = LoadShipped(name);
+    for (uint16_t id : ids) {
+      std::string text;
+      EXPECT_TRUE(file.Lookup(id, text) && !text.empty()) << name << " lacks " << id;
+    }
+  }
+}
+
+TEST(ShippedLanguages, EveryMenuCommandHasAPromptAndTip) {
+  for (const char* name : kShipped) {
+    LanguageFile file = LoadShipped(name);
+    std::vector<uint16_t> commands(std::begin(platform::cmd::kWithPrompt), std::end(platform::cmd::kWithPrompt));
+    for (const MenuModel* menu : {file.MainMenu(), file.PopupMenu(), file.AlertMenu(), file.TreeMenu()}) {
+      ASSERT_NE(menu, nullptr) << name;
+      EXPECT_NE(menu->DefaultCommand(), 0) << name;
+      for (uint16_t id : menu->Commands()) {
+        if (platform::cmd::HasPrompt(id)) commands.push_back(id);
+      }
+    }
+    for (uint16_t id : commands) {
+      std::string text;
+      ASSERT_TRUE(file.Lookup(id, text)) << name << " has no prompt for command " << id;
+      size_t lineFeed = text.find('\n');
+      ASSERT_NE(lineFeed, std::string::npos) << name << " " << id;
+      EXPECT_GT(lineFeed, 0u) << name << " " << id;
+      EXPECT_LE(text.size() - lineFeed - 1, 79u) << name << " " << id << ": tool tip too long";
+    }
+  }
+}
+
+TEST(ShippedLanguages, TranslationsMatchTheEnglishFile) {
+  LanguageFile english = LoadShipped("english.lng");
+  LanguageFile russian = LoadShipped("russian.lng");
+  EXPECT_EQ(english.Ids(), russian.Ids());
+  EXPECT_EQ(english.MainMenu()->Commands(), russian.MainMenu()->Commands());
+  EXPECT_EQ(english.PopupMenu()->Commands(), russian.PopupMenu()->Commands());
+  EXPECT_EQ(english.AlertMenu()->Commands(), russian.AlertMenu()->Commands());
+  EXPECT_EQ(english.TreeMenu()->Commands(), russian.TreeMenu()->Commands());
+  const std::map<uint16_t, size_t> kArguments = {{61508, 1}, {61541, 1}};
+  for (uint16_t id : english.Ids()) {
+    std::string englishText;
+    std::string russianText;
+    english.Lookup(id, englishText);
+    russian.Lookup(id, russianText);
+    if (id == 32812) continue;  // a strftime format, checked below
+    auto arguments = kArguments.find(id);
+    EXPECT_EQ(PlaceholderCount(englishText), arguments == kArguments.end() ? 0 : arguments->second) << id;
+    EXPECT_EQ(PlaceholderCount(russianText), PlaceholderCount(englishText)) << id;
+  }
+}
+
+TEST(ShippedLanguages, DateFormatStartsWithItsEightCharacterDatePart) {
+  for (const char* name : kShipped) {
+    LanguageFile file = LoadShipped(name);
+    std::string format;
+    ASSERT_TRUE(file.Lookup(32812, format));
+    ASSERT_GT(format.size(), 8u);
+    std::string date = FormatTime(format.substr(0, 8));
+    std::string time = FormatTime(format.substr(format.find_first_not_of(' ', 8)));
+    EXPECT_NE(date.find("24"), std::string::npos) << name;
+    EXPECT_EQ(date.find("35"), std::string::npos) << name;
+    EXPECT_NE(time.find("35"), std::string::npos) << name;
+    EXPECT_EQ(time.find("24"), std::string::npos) << name;
+  }
+}
+
+TEST(ShippedLanguages, HeadersAndBuiltInTexts) {
+  std::string name;
+  size_t pos = 0;
+  ASSERT_TRUE(
+      ParseLanguageHeader(NextLanguageLine(ReadFile(kSourceDir / "resources/Language/english.lng"), pos), name));
+  EXPECT_EQ(name, "English");
+  pos = 0;
+  ASSERT_TRUE(
+      ParseLanguageHeader(NextLanguageLine(ReadFile(kSourceDir / "resources/Language/russian.lng"), pos), name));
+  EXPECT_EQ(name, "\xD0\xF3\xF1\xF1\xEA\xE8\xE9");  // Windows-1251, as language files are single-byte
+  // The built-in texts are english.lng as this build compiled it in.
+  LanguageFile english = LoadShipped("english.lng");
+  for (uint16_t id : english.Ids()) {
+    std::string fromFile;
+    std::string builtIn;
+    english.Lookup(id, fromFile);
+    ASSERT_TRUE(platform::BuiltinString(id, builtIn)) << id;
+    EXPECT_EQ(builtIn, fromFile) << id;
+  }
+}
+
+}  // namespace
+}  // namespace quorvex::settings
