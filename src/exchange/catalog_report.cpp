@@ -1,9 +1,9 @@
 #include "exchange/catalog_report.h"
 
 #include "exchange/byte_text.h"
-#include "exchange/file_io.h"
 #include "exchange/html_sanitizer.h"
 #include "exchange/time_format.h"
+#include "platform/paths.h"
 
 namespace quorvex::exchange {
 namespace {
@@ -140,11 +140,12 @@ std::string CatalogReport::ToCrLf(std::string_view text) {
 ReportResult CatalogReport::WriteReport(const std::string& templatePath, const std::string& reportPath) const {
   ReportResult result;
   std::string templateText;
-  if (!ReadWholeFile(templatePath, templateText, &result.detail)) {
+  if (platform::ReadWholeFile(templatePath, templateText, &result.detail) != platform::ReadResult::Ok) {
+    if (result.detail.empty()) result.detail = "cannot open " + templatePath;
     result.error = ReportError::kNoTemplate;
     return result;
   }
-  if (!WriteFileReplacing(reportPath, ToCrLf(Render(templateText)), &result.detail)) {
+  if (!platform::WriteFileAtomically(reportPath, ToCrLf(Render(templateText)), &result.detail)) {
     result.error = ReportError::kCannotWrite;
   }
   return result;

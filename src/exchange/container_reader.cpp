@@ -1,12 +1,7 @@
 #include "exchange/container_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "exchange/byte_text.h"
+#include "platform/paths.h"
 
 namespace quorvex::exchange {
 namespace {
@@ -232,28 +227,12 @@ ContainerReadResult ContainerReader::ReadText(std::string_view text, std::string
 }
 
 ContainerReadResult ContainerReader::ReadFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Refused(ContainerError::kCannotOpen, "the file could not be opened");
-  struct stat info;
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    ::close(fd);
-    return Refused(ContainerError::kCannotOpen, "the file could not be opened");
+  std::string bytes;
+  std::string error;
+  if (platform::ReadWholeFile(path, bytes, &error) != platform::ReadResult::Ok) {
+    return Refused(ContainerError::kCannotOpen, error.empty() ? "cannot open " + path : error);
   }
-  ContainerReader reader(path);
-  PieceSplitter splitter(reader);
-  char buffer[8192];
-  bool failed = false;
-  while (!reader.Stopped()) {
-    ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) failed = true;
-    if (got <= 0) break;
-    splitter.Push(buffer, static_cast<size_t>(got));
-  }
-  ::close(fd);
-  if (failed) return Refused(ContainerError::kCannotOpen, "the file could not be read");
-  splitter.End();
-  return reader.Finish();
+  return ReadText(bytes, path);
 }
 
 }  // namespace quorvex::exchange

@@ -3,8 +3,7 @@
 // (".gm") into plain beacon descriptions. The line syntax is documented in doc/container-format.md.
 //
 // The reader never touches the catalog: the caller turns the result into beacons. A file that is
-// not a container is reported as an error, never a crash; reading is streamed in pieces, so a
-// large file costs time but no unbounded memory.
+// not a container is reported as an error, never a crash.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,7 +54,7 @@ class ContainerReader {
 
   // Reads a whole text (CR LF or LF line ends) named fileName.
   static ContainerReadResult ReadText(std::string_view text, std::string_view fileName);
-  // Reads the file at path.
+  // Reads the file at path (at most 64 MiB: larger files are refused as unreadable).
   static ContainerReadResult ReadFile(const std::string& path);
 
   // The pattern decoding of the format: "\t" and "\n" become TAB and LF, then six-byte numeric
