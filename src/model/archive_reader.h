@@ -40,6 +40,8 @@ class ArchiveReader {
   static constexpr int kMaxNesting = 256;
 
   ArchiveReader(std::string_view bytes, const ArchiveRegistry& registry, ArchiveGeneration generation);
+  // The reader keeps only a view of the bytes: a temporary string would be gone at once.
+  ArchiveReader(std::string&& bytes, const ArchiveRegistry& registry, ArchiveGeneration generation) = delete;
   ~ArchiveReader();
   ArchiveReader(const ArchiveReader&) = delete;
   ArchiveReader& operator=(const ArchiveReader&) = delete;
@@ -85,8 +87,9 @@ class ArchiveReader {
   // A STRING. Byte strings come back as stored. A UTF-16 string is converted to UTF-8 (the
   // encoding of new text in our catalogs); unpaired surrogates become U+FFFD.
   std::string ReadString();
-  // A COUNT for an array whose elements take at least min_element_bytes each (an OBJECT takes 2):
-  // a count that cannot fit in the bytes left is an end-of-file failure and gives 0.
+  // A COUNT for an array whose elements take at least min_element_bytes each (an OBJECT takes 2;
+  // 0 counts as 1): a count that cannot fit in the bytes left is an end-of-file failure and gives
+  // 0, so a loop over the count is bounded by the input and reserving count elements is safe.
   uint32_t ReadCount(size_t min_element_bytes = 2);
   // A page address STRING; a leading 0xEA or 0xED byte is dropped (see WritePageAddress).
   std::string ReadPageAddress();
