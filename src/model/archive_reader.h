@@ -15,8 +15,10 @@
 //    an object read earlier it returns a plain pointer and hands nothing over.
 //  - While an object's Load runs, and after its Load or class check failed, the reader owns it;
 //    such objects are destroyed with the reader.
-// So after a failure the caller owns whatever it was handed (possibly half-loaded: discard it),
-// and the reader frees the rest. Objects may hold plain pointers to objects owned by others, in
+// Keep every object you were handed until the whole load is over, even one you mean to reject
+// (a later reference may point at it); reject it with Fail() instead of destroying it. After a
+// failure the caller owns whatever it was handed (possibly half-loaded: discard it), and the
+// reader frees the rest. Objects may hold plain pointers to objects owned by others, in
 // any direction (even to an ancestor still loading), so destructors of stored classes must never
 // dereference pointers they do not own; then any destruction order is safe.
 //
@@ -26,6 +28,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <typeinfo>
 #include <vector>
 
@@ -99,6 +102,7 @@ class ArchiveReader {
   // bad-class failure. nullptr for null and on failure.
   template <class T>
   std::unique_ptr<T> ReadOwnedObject() {
+    static_assert(std::is_base_of_v<ArchiveObject, T>, "stored classes derive from ArchiveObject");
     std::unique_ptr<ArchiveObject> created;
     ReadObjectCore(typeid(T), &IsKindOf<T>, /*owned=*/true, &created);
     return std::unique_ptr<T>(static_cast<T*>(created.release()));
@@ -110,6 +114,7 @@ class ArchiveReader {
   // failure; `created` is left empty unless a new object was read.
   template <class T>
   T* ReadObject(std::unique_ptr<T>& created) {
+    static_assert(std::is_base_of_v<ArchiveObject, T>, "stored classes derive from ArchiveObject");
     std::unique_ptr<ArchiveObject> fresh;
     ArchiveObject* object = ReadObjectCore(typeid(T), &IsKindOf<T>, /*owned=*/false, &fresh);
     if (fresh) created.reset(static_cast<T*>(fresh.release()));

@@ -495,5 +495,28 @@ TEST_F(ArchiveStream, ObjectsHandedOverEarlierStayWithTheCallerAfterAFailure) {
   EXPECT_EQ(outer->children.size(), 2u);
 }
 
+TEST(ArchiveRegistryTest, RefusesDuplicatesAndNamesTheFormatCannotHold) {
+  ArchiveRegistry registry;
+  EXPECT_TRUE(registry.Register<TestLeaf>("TestLeaf"));
+  EXPECT_FALSE(registry.Register<TestLeaf>("OtherName"));  // same type twice
+  EXPECT_FALSE(registry.Register<TestNode>("TestLeaf"));   // same name twice
+  EXPECT_FALSE(registry.Register<TestNode>(""));
+  EXPECT_FALSE(registry.Register<TestNode>(std::string(64, 'N')));
+  EXPECT_TRUE(registry.Register<TestNode>(std::string(63, 'N'), 3));
+  EXPECT_EQ(registry.size(), 2u);
+  EXPECT_EQ(registry.FindByName("TestLeaf"), registry.FindByType(typeid(TestLeaf)));
+  EXPECT_EQ(registry.FindByName("testleaf"), nullptr);
+  EXPECT_EQ(registry.FindByType(typeid(TestMark)), nullptr);
+
+  // The schema given at registration is the one written and the one required.
+  TestNode node;
+  ArchiveWriter out(registry);
+  out.WriteObject(&node);
+  EXPECT_EQ(out.bytes().substr(0, 6), Word(0xFFFF) + Word(3) + Word(63));
+  ArchiveReader in(out.bytes(), registry, ArchiveGeneration::kCurrent);
+  EXPECT_NE(in.ReadOwnedObject<TestNode>(), nullptr);
+  EXPECT_TRUE(in.ok() && in.AtEnd());
+}
+
 }  // namespace
 }  // namespace quorvex::model
