@@ -45,21 +45,41 @@ const char* FindForward(const char* from, const char* end, const std::string& ne
   return static_cast<const char*>(memmem(from, room, needle.data(), needle.size()));
 }
 
+// First occurrence of needle (of n >= 1 bytes) starting in [lo, hi]; hi + n must not pass the text.
+const char* FirstStartIn(const char* lo, const char* hi, const std::string& needle) {
+  return static_cast<const char*>(
+      memmem(lo, static_cast<size_t>(hi - lo) + needle.size(), needle.data(), needle.size()));
+}
+
 // Last occurrence of needle that begins in [begin, before) and lies inside [begin, end); it may run
-// past before.
+// past before. The fast forward search does the work: it scans growing chunks backwards from
+// before, then halves the chunk that holds a hit down to its last one. That keeps a near hit cheap
+// and a walk across the whole page at memmem speed, whatever the density of the needle's bytes.
 const char* FindLastBefore(const char* begin, const char* before, const char* end, const std::string& needle) {
   const size_t n = needle.size();
-  if (before <= begin || n > static_cast<size_t>(end - begin)) return nullptr;
-  const char* last = std::min(before - 1, end - n);  // the latest start that qualifies
-  size_t span = static_cast<size_t>(last - begin) + 1;
-  while (span > 0) {
-    const void* hit = memrchr(begin, static_cast<unsigned char>(needle[0]), span);
-    if (!hit) return nullptr;
-    const char* candidate = static_cast<const char*>(hit);
-    if (std::memcmp(candidate + 1, needle.data() + 1, n - 1) == 0) return candidate;
-    span = static_cast<size_t>(candidate - begin);
+  if (before <= begin || n == 0 || n > static_cast<size_t>(end - begin)) return nullptr;
+  const char* hi = std::min(before - 1, end - n);  // the latest start that qualifies
+  if (n == 1) return static_cast<const char*>(memrchr(begin, static_cast<unsigned char>(needle[0]), hi - begin + 1));
+  size_t width = 256;
+  for (;;) {
+    const char* lo = static_cast<size_t>(hi - begin) >= width ? hi - width : begin;
+    if (const char* hit = FirstStartIn(lo, hi, needle)) {
+      // hit is a start and no start lies after hi: narrow [hit, hi] down to the last start.
+      lo = hit;
+      while (lo < hi) {
+        const char* mid = lo + (hi - lo + 1) / 2;
+        if (const char* upper = FirstStartIn(mid, hi, needle)) {
+          lo = upper;
+        } else {
+          hi = mid - 1;
+        }
+      }
+      return lo;
+    }
+    if (lo == begin) return nullptr;
+    hi = lo - 1;
+    width *= 2;
   }
-  return nullptr;
 }
 
 }  // namespace
