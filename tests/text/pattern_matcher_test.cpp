@@ -4,9 +4,11 @@
 
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 
 #include "platform/string_table.h"
+#include "support/naive_matcher.h"
 #include "support/recording_prompt.h"
 
 namespace quorvex::text {
@@ -224,6 +226,38 @@ TEST(PatternMatcher, ExtractingAgainGivesTheSameResult) {
   EXPECT_EQ(matcher.Extract(), MatchOk);
   EXPECT_EQ(matcher.GetValue(), "1 ");
   EXPECT_EQ(matcher.GetPieces().size(), 3u);
+}
+
+TEST(PatternMatcher, AgreesWithAPlainByteByByteSearch) {
+  // Small alphabets make repeats, overlaps and near misses common, which is where a fast search
+  // goes wrong: long pages push the backward search through its growing chunks.
+  std::mt19937 random(20261206);
+  const std::string alphabet = "ab<>/ \n";
+  const char* literals[] = {"a", "ab", "<a>", "</a>", "b", "ba", "a b", "<", "aab", "#", "a#", "#b", " # "};
+  const char* braces[] = {"{?}", "{}", "{?2}", "{3}", "{?1}"};
+  int matched = 0, ambiguous = 0;
+  for (int round = 0; round < 10000; ++round) {
+    std::string text(random() % (round % 10 == 0 ? 3000 : 60), ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    // One rare mark gives most patterns a unique literal to start from.
+    if (!text.empty() && random() % 4 != 0) text[random() % text.size()] = '#';
+    std::string pattern;
+    for (int k = 0, count = 1 + random() % 4; k < count; ++k) {
+      if (k > 0) pattern += braces[random() % std::size(braces)];
+      pattern += literals[random() % std::size(literals)];
+    }
+    if (random() % 3 == 0) pattern += braces[random() % std::size(braces)];
+    WDPatternMatcher matcher(text.data(), text.size(), pattern);
+    int32_t result = matcher.Extract();
+    ASSERT_NE(result, PatternMalformed) << pattern;
+    testing::NaiveOutcome naive = testing::NaiveExtract(text, matcher.GetPieces());
+    ASSERT_EQ(result, naive.result) << "pattern '" << pattern << "' on '" << text << "'";
+    ASSERT_EQ(matcher.GetValue(), naive.value) << "pattern '" << pattern << "' on '" << text << "'";
+    matched += result == MatchOk;
+    ambiguous += result == MatchAmbiguous;
+  }
+  EXPECT_GT(matched, 800);
+  EXPECT_GT(ambiguous, 100);
 }
 
 }  // namespace
