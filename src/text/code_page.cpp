@@ -89,29 +89,13 @@ int32_t CodePageFromLabel(std::string_view label) {
 }
 
 const uint8_t* CodePageTable(int32_t encoding) {
-  switch (encoding) {
-    case CharsetKoi8:
-      return kKoi8.data();
-    case CharsetAlt:
-      return kAlt.data();
-    case CharsetMac:
-      return kMac.data();
-    default:
-      return nullptr;
-  }
+  static constexpr const Table* kTables[kCharsetCount] = {nullptr, &kKoi8, &kAlt, &kMac};
+  return encoding >= 0 && encoding < kCharsetCount && kTables[encoding] ? kTables[encoding]->data() : nullptr;
 }
 
 const uint8_t* ReverseCodePageTable(int32_t encoding) {
-  switch (encoding) {
-    case CharsetKoi8:
-      return kKoi8Reverse.data();
-    case CharsetAlt:
-      return kAltReverse.data();
-    case CharsetMac:
-      return kMacReverse.data();
-    default:
-      return nullptr;
-  }
+  static constexpr const Table* kTables[kCharsetCount] = {nullptr, &kKoi8Reverse, &kAltReverse, &kMacReverse};
+  return encoding >= 0 && encoding < kCharsetCount && kTables[encoding] ? kTables[encoding]->data() : nullptr;
 }
 
 void ConvertCodePage(char* text, int32_t encoding) {

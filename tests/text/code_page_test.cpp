@@ -1,27 +1,13 @@
 #include "text/code_page.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <string>
 
+#include "support/iconv_decode.h"
+
 namespace quorvex::text {
 namespace {
-
-// The Unicode reading (as UTF-8) of one byte in a code page, by the C library's converter: an
-// oracle that shares nothing with our tables. Empty when the byte has no character.
-std::string Decode(const char* charset, uint8_t byte) {
-  iconv_t cd = iconv_open("UTF-8", charset);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return "?" + std::string(charset);
-  char in[1] = {static_cast<char>(byte)};
-  char out[8] = {};
-  char* in_ptr = in;
-  char* out_ptr = out;
-  size_t in_left = 1, out_left = sizeof(out);
-  size_t rc = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
-  iconv_close(cd);
-  return rc == static_cast<size_t>(-1) ? std::string() : std::string(out, out_ptr);
-}
 
 // The bytes each table converts, as the character sets define them.
 bool Converted(int32_t encoding, int b) {
@@ -68,9 +54,9 @@ TEST(CodePage, EveryTableEntryIsTheSameLetterInWindows1251) {
         EXPECT_EQ(table[b], b) << CodePageLabel(encoding) << " byte " << b;
         continue;
       }
-      std::string letter = Decode(IconvName(encoding), static_cast<uint8_t>(b));
+      std::string letter = testing::DecodeByte(IconvName(encoding), static_cast<uint8_t>(b));
       ASSERT_FALSE(letter.empty());
-      EXPECT_EQ(Decode("CP1251", table[b]), letter) << CodePageLabel(encoding) << " byte " << b;
+      EXPECT_EQ(testing::DecodeByte("CP1251", table[b]), letter) << CodePageLabel(encoding) << " byte " << b;
     }
   }
   // The ranges as stored: yo stays put in KOI8-R; CP866 and Mac Cyrillic letters land on the

@@ -1,31 +1,18 @@
 #include "text/display.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <string>
 
+#include "support/iconv_decode.h"
 #include "text/page_text.h"
 
 namespace quorvex::text {
 namespace {
 
-std::string Cp1251ByIconv(uint8_t byte) {
-  iconv_t cd = iconv_open("UTF-8", "CP1251");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return "no converter";
-  char in[1] = {static_cast<char>(byte)};
-  char out[8] = {};
-  char* in_ptr = in;
-  char* out_ptr = out;
-  size_t in_left = 1, out_left = sizeof(out);
-  size_t rc = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
-  iconv_close(cd);
-  return rc == static_cast<size_t>(-1) ? std::string() : std::string(out, out_ptr);
-}
-
 TEST(DisplayText, EveryWindows1251ByteDecodes) {
   for (int b = 0x80; b < 0x100; ++b) {
-    std::string expected = b == 0x98 ? std::string("\xC2\x98") : Cp1251ByIconv(static_cast<uint8_t>(b));
+    std::string expected = b == 0x98 ? std::string("\xC2\x98") : testing::DecodeByte("CP1251", static_cast<uint8_t>(b));
     EXPECT_EQ(Windows1251ToUtf8(std::string(1, static_cast<char>(b))), expected) << "byte " << b;
   }
   EXPECT_EQ(Windows1251ToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
