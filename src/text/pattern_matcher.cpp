@@ -51,15 +51,10 @@ const char* FirstStartIn(const char* lo, const char* hi, const std::string& need
       memmem(lo, static_cast<size_t>(hi - lo) + needle.size(), needle.data(), needle.size()));
 }
 
-// Last occurrence of needle that begins in [begin, before) and lies inside [begin, end); it may run
-// past before. The fast forward search does the work: it scans growing chunks backwards from
-// before, then halves the chunk that holds a hit down to its last one. That keeps a near hit cheap
-// and a walk across the whole page at memmem speed, whatever the density of the needle's bytes.
-const char* FindLastBefore(const char* begin, const char* before, const char* end, const std::string& needle) {
-  const size_t n = needle.size();
-  if (before <= begin || n == 0 || n > static_cast<size_t>(end - begin)) return nullptr;
-  const char* hi = std::min(before - 1, end - n);  // the latest start that qualifies
-  if (n == 1) return static_cast<const char*>(memrchr(begin, static_cast<unsigned char>(needle[0]), hi - begin + 1));
+// Last start in [begin, hi] of needle (n >= 2 bytes; hi + n must not pass the text), by the fast
+// forward search: growing chunks scanned backwards from hi, then the chunk that holds a hit halved
+// down to its last one. A near hit stays cheap and a walk across the page runs at memmem speed.
+const char* LastStartByChunks(const char* begin, const char* hi, const std::string& needle) {
   size_t width = 256;
   for (;;) {
     const char* lo = static_cast<size_t>(hi - begin) >= width ? hi - width : begin;
@@ -80,6 +75,41 @@ const char* FindLastBefore(const char* begin, const char* before, const char* en
     hi = lo - 1;
     width *= 2;
   }
+}
+
+// Last occurrence of needle that begins in [begin, before) and lies inside [begin, end); it may run
+// past before. memmem is slow for the short literals of patterns ("</td>"), so when one byte of the
+// needle is rare in the text just before, memrchr hops between its occurrences instead; if that
+// byte turns out common further back, the chunked search takes over.
+const char* FindLastBefore(const char* begin, const char* before, const char* end, const std::string& needle) {
+  const size_t n = needle.size();
+  if (before <= begin || n == 0 || n > static_cast<size_t>(end - begin)) return nullptr;
+  const char* hi = std::min(before - 1, end - n);  // the latest start that qualifies
+  if (n == 1) return static_cast<const char*>(memrchr(begin, static_cast<unsigned char>(needle[0]), hi - begin + 1));
+
+  constexpr size_t kSample = 512;
+  const char* sample = static_cast<size_t>(hi - begin) > kSample ? hi - kSample : begin;
+  uint16_t seen[256] = {};
+  for (const char* q = sample; q < hi; ++q) ++seen[static_cast<unsigned char>(*q)];
+  size_t anchor = 0;
+  for (size_t k = 1; k < n; ++k) {
+    if (seen[static_cast<unsigned char>(needle[k])] < seen[static_cast<unsigned char>(needle[anchor])]) anchor = k;
+  }
+  if (seen[static_cast<unsigned char>(needle[anchor])] * 16u <= kSample) {
+    const unsigned char rare = static_cast<unsigned char>(needle[anchor]);
+    int misses = 0;
+    while (misses < 64) {
+      // Starts in [begin, hi] put the rare byte in [begin + anchor, hi + anchor].
+      const void* found = memrchr(begin + anchor, rare, static_cast<size_t>(hi - begin) + 1);
+      if (!found) return nullptr;
+      const char* start = static_cast<const char*>(found) - anchor;
+      if (std::memcmp(start, needle.data(), n) == 0) return start;
+      if (start == begin) return nullptr;
+      hi = start - 1;
+      ++misses;
+    }
+  }
+  return LastStartByChunks(begin, hi, needle);
 }
 
 }  // namespace

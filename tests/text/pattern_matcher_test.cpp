@@ -239,6 +239,11 @@ TEST(PatternMatcher, AgreesWithAPlainByteByByteSearch) {
   for (int round = 0; round < 10000; ++round) {
     std::string text(random() % (round % 10 == 0 ? 3000 : 60), ' ');
     for (char& c : text) c = alphabet[random() % alphabet.size()];
+    // Long pages lose their "b" near the end: a byte rare just before a place but common further
+    // back must not throw the backward search off.
+    for (size_t k = text.size() > 1000 ? text.size() - 600 : text.size(); k < text.size(); ++k) {
+      if (text[k] == 'b') text[k] = 'a';
+    }
     // One rare mark gives most patterns a unique literal to start from.
     if (!text.empty() && random() % 4 != 0) text[random() % text.size()] = '#';
     std::string pattern;
