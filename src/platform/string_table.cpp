@@ -22,6 +22,9 @@ const BuiltinEntry kBuiltin[] = {
     {61492, "The pattern is malformed: it must begin with text, and two braces must be separated by text."},
     {61493, "Unknown pattern error."},
     {32812, "%d.%m.%y %H:%M"},
+    {61453, "The Internet session could not be opened."},
+    {61498, "The change takes effect the next time the program starts."},
+    {61518, "Check the proxy server name and port."},
 };
 
 }  // namespace
