@@ -267,6 +267,28 @@ TEST_F(FetchWorkerTest, NoConnectionFailsAfterEveryAttempt) {
   EXPECT_FALSE(job->HasText());
 }
 
+TEST_F(FetchWorkerTest, ConnectTimeOutFails) {
+  // A listener whose accept queue is full: the kernel ignores further connection requests.
+  int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof(address);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  ASSERT_EQ(listen(listener, 0), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  std::vector<int> queued;
+  for (int i = 0; i < 2; ++i) {
+    queued.push_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+    connect(queued.back(), reinterpret_cast<sockaddr*>(&address), sizeof(address));
+  }
+  config.timeoutSeconds = 1;
+  auto job = Fetch("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/");
+  EXPECT_EQ(job->Result(), FetchResultFailed);
+  for (int fd : queued) close(fd);
+  close(listener);
+}
+
 TEST_F(FetchWorkerTest, HttpsToAServerWithoutTlsFails) {
   auto job = Fetch("https://127.0.0.1:" + std::to_string(server.Port()) + "/");
   EXPECT_EQ(job->Result(), FetchResultFailed);
