@@ -5,7 +5,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
 namespace quorvex::model {
 class WDValPage;

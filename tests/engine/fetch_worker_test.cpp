@@ -60,6 +60,25 @@ std::string Lines(size_t count, const std::string& line) {
   return out;
 }
 
+// A TCP socket bound to a free loopback port, which address receives; -1 on failure.
+int BindLoopback(sockaddr_in& address) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  address = sockaddr_in{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof(address);
+  if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+    return fd;
+  }
+  if (fd >= 0) close(fd);
+  return -1;
+}
+
+std::string AddressUrl(const sockaddr_in& address) {
+  return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+}
+
 class RecordingTarget : public FetchTarget {
  public:
   void OnFetchNotification(Notification code, const std::shared_ptr<WDFetchJob>& job) override {
@@ -253,37 +272,29 @@ TEST_F(FetchWorkerTest, ConnectionClosedInsideTheBodyIsAReadError) {
 }
 
 TEST_F(FetchWorkerTest, NoConnectionFailsAfterEveryAttempt) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof(address);
-  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-  ASSERT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  int fd = BindLoopback(address);
+  ASSERT_GE(fd, 0);
   close(fd);  // nobody listens on this port now
   config.retries = 2;
-  auto job = Fetch("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/");
+  auto job = Fetch(AddressUrl(address));
   EXPECT_EQ(job->Result(), FetchResultFailed);
   EXPECT_FALSE(job->HasText());
 }
 
 TEST_F(FetchWorkerTest, ConnectTimeOutFails) {
   // A listener whose accept queue is full: the kernel ignores further connection requests.
-  int listener = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof(address);
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  int listener = BindLoopback(address);
+  ASSERT_GE(listener, 0);
   ASSERT_EQ(listen(listener, 0), 0);
-  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
   std::vector<int> queued;
   for (int i = 0; i < 2; ++i) {
     queued.push_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
     connect(queued.back(), reinterpret_cast<sockaddr*>(&address), sizeof(address));
   }
   config.timeoutSeconds = 1;
-  auto job = Fetch("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/");
+  auto job = Fetch(AddressUrl(address));
   EXPECT_EQ(job->Result(), FetchResultFailed);
   for (int fd : queued) close(fd);
   close(listener);
