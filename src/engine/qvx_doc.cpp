@@ -88,6 +88,9 @@ bool WDQvxDoc::Save() {
   }
   const std::string bytes = model::WriteCatalog(version_, pages_, roots_, m_strNote);
   std::string error;
+  // A new user's catalog folder may not exist yet.
+  const size_t slash = path_.find_last_of('/');
+  if (slash != std::string::npos && slash > 0) platform::MakeFolders(path_.substr(0, slash), nullptr);
   if (!platform::WriteFileAtomically(path_, bytes, &error)) {
     ReportFileError(path_, error);
     return false;
