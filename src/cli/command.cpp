@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "settings/app_context.h"
+#include "settings/language_folder.h"
 
 namespace quorvex::cli {
 namespace {
@@ -70,10 +71,13 @@ int RunCli(const std::vector<std::string>& all_args, CommandIo& io) {
   // The tool is the application here: it owns the settings for the command's run unless the caller
   // (a test, the agent) already set up an application context.
   std::optional<settings::AppContext> context;
-  if (!settings::GetAppContext())
+  if (!settings::GetAppContext()) {
     context.emplace(settings::AppOptions{catalog, {}, true});
-  else if (!catalog.empty())
+    // Messages come in the user's language; without a usable file the built-in English stays.
+    settings::LoadLanguage(context->Settings().WorkDirectory(), context->Settings().m_strLangFileName);
+  } else if (!catalog.empty()) {
     settings::GetAppContext()->SetCatalogPath(catalog);
+  }
   return it->second->Run(rest, io);
 }
 

@@ -72,8 +72,9 @@ CSmtpSession::~CSmtpSession() {
   Disconnect();
 }
 
-void CSmtpSession::Send(const std::string& text) {
+void CSmtpSession::Send(const std::string& text, bool command) {
   // A failed send shows itself as a failed read of the reply that follows.
+  if (m_transcript && command) m_transcript(">> " + text.substr(0, text.find_last_not_of("\r\n") + 1));
   m_socket.SendAll(text, m_timeout);
 }
 
@@ -102,6 +103,7 @@ bool CSmtpSession::ReadReply(int index) {
     reply = ScanSmtpReply(m_strReply, status == platform::TcpStatus::Closed);
   }
   m_strReply.erase(0, reply.length);
+  if (m_transcript) m_transcript("<< " + std::to_string(reply.code));
   const ExpectedReply& expected = kExpected[index];
   if (reply.code != expected.code) {
     m_strError = std::to_string(reply.code) + ":" + expected.message;
@@ -175,9 +177,9 @@ bool CSmtpSession::Transmit(CMailMessage& message) {
   }
   Send("DATA\r\n");
   if (!ReadReply(ReplyData)) return false;
-  Send(message.GetHeader());
-  Send(StuffBody(message.m_strBody));
-  Send("\r\n.\r\n");
+  Send(message.GetHeader(), false);
+  Send(StuffBody(message.m_strBody), false);
+  Send("\r\n.\r\n", false);
   return ReadReply(ReplyOk);
 }
 

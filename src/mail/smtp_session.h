@@ -6,6 +6,7 @@
 // QUIT. Thread: one thread from construction to destruction; every connect, send and reply waits at
 // most the session's time-out. Failure: false and an error text; no exception leaves the session.
 #include <chrono>
+#include <functional>
 #include <string>
 
 #include "mail/mail_message.h"
@@ -37,6 +38,10 @@ class CSmtpSession {
   // answered 221.
   bool Disconnect();
 
+  // Called with each command sent (">> HELO host") and each reply's code ("<< 250"), for users who
+  // test their relay. Bodies are not shown.
+  void SetTranscript(std::function<void(const std::string&)> transcript) { m_transcript = std::move(transcript); }
+
   std::string GetServerName() const { return m_strServer; }
   unsigned GetPort() const { return m_nPort; }
 
@@ -57,7 +62,7 @@ class CSmtpSession {
 
  private:
   bool ReadReply(int index);
-  void Send(const std::string& text);
+  void Send(const std::string& text, bool command = true);
   void CloseSocket();
 
   std::string m_strError = "OK";
@@ -68,6 +73,7 @@ class CSmtpSession {
   std::chrono::milliseconds m_timeout;
   platform::TcpClient m_socket;
   std::string m_strReply;  // bytes received and not yet taken as a reply
+  std::function<void(const std::string&)> m_transcript;
 };
 
 }  // namespace quorvex::mail

@@ -70,6 +70,9 @@ class WDHistory {
   // Destroys every record.
   void Clear() { m_records.clear(); }
 
+  void Store(ArchiveWriter& out) const;
+  void Load(ArchiveReader& in);
+
  private:
   double Extreme(int64_t span, int64_t end, bool largest) const;
 

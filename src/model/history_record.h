@@ -6,9 +6,11 @@
 #include <string>
 #include <utility>
 
+#include "model/archive_registry.h"
+
 namespace quorvex::model {
 
-class WDHistoryRecord {
+class WDHistoryRecord : public ArchiveObject {
  public:
   // Empty text, taken now (platform::Now()).
   WDHistoryRecord();
@@ -30,6 +32,9 @@ class WDHistoryRecord {
   double GetNumber() const;
   // text::kValueText, kValueNumber or kValueChecksum.
   int GetType() const;
+
+  void Store(ArchiveWriter& out) const;
+  void Load(ArchiveReader& in);
 
  private:
   std::string m_strText;

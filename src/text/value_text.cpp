@@ -330,7 +330,7 @@ std::string Wrap(const std::string& s, size_t width) {
 }  // namespace
 
 ParsedValue ParseValueFull(const std::string& text) {
-  if (text.compare(0, std::strlen(kChecksumPrefix), kChecksumPrefix) == 0) return {kValueChecksum, 0.0};
+  if (text.compare(0, kChecksumPrefix.size(), kChecksumPrefix) == 0) return {kValueChecksum, 0.0};
   std::string_view s(text);
   size_t start = s.find_first_of("0123456789-");
   if (start != std::string_view::npos) s.remove_prefix(start);

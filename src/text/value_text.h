@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+#include "text/checksum.h"
+
 namespace quorvex::text {
 
 // Value types of a sample (the same numbers as the beacon kinds): plain text, a number with an
@@ -13,7 +15,6 @@ constexpr int kValueNumber = 3;
 constexpr int kValueChecksum = 4;
 
 // The text that marks a page checksum sample.
-inline constexpr const char* kChecksumPrefix = "#CRC#";
 
 struct ParsedValue {
   int type = kValueText;

@@ -1,0 +1,113 @@
+// quorvex-cli test-pattern: applies a search pattern to a page read from a file or standard input,
+// the way a beacon applies it to a fetched page.
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "cli/command.h"
+#include "text/code_page.h"
+#include "text/page_text.h"
+#include "text/pattern_matcher.h"
+
+namespace quorvex::cli {
+namespace {
+
+bool ReadAll(std::istream& in, std::string& out) {
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  out = buffer.str();
+  return !in.bad();
+}
+
+bool ReadFile(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  return in && ReadAll(in, out);
+}
+
+// "0".."3" or a label ("Win", "koi8", ...), case aside; -1 when neither.
+int32_t ParseCharset(const std::string& value) {
+  if (value.size() == 1 && value[0] >= '0' && value[0] < '0' + text::kCharsetCount) return value[0] - '0';
+  for (int32_t i = 0; i < text::kCharsetCount; ++i) {
+    std::string_view label = text::CodePageLabel(i);
+    if (label.size() == value.size() && std::equal(label.begin(), label.end(), value.begin(), [](char a, char b) {
+          return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+        }))
+      return i;
+  }
+  return -1;
+}
+
+class TestPatternCommand : public Command {
+ public:
+  std::string Name() const override { return "test-pattern"; }
+  std::string Summary() const override { return "Apply a search pattern to a page file and print the value"; }
+  std::string Help() const override {
+    return "Usage: quorvex-cli test-pattern [--pattern TEXT | --pattern-file FILE] [--charset 0-3] [--position] "
+           "SOURCE\n"
+           "Applies a search pattern to the page in SOURCE (a file, or - for standard input) and prints the\n"
+           "value it locates. The page is prepared as a fetch delivers it: CR bytes dropped, cut to 51,999\n"
+           "bytes, then converted from its character set to Windows-1251.\n"
+           "  --pattern TEXT       the search pattern; an empty pattern prints the page checksum (#CRC#...)\n"
+           "  --pattern-file FILE  read the pattern from FILE, byte for byte (a trailing newline is kept;\n"
+           "                       blanks at the ends of the pattern's text pieces are ignored anyway)\n"
+           "  --charset N          the page's character set: 0 Win (Windows-1251, default), 1 Koi8 (KOI8-R),\n"
+           "                       2 Alt (CP866), 3 Mac (Mac Cyrillic); the labels are accepted too\n"
+           "  --position           also print 'line L, column C' (0-based) of the value in the page\n"
+           "The value's bytes are printed exactly, then a newline. When the pattern does not match, the\n"
+           "result code (999 not found, 1000 ambiguous, 1001 malformed) and its message go to standard\n"
+           "error. Exit status: 0 value found, 1 usage error, 2 no match or unreadable input.\n";
+  }
+
+  int Run(const std::vector<std::string>& args, CommandIo& io) override {
+    ArgParser parser(args, {"pattern", "pattern-file", "charset"}, {"position"});
+    if (!parser.Ok()) return Usage(io, parser.Error());
+    if (parser.Positionals().size() != 1) return Usage(io, "give exactly one SOURCE (a file or -)");
+    if (parser.Has("pattern") == parser.Has("pattern-file")) return Usage(io, "give --pattern or --pattern-file");
+    int32_t charset = text::CharsetWin;
+    if (parser.Has("charset")) {
+      charset = ParseCharset(parser.Get("charset"));
+      if (charset < 0) return Usage(io, "--charset takes 0 to 3 (Win, Koi8, Alt, Mac)");
+    }
+
+    std::string pattern = parser.Get("pattern");
+    if (parser.Has("pattern-file") && !ReadFile(parser.Get("pattern-file"), pattern)) {
+      io.err << "quorvex-cli: test-pattern: cannot read pattern file '" << parser.Get("pattern-file") << "'\n";
+      return kExitFailed;
+    }
+    const std::string& source = parser.Positionals()[0];
+    std::string raw;
+    if (!(source == "-" ? ReadAll(io.in, raw) : ReadFile(source, raw))) {
+      io.err << "quorvex-cli: test-pattern: cannot read '" << source << "'\n";
+      return kExitFailed;
+    }
+
+    std::string page = text::PreparePageText(std::move(raw));
+    text::ConvertCodePage(page, charset);
+    text::WDPatternMatcher matcher(page.data(), page.size(), pattern);
+    if (int32_t result = matcher.Extract(); result != text::MatchOk) {
+      io.err << result << ": " << text::WDPatternMatcher::ErrorMessage(result) << "\n";
+      return kExitFailed;
+    }
+    io.out << matcher.GetValue() << "\n";
+    if (parser.Has("position")) {
+      text::TextPosition position = matcher.GetValuePosition();
+      io.out << "line " << position.line << ", column " << position.column << "\n";
+    }
+    return kExitOk;
+  }
+
+ private:
+  int Usage(CommandIo& io, const std::string& problem) {
+    io.err << "quorvex-cli: test-pattern: " << problem << "\n"
+           << "Usage: quorvex-cli test-pattern [--pattern TEXT | --pattern-file FILE] [--charset 0-3] [--position] "
+              "SOURCE\n";
+    return kExitUsage;
+  }
+};
+
+QUORVEX_REGISTER_COMMAND(TestPatternCommand);
+
+}  // namespace
+}  // namespace quorvex::cli

@@ -1,0 +1,76 @@
+#pragma once
+// The one web session of the process: how every page fetch connects (agent text, proxy, time-outs,
+// connection attempts, page limit). Built from the CONNECTION settings.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/page_buffer.h"
+
+namespace quorvex::engine {
+
+// The CONNECTION settings a session is built from, as the settings store holds them.
+struct SessionConfig {
+  bool viaProxy = false;                 // ViaProxy
+  std::string proxyServer;               // ProxyServer, used as it is (it may carry a scheme: "http://cache.lan")
+  int proxyPort = 80;                    // ProxyPort
+  int timeoutSeconds = 10;               // TimeOut: connect time-out in seconds (0: libcurl's default)
+  int retries = 2;                       // Retries: connection attempts (at least one is made)
+  size_t pageLimit = kDefaultPageLimit;  // PageLimit: bytes of page text, within [52000, 16777216]
+  // A connection that delivers nothing for this long is given up with FetchResultTimedOut; the same
+  // limit after which the fetch manager gives up a job.
+  int readTimeoutSeconds = 300;
+};
+
+// Immutable once made; shared by every worker that started while it was current.
+class FetchSession {
+ public:
+  // Takes config as it is after normalising: page limit clamped to its range, negative time-outs 0,
+  // attempts at least 1. Does not check the proxy (CreateSession does).
+  explicit FetchSession(const SessionConfig& config);
+
+  static constexpr const char* kAgent = "Quorvex Agent";
+  static constexpr long kBackoffMs = 1000;
+
+  const std::string& Agent() const { return m_agent; }
+  bool ViaProxy() const { return m_viaProxy; }
+  // "http=S:port" with the ProxyServer text S as it is; empty without a proxy.
+  const std::string& ProxyName() const { return m_proxyName; }
+  const std::string& ProxyServer() const { return m_proxyServer; }
+  uint16_t ProxyPort() const { return m_proxyPort; }
+  long ConnectTimeoutMs() const { return m_connectTimeoutMs; }
+  // Pause between two connection attempts.
+  long BackoffMs() const { return kBackoffMs; }
+  int Retries() const { return m_retries; }
+  size_t PageLimit() const { return m_pageLimit; }
+  int ReadTimeoutSeconds() const { return m_readTimeoutSeconds; }
+
+ private:
+  std::string m_agent = kAgent;
+  bool m_viaProxy;
+  std::string m_proxyName;
+  std::string m_proxyServer;
+  uint16_t m_proxyPort;
+  long m_connectTimeoutMs;
+  int m_retries;
+  size_t m_pageLimit;
+  int m_readTimeoutSeconds;
+};
+
+// Builds the process-wide session from config. UI thread.
+//  - listedJobs > 0 (the document has fetches running): shows language text 61498 and returns false;
+//    the old session stays.
+//  - Otherwise the old session is dropped (workers still using it keep it until they end) and a new
+//    one made. When it cannot be made (networking does not start; with ViaProxy, an empty server text or
+//    a port outside 1..65535) there is no session afterwards, language text 61453 is shown with an
+//    exclamation icon (with ViaProxy followed by LF and text 61518), and the result is false.
+bool CreateSession(const SessionConfig& config, size_t listedJobs = 0);
+
+// The current session, or null. Any thread.
+std::shared_ptr<const FetchSession> CurrentSession();
+
+// Drops the session (main frame closing). Fetches started afterwards fail with FetchResultFailed.
+void CloseSession();
+
+}  // namespace quorvex::engine

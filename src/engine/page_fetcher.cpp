@@ -1,0 +1,288 @@
+#include "engine/page_fetcher.h"
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "engine/page_buffer.h"
+#include "text/url.h"
+
+namespace quorvex::engine {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr long kMaxRedirects = 10;
+constexpr size_t kFileChunk = 64 * 1024;
+// libcurl ends a transfer when the body callback returns anything but the size it was given.
+constexpr size_t kAbortTransfer = 0;
+
+std::string Trim(const std::string& s) {
+  size_t begin = s.find_first_not_of(" \t\r\n");
+  if (begin == std::string::npos) return std::string();
+  return s.substr(begin, s.find_last_not_of(" \t\r\n") + 1 - begin);
+}
+
+bool StartsWithNoCase(const std::string& s, const std::string& prefix) {
+  if (s.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) return false;
+  }
+  return true;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// A broken escape stays as written; false when the path would hold a NUL byte.
+bool PercentDecode(const std::string& in, std::string& out) {
+  out.clear();
+  for (size_t i = 0; i < in.size(); ++i) {
+    if (in[i] == '%' && i + 2 < in.size() && HexDigit(in[i + 1]) >= 0 && HexDigit(in[i + 2]) >= 0) {
+      char c = static_cast<char>(HexDigit(in[i + 1]) * 16 + HexDigit(in[i + 2]));
+      if (c == '\0') return false;
+      out += c;
+      i += 2;
+    } else {
+      out += in[i];
+    }
+  }
+  return true;
+}
+
+// The state of one network transfer, shared with libcurl's callbacks.
+struct Transfer {
+  Transfer(size_t limit, const FetchHooks& hooks, int readTimeoutSeconds)
+      : buffer(limit), hooks(hooks), readTimeout(std::chrono::seconds(readTimeoutSeconds)) {}
+
+  bool StopRequested() const { return hooks.stopRequested && hooks.stopRequested(); }
+
+  PageBuffer buffer;
+  const FetchHooks& hooks;
+  const Clock::duration readTimeout;
+  Clock::time_point lastActivity = Clock::now();
+  bool received = false;
+  bool stopped = false;
+  bool timedOut = false;
+};
+
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
+  auto& t = *static_cast<Transfer*>(user);
+  const size_t bytes = size * count;
+  if (t.StopRequested()) {
+    t.stopped = true;
+    return kAbortTransfer;
+  }
+  t.received = true;
+  t.lastActivity = Clock::now();
+  size_t used = t.buffer.Append(data, bytes);
+  if (t.hooks.afterRead) t.hooks.afterRead();
+  // A complete page wants no more: ending the transfer here also bounds what a compressed body
+  // can unpack to.
+  if (t.buffer.IsComplete() && used == bytes) return kAbortTransfer;
+  return used;
+}
+
+size_t OnHeader(char*, size_t size, size_t count, void* user) {
+  static_cast<Transfer*>(user)->lastActivity = Clock::now();
+  return size * count;
+}
+
+// libcurl calls this about once a second even while nothing arrives, so a stop or a stalled server is
+// noticed without waiting for the next byte.
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  auto& t = *static_cast<Transfer*>(user);
+  if (t.StopRequested()) {
+    t.stopped = true;
+    return 1;
+  }
+  if (Clock::now() - t.lastActivity > t.readTimeout) {
+    t.timedOut = true;
+    return 1;
+  }
+  return 0;
+}
+
+bool IsConnectFailure(CURLcode rc) {
+  return rc == CURLE_COULDNT_RESOLVE_HOST || rc == CURLE_COULDNT_RESOLVE_PROXY || rc == CURLE_COULDNT_CONNECT ||
+         rc == CURLE_OPERATION_TIMEDOUT;
+}
+
+struct CurlDeleter {
+  void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+};
+
+// libcurl refuses addresses with blanks; users paste them.
+std::string CurlAddress(const std::string& address) {
+  std::string out = address.find("://") == std::string::npos ? "http://" : "";
+  for (char c : address) {
+    if (c == ' ') {
+      out += "%20";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+bool LocalFilePath(const std::string& url, std::string& path) {
+  path.clear();
+  std::string address = Trim(url);
+  if (!address.empty() && address[0] == '/') {
+    path = address;
+    return true;
+  }
+  if (!StartsWithNoCase(address, "file:")) return false;
+  std::string rest = address.substr(5);
+  if (rest.compare(0, 2, "//") == 0) {
+    rest = rest.substr(2);
+    size_t slash = rest.find('/');
+    std::string host = rest.substr(0, slash);
+    // Files of other hosts are not reached: path stays empty.
+    if (!host.empty() && !(host.size() == 9 && StartsWithNoCase(host, "localhost"))) return true;
+    rest = slash == std::string::npos ? std::string() : rest.substr(slash);
+  }
+  rest = rest.substr(0, rest.find_first_of("?#"));
+  if (rest.empty() || rest[0] != '/' || !PercentDecode(rest, path)) path.clear();
+  return true;
+}
+
+PageFetcher::PageFetcher(const FetchSession& session, FetchHooks hooks)
+    : m_session(session), m_hooks(std::move(hooks)) {}
+
+bool PageFetcher::InitNetworking() {
+  static std::once_flag once;
+  static bool started = false;
+  std::call_once(once, [] { started = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
+  return started;
+}
+
+FetchOutcome PageFetcher::Fetch(const std::string& url) {
+  std::string path;
+  if (LocalFilePath(url, path)) return FetchLocal(path);
+  return FetchNetwork(url);
+}
+
+FetchOutcome PageFetcher::FetchLocal(const std::string& path) {
+  FetchOutcome outcome;
+  if (path.empty()) return outcome;
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return outcome;
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return outcome;
+  }
+  PageBuffer buffer(m_session.PageLimit());
+  std::vector<char> chunk(kFileChunk);
+  outcome.result = FetchResultOk;
+  while (!buffer.IsComplete()) {
+    ssize_t n = read(fd, chunk.data(), chunk.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 || StopRequested()) {
+      outcome.result = FetchResultStopped;
+      break;
+    }
+    if (n == 0) break;
+    buffer.Append(chunk.data(), static_cast<size_t>(n));
+    if (m_hooks.afterRead) m_hooks.afterRead();
+  }
+  close(fd);
+  if (outcome.result == FetchResultOk) outcome.text = buffer.TakeText();
+  return outcome;
+}
+
+bool PageFetcher::Backoff() const {
+  const auto until = Clock::now() + std::chrono::milliseconds(m_session.BackoffMs());
+  while (Clock::now() < until) {
+    if (StopRequested()) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return !StopRequested();
+}
+
+FetchOutcome PageFetcher::FetchNetwork(const std::string& url) {
+  FetchOutcome outcome;
+  const std::string address = Trim(url);
+  text::ParsedUrl parsed;
+  if (!text::ParseUrl(address, parsed)) return outcome;
+  if (parsed.service != text::UrlService::Http && parsed.service != text::UrlService::Https &&
+      parsed.service != text::UrlService::Ftp) {
+    return outcome;
+  }
+  if (!InitNetworking()) return outcome;
+  const std::string curlAddress = CurlAddress(address);
+
+  for (int attempt = 1;; ++attempt) {
+    std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+    if (!curl) return outcome;
+    Transfer transfer(m_session.PageLimit(), m_hooks, m_session.ReadTimeoutSeconds());
+    CURL* h = curl.get();
+    curl_easy_setopt(h, CURLOPT_URL, curlAddress.c_str());
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https,ftp");
+    // A page must not send the fetch to a local file or another protocol.
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_USERAGENT, m_session.Agent().c_str());
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, m_session.ConnectTimeoutMs());
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, OnHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    if (m_session.ViaProxy()) {
+      curl_easy_setopt(h, CURLOPT_PROXY, m_session.ProxyServer().c_str());
+      curl_easy_setopt(h, CURLOPT_PROXYPORT, static_cast<long>(m_session.ProxyPort()));
+      curl_easy_setopt(h, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
+      // An explicit proxy serves every address, whatever no_proxy says.
+      curl_easy_setopt(h, CURLOPT_NOPROXY, "");
+    }
+    // Without a proxy setting libcurl honours the environment's proxy variables: the system's
+    // configured access.
+
+    CURLcode rc = curl_easy_perform(h);
+    if (transfer.stopped) {
+      outcome.result = FetchResultStopped;
+    } else if (transfer.timedOut) {
+      outcome.result = FetchResultTimedOut;
+    } else if (rc == CURLE_OK || transfer.buffer.IsComplete()) {
+      outcome.result = FetchResultOk;
+      outcome.text = transfer.buffer.TakeText();
+    } else if (transfer.received) {
+      outcome.result = FetchResultStopped;
+    } else if (IsConnectFailure(rc) && attempt < m_session.Retries()) {
+      if (!Backoff()) {
+        outcome.result = FetchResultStopped;
+        return outcome;
+      }
+      continue;
+    } else {
+      outcome.result = FetchResultFailed;
+    }
+    return outcome;
+  }
+}
+
+}  // namespace quorvex::engine

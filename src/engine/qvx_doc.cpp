@@ -1,0 +1,285 @@
+#include "engine/qvx_doc.h"
+
+#include <strings.h>
+
+#include <algorithm>
+
+#include "platform/paths.h"
+#include "platform/string_table.h"
+#include "platform/user_prompt.h"
+#include "settings/app_context.h"
+
+namespace quorvex::engine {
+namespace {
+
+// Far beyond any real catalog; a bigger file is refused rather than exhausting memory.
+constexpr size_t kMaxCatalogBytes = size_t{2} << 30;
+
+bool SameUrl(const std::string& a, const std::string& b) {
+  return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+void ReportFileError(const std::string& path, const std::string& reason) {
+  std::string text = platform::GetString(kIdFileError) + "\n" + path;
+  if (!reason.empty()) text += "\n" + reason;
+  platform::Prompt().ShowMessage(text, platform::PromptIcon::Exclamation);
+}
+
+}  // namespace
+
+WDQvxDoc::WDQvxDoc() {
+  model::SetActiveDocument(this);
+}
+
+WDQvxDoc::~WDQvxDoc() {
+  if (model::ActiveDocument() == this) model::SetActiveDocument(nullptr);
+  // Folders only refer to values: take the tree down before the pages destroy the values.
+  roots_.clear();
+  pages_.clear();
+}
+
+bool WDQvxDoc::OnNewDocument(const std::string& path) {
+  path_ = path;
+  load_failed_ = false;
+  pages_.clear();
+  roots_.clear();
+  m_strNote.clear();
+  std::string bytes;
+  std::string error;
+  switch (platform::ReadWholeFile(path, bytes, &error, kMaxCatalogBytes)) {
+    case platform::ReadResult::Missing:
+      // A new user: start with an empty catalog.
+      Repair();
+      modified_ = false;
+      return true;
+    case platform::ReadResult::Failed:
+      load_failed_ = true;
+      ReportFileError(path, error);
+      Repair();
+      return false;
+    case platform::ReadResult::Ok:
+      break;
+  }
+  model::CatalogContents contents;
+  model::CatalogReadResult result = model::ReadCatalog(bytes, contents);
+  if (!result.ok) {
+    load_failed_ = true;
+    ReportFileError(path, result.message);
+    Repair();
+    return false;
+  }
+  version_ = contents.version;
+  pages_ = std::move(contents.pages);
+  roots_ = std::move(contents.roots);
+  m_strNote = contents.note;
+  old_layout_ = result.oldLayout;
+  if (settings::WDSettings* s = settings::GetSettings()) s->m_bOldFormat = old_layout_ ? 1 : 0;
+  Repair();
+  // An older file is rewritten in the current layout at the next save.
+  modified_ = old_layout_;
+  return true;
+}
+
+bool WDQvxDoc::Save() {
+  if (load_failed_) {
+    // Never overwrite a catalog that could not be read: it may still hold the user's data.
+    ReportFileError(path_, "");
+    return false;
+  }
+  const std::string bytes = model::WriteCatalog(version_, pages_, roots_, m_strNote);
+  std::string error;
+  // A new user's catalog folder may not exist yet.
+  const size_t slash = path_.find_last_of('/');
+  if (slash != std::string::npos && slash > 0) platform::MakeFolders(path_.substr(0, slash), nullptr);
+  if (!platform::WriteFileAtomically(path_, bytes, &error)) {
+    ReportFileError(path_, error);
+    return false;
+  }
+  old_layout_ = false;
+  if (settings::WDSettings* s = settings::GetSettings()) s->m_bOldFormat = 0;
+  modified_ = false;
+  return true;
+}
+
+bool WDQvxDoc::SaveModified(bool runningHidden) {
+  if (!modified_) return true;
+  const settings::WDSettings* s = settings::GetSettings();
+  if (runningHidden || !s || s->m_bSavePrompt == 0) {
+    Save();
+    return true;
+  }
+  if (platform::Prompt().AskYesNo(platform::GetString(kIdSaveQuestion))) Save();
+  return true;
+}
+
+void WDQvxDoc::Repair() {
+  bool rebuild = false;
+  if (roots_.empty()) {
+    roots_.push_back(std::make_unique<model::WDGroup>("Catalog", "The main beacons' catalog"));
+    rebuild = true;
+  }
+  model::WDGroup* root = roots_.front().get();
+  if (root->GetName() == "Beacons") {
+    root->Clear(true);
+    root->SetName("Catalog");
+    rebuild = true;
+  }
+  const bool was_modified = modified_;
+  for (auto& page : pages_) {
+    page->LinkValues();
+    for (size_t i = 0; i < page->GetValueCount(); ++i) {
+      model::WDValue* value = page->GetValue(i);
+      if (value->GetPattern().empty()) {
+        value->SetKind(model::kKindChecksum);
+      } else {
+        value->SetKind(value->GetUnit().empty() ? model::kKindText : model::kKindNumber);
+      }
+      if (rebuild || !root->Contains(value)) root->AddChild(value);
+    }
+  }
+  modified_ = was_modified;
+}
+
+model::WDValPage* WDQvxDoc::FindPage(const std::string& url, bool create) {
+  for (auto it = pages_.rbegin(); it != pages_.rend(); ++it) {
+    if (SameUrl((*it)->m_strURL, url)) return it->get();
+  }
+  if (!create) return nullptr;
+  pages_.push_back(std::make_unique<model::WDValPage>(url));
+  return pages_.back().get();
+}
+
+model::WDValue* WDQvxDoc::NewBeacon() {
+  unplaced_.push_back(std::make_unique<model::WDValue>());
+  return unplaced_.back().get();
+}
+
+bool WDQvxDoc::MoveBeacon(const std::string& url, model::WDValue& value) {
+  model::WDValPage* target = FindPage(url, true);
+  model::WDValPage* old_page = value.GetPage();
+  if (old_page == target) return true;
+  if (old_page) target->m_freq.CopyFrom(old_page->m_freq);
+
+  std::unique_ptr<model::WDValue> owned;
+  if (old_page) {
+    owned = old_page->DetachValue(&value);
+  } else {
+    auto it = std::find_if(unplaced_.begin(), unplaced_.end(), [&](const auto& v) { return v.get() == &value; });
+    if (it != unplaced_.end()) {
+      owned = std::move(*it);
+      unplaced_.erase(it);
+    }
+  }
+  if (!owned) return false;
+  target->AddValue(std::move(owned));
+  modified_ = true;
+
+  if (old_page && old_page->GetValueCount() > 0) {
+    if (platform::Prompt().AskYesNo(platform::GetString(kIdMoveOthers))) {
+      while (old_page->GetValueCount() > 0) {
+        model::WDValue* next = old_page->GetValue(0);
+        if (!next->CanRemove(false)) break;
+        target->AddValue(old_page->DetachValue(next));
+      }
+    }
+  }
+  if (old_page) RemovePageIfEmpty(old_page);
+  return true;
+}
+
+void WDQvxDoc::RemovePageIfEmpty(model::WDValPage* page) {
+  if (page->GetValueCount() > 0) return;
+  auto it = std::find_if(pages_.begin(), pages_.end(), [page](const auto& p) { return p.get() == page; });
+  if (it != pages_.end()) pages_.erase(it);
+}
+
+bool WDQvxDoc::RequestRefresh(model::WDValue&) {
+  // Fetching arrives with the engine; until then nothing can be started.
+  return false;
+}
+
+void WDQvxDoc::ResetIteration() {
+  cursor_page_ = 0;
+  cursor_beacon_ = -1;
+}
+
+model::WDValue* WDQvxDoc::NextBeacon() {
+  while (cursor_page_ < static_cast<int>(pages_.size())) {
+    const auto& page = pages_[cursor_page_];
+    if (++cursor_beacon_ < static_cast<int>(page->GetValueCount())) {
+      model::WDValue* value = page->GetValue(cursor_beacon_);
+      if (value->IsGroup()) continue;
+      return value;
+    }
+    ++cursor_page_;
+    cursor_beacon_ = -1;
+  }
+  return nullptr;
+}
+
+model::WDValue* WDQvxDoc::CurrentBeacon() const {
+  if (cursor_page_ >= static_cast<int>(pages_.size()) || cursor_beacon_ < 0) return nullptr;
+  return pages_[cursor_page_]->GetValue(cursor_beacon_);
+}
+
+std::vector<model::WDValue*> WDQvxDoc::AllBeacons() const {
+  std::vector<model::WDValue*> out;
+  for (const auto& page : pages_) {
+    for (size_t i = 0; i < page->GetValueCount(); ++i) out.push_back(page->GetValue(i));
+  }
+  return out;
+}
+
+int WDQvxDoc::CheckAllAlerts() {
+  int fired = 0;
+  for (model::WDValue* value : AllBeacons()) {
+    if (!value->IsEnabled() || value->HasError()) continue;
+    if (value->CheckAlert(0)) ++fired;
+  }
+  if (fired == 0) {
+    platform::Prompt().ShowMessage(platform::GetString(kIdNoAlertFired), platform::PromptIcon::Information);
+  }
+  return fired;
+}
+
+bool WDQvxDoc::IsAnyBeaconBusy() const {
+  for (model::WDValue* value : AllBeacons()) {
+    if (value->IsBusy()) return true;
+  }
+  return false;
+}
+
+int WDQvxDoc::CountActiveEvents() const {
+  int count = 0;
+  for (model::WDValue* value : AllBeacons()) count += value->CountActiveEvents();
+  return count;
+}
+
+namespace {
+model::WDGroup* FindParent(model::WDGroup* group, const model::WDItem* item) {
+  for (size_t i = 0; i < group->GetChildCount(); ++i) {
+    model::WDItem* child = group->GetChild(i);
+    if (child == item) return group;
+    if (child->IsGroup()) {
+      if (model::WDGroup* found = FindParent(static_cast<model::WDGroup*>(child), item)) return found;
+    }
+  }
+  return nullptr;
+}
+}  // namespace
+
+bool WDQvxDoc::DeleteBeacon(model::WDValue* value) {
+  if (!value || !value->CanRemove(true)) return false;
+  for (auto& root : roots_) {
+    while (model::WDGroup* parent = FindParent(root.get(), value)) {
+      if (!parent->RemoveChild(value)) return false;
+    }
+  }
+  model::WDValPage* page = value->GetPage();
+  if (!page || !page->RemoveValue(value)) return false;
+  RemovePageIfEmpty(page);
+  modified_ = true;
+  return true;
+}
+
+}  // namespace quorvex::engine

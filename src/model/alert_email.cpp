@@ -1,0 +1,89 @@
+#include "model/alert_email.h"
+
+#include <chrono>
+#include <cmath>
+
+#include "mail/smtp_session.h"
+#include "model/alert.h"
+#include "model/value.h"
+#include "platform/string_table.h"
+#include "platform/user_prompt.h"
+#include "settings/app_context.h"
+#include "text/code_page.h"
+#include "text/value_text.h"
+
+namespace quorvex::model {
+namespace {
+
+constexpr unsigned kSmtpPort = 25;
+
+std::string Converted(std::string text, int charset) {
+  text::ConvertFromWindows1251(text, charset);
+  return text;
+}
+
+}  // namespace
+
+void ComposeAlertMail(const AlertMail& alert, mail::CMultipartMessage& message) {
+  const settings::WDSettings* s = settings::GetSettings();
+  message.m_strFrom = s ? s->m_strEmail : std::string();
+  message.m_strSubject = Converted(alert.subject, alert.charset);
+  message.m_strBody = Converted(alert.body, alert.charset);
+  message.AddRecipientList(alert.to, mail::RecipientTo);
+  if (!alert.cc.empty()) message.AddRecipientList(alert.cc, mail::RecipientCc);
+  if (!alert.bcc.empty()) message.AddRecipientList(alert.bcc, mail::RecipientBcc);
+}
+
+bool SendAlertMail(mail::CMultipartMessage& message, std::string& error,
+                   const std::function<void(const std::string&)>& transcript) {
+  const settings::WDSettings* s = settings::GetSettings();
+  const std::string server = s ? s->m_strSMTPServ : std::string();
+  const int timeout = s ? s->m_nTimeOut : 10;
+  mail::CSmtpSession session(server, kSmtpPort, std::chrono::milliseconds(int64_t{timeout} * 1000));
+  if (transcript) session.SetTranscript(transcript);
+  if (!session.Connect() || !session.SendMail(message)) {
+    error = session.GetErrorText();
+    return false;
+  }
+  return true;
+}
+
+bool WDAlertEmail::Fire() {
+  if (!m_bEnabled) return false;
+  if (m_strTo.empty()) {
+    platform::Prompt().ShowMessage(platform::GetString(kIdMailNoRecipient), platform::PromptIcon::Exclamation);
+    return false;
+  }
+  const settings::WDSettings* s = settings::GetSettings();
+  if (!s || s->m_strSMTPServ.empty() || s->m_strEmail.empty()) {
+    platform::Prompt().ShowMessage(platform::GetString(kIdMailNoServer), platform::PromptIcon::Exclamation);
+    return false;
+  }
+  AlertMail alert;
+  alert.to = m_strTo;  // unchanged: the recipient list splits at ';' itself
+  alert.cc = m_strCc;
+  alert.bcc = m_strBcc;
+  alert.subject = m_strSubject;
+  alert.charset = m_nCharset;
+  std::string body = "- " + platform::GetString(kIdProgramTitle) + " message -\n" + m_strText + "\n ";
+  if (const WDValue* value = Value()) {
+    body += value->GetName() + " : " + value->GetLastText(true, 0);
+    const double delta = value->GetLastDelta();
+    if (delta != 0) body += std::string("(") + (delta > 0 ? "+" : "-") + text::FormatNumber(std::fabs(delta), 2) + ") ";
+  }
+  body += "\n-------\n" + (m_pCondition ? m_pCondition->Describe() : std::string());
+  alert.body = body;
+
+  mail::CMultipartMessage message;
+  ComposeAlertMail(alert, message);
+  const std::string title = platform::GetString(kIdMailStatusTitle) + text::Shorten(m_strTo, 30);
+  std::string error;
+  if (!SendAlertMail(message, error)) {
+    platform::Prompt().ShowMessage(title + "\n" + error, platform::PromptIcon::Exclamation);
+    return false;
+  }
+  platform::Prompt().ShowMessage(title + "\n" + platform::GetString(kIdMailSent), platform::PromptIcon::Information);
+  return true;
+}
+
+}  // namespace quorvex::model

@@ -1,0 +1,34 @@
+#pragma once
+// Alert mail as the e-mail action writes and sends it; also used by the command line's mail test.
+#include <functional>
+#include <string>
+
+#include "mail/multipart_message.h"
+
+namespace quorvex::model {
+
+// Language strings of the e-mail action.
+constexpr uint16_t kIdMailSent = 61450;
+constexpr uint16_t kIdMailNoServer = 61446;
+constexpr uint16_t kIdMailNoRecipient = 61499;
+constexpr uint16_t kIdMailStatusTitle = 1154;
+constexpr uint16_t kIdProgramTitle = 57344;
+
+struct AlertMail {
+  std::string to, cc, bcc;  // ';'-separated lists, passed on unchanged
+  std::string subject;      // Windows-1251 or UTF-8 text as the user wrote it
+  std::string body;
+  int charset = 0;  // 0 Windows-1251 (as written), 1 KOI8-R, 2 CP866, 3 Mac Cyrillic
+};
+
+// Fills message from mail and the EMAIL settings (sender), converting subject and body into the
+// chosen character set.
+void ComposeAlertMail(const AlertMail& mail, mail::CMultipartMessage& message);
+
+// Sends message through the relay of the settings (SMTPServ, "host" or "host:port"), with the
+// CONNECTION time-out. transcript, when given, sees each command and reply code. On failure false
+// with the session's error text in error.
+bool SendAlertMail(mail::CMultipartMessage& message, std::string& error,
+                   const std::function<void(const std::string&)>& transcript = {});
+
+}  // namespace quorvex::model

@@ -1,0 +1,169 @@
+#pragma once
+// Reads a catalog archive from bytes already in memory (read the whole file once, then parse), as
+// doc/archive-format.md describes. Layouts (the model classes' Load functions) call the primitive
+// readers in field order and ReadOwnedObject / ReadObject for object pointers; the reader creates
+// objects by their stored class name through the registry.
+//
+// Failure: the first failure is kept in status(); from then on every read does nothing and returns
+// a zero value (0, "", nullptr), so a layout may read on and the caller checks once. Counts and
+// lengths are checked against the bytes left before anything is allocated, and objects may nest
+// at most kMaxNesting deep, so hostile input cannot exhaust memory or the stack.
+//
+// Ownership. Every object the reader creates has exactly one owner at any time:
+//  - ReadOwnedObject / ReadOwnedArray hand a new object to the caller (a std::unique_ptr).
+//  - ReadObject hands a newly created object to the caller through `created`; for a reference to
+//    an object read earlier it returns a plain pointer and hands nothing over.
+//  - While an object's Load runs, and after its Load or class check failed, the reader owns it;
+//    such objects are destroyed with the reader.
+// Keep every object you were handed until the whole load is over, even one you mean to reject
+// (a later reference may point at it); reject it with Fail() instead of destroying it. After a
+// failure the caller owns whatever it was handed (possibly half-loaded: discard it), and the
+// reader frees the rest. Objects may hold plain pointers to objects owned by others, in
+// any direction (even to an ancestor still loading), so destructors of stored classes must never
+// dereference pointers they do not own; then any destruction order is safe.
+//
+// Lifetime: bytes and registry must outlive the reader. Thread: one thread at a time.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <typeinfo>
+#include <vector>
+
+#include "model/archive_format.h"
+#include "model/archive_registry.h"
+
+namespace quorvex::model {
+
+class ArchiveReader {
+ public:
+  // Deepest nesting of objects inside objects' fields.
+  static constexpr int kMaxNesting = 256;
+
+  ArchiveReader(std::string_view bytes, const ArchiveRegistry& registry, ArchiveGeneration generation);
+  // The reader keeps only a view of the bytes: a temporary string would be gone at once.
+  ArchiveReader(std::string&& bytes, const ArchiveRegistry& registry, ArchiveGeneration generation) = delete;
+  ~ArchiveReader();
+  ArchiveReader(const ArchiveReader&) = delete;
+  ArchiveReader& operator=(const ArchiveReader&) = delete;
+
+  // The generation of a catalog file from its first bytes: older when the bytes at offsets 2 and 3
+  // are both 0xFF (a page count followed by a new-class tag), current otherwise.
+  static ArchiveGeneration DetectGeneration(std::string_view file_start);
+
+  bool ok() const { return status_.ok(); }
+  const ArchiveStatus& status() const { return status_; }
+  // Records a failure found by a layout, e.g. a value that breaks a rule of its class (first one
+  // wins; later reads do nothing).
+  void Fail(ArchiveError code, std::string message);
+
+  ArchiveGeneration generation() const { return generation_; }
+  bool IsCurrentGeneration() const { return generation_ == ArchiveGeneration::kCurrent; }
+
+  size_t position() const { return static_cast<size_t>(pos_ - begin_); }
+  size_t remaining() const { return static_cast<size_t>(end_ - pos_); }
+  bool AtEnd() const { return pos_ == end_; }
+
+  uint8_t ReadByte() {
+    if (end_ - pos_ < 1) return FailShort(1), 0;
+    return *pos_++;
+  }
+  uint16_t ReadWord() {
+    if (end_ - pos_ < 2) return FailShort(2), 0;
+    uint16_t v = static_cast<uint16_t>(pos_[0] | (pos_[1] << 8));
+    pos_ += 2;
+    return v;
+  }
+  uint32_t ReadDword() {
+    if (end_ - pos_ < 4) return FailShort(4), 0;
+    uint32_t v = static_cast<uint32_t>(pos_[0]) | (static_cast<uint32_t>(pos_[1]) << 8) |
+                 (static_cast<uint32_t>(pos_[2]) << 16) | (static_cast<uint32_t>(pos_[3]) << 24);
+    pos_ += 4;
+    return v;
+  }
+  int32_t ReadInt32() { return static_cast<int32_t>(ReadDword()); }
+  double ReadDouble();
+  // A TIME, as seconds since 1970 UTC (0 .. 2^32 - 1).
+  int64_t ReadTime() { return ReadDword(); }
+  // A STRING. Byte strings come back as stored. A UTF-16 string is converted to UTF-8 (the
+  // encoding of new text in our catalogs); unpaired surrogates become U+FFFD.
+  std::string ReadString();
+  // A COUNT for an array whose elements take at least min_element_bytes each (an OBJECT takes 2;
+  // 0 counts as 1): a count that cannot fit in the bytes left is an end-of-file failure and gives
+  // 0, so a loop over the count is bounded by the input and reserving count elements is safe.
+  uint32_t ReadCount(size_t min_element_bytes = 2);
+  // A page address STRING; a leading 0xEA or 0xED byte is dropped (see WritePageAddress).
+  std::string ReadPageAddress();
+
+  // An OBJECT the caller will own: null or a new object of class T (or derived). A reference to an
+  // object read earlier is a bad-index failure (it already has an owner); another class is a
+  // bad-class failure. nullptr for null and on failure.
+  template <class T>
+  std::unique_ptr<T> ReadOwnedObject() {
+    static_assert(std::is_base_of_v<ArchiveObject, T>, "stored classes derive from ArchiveObject");
+    std::unique_ptr<ArchiveObject> created;
+    ReadObjectCore(typeid(T), &IsKindOf<T>, /*owned=*/true, &created);
+    return std::unique_ptr<T>(static_cast<T*>(created.release()));
+  }
+
+  // An OBJECT the caller refers to: null, a reference to an object read earlier, or a new object,
+  // which is then handed over through `created` (the caller must keep it for as long as it uses
+  // the returned pointer). Not T (or derived) is a bad-class failure. nullptr for null and on
+  // failure; `created` is left empty unless a new object was read.
+  template <class T>
+  T* ReadObject(std::unique_ptr<T>& created) {
+    static_assert(std::is_base_of_v<ArchiveObject, T>, "stored classes derive from ArchiveObject");
+    std::unique_ptr<ArchiveObject> fresh;
+    ArchiveObject* object = ReadObjectCore(typeid(T), &IsKindOf<T>, /*owned=*/false, &fresh);
+    if (fresh) created.reset(static_cast<T*>(fresh.release()));
+    return static_cast<T*>(object);
+  }
+
+  // An OBJARRAY of owned objects, appended to out. Null elements are left out. Returns ok().
+  template <class T>
+  bool ReadOwnedArray(std::vector<std::unique_ptr<T>>& out) {
+    uint32_t count = ReadCount();
+    out.reserve(out.size() + count);  // bounded by the bytes left: see ReadCount
+    for (uint32_t i = 0; i < count && ok(); ++i) {
+      if (auto object = ReadOwnedObject<T>()) out.push_back(std::move(object));
+    }
+    return ok();
+  }
+
+  // Objects and classes numbered so far.
+  uint32_t numbered() const { return static_cast<uint32_t>(table_.size() - 1); }
+
+ private:
+  using KindTest = bool (*)(const ArchiveObject*);
+  template <class T>
+  static bool IsKindOf(const ArchiveObject* object) {
+    return dynamic_cast<const T*>(object) != nullptr;
+  }
+
+  struct Entry {
+    const ArchiveClass* cls;  // the class; for an object, the object's class
+    ArchiveObject* object;    // null for a class entry (and for entry 0, null itself)
+  };
+
+  void FailShort(size_t needed);
+  void FailAt(size_t offset, ArchiveError code, std::string message);
+  ArchiveObject* ReadObjectCore(const std::type_info& wanted, KindTest is_kind, bool owned,
+                                std::unique_ptr<ArchiveObject>* created);
+  const ArchiveClass* ReadNewClass(size_t tag_offset);
+  std::string ReadUtf16(uint64_t units);
+  uint64_t ReadLengthPrefix(bool* utf16);
+
+  const uint8_t* begin_;
+  const uint8_t* pos_;
+  const uint8_t* end_;
+  const ArchiveRegistry& registry_;
+  ArchiveGeneration generation_;
+  ArchiveStatus status_;
+  std::vector<Entry> table_;
+  std::vector<std::unique_ptr<ArchiveObject>> kept_;  // objects whose load or class check failed
+  int depth_ = 0;
+};
+
+}  // namespace quorvex::model

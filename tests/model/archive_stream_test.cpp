@@ -1,0 +1,522 @@
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+#include "model/archive_reader.h"
+#include "model/archive_writer.h"
+#include "support/archive_test_classes.h"
+
+namespace quorvex::model {
+namespace {
+
+using testing::TestDocument;
+using testing::TestLeaf;
+using testing::TestMark;
+using testing::TestNode;
+
+std::string Bytes(std::initializer_list<int> bytes) {
+  std::string out;
+  for (int b : bytes) out.push_back(static_cast<char>(b));
+  return out;
+}
+
+std::string Word(uint16_t v) {
+  return Bytes({v & 0xFF, v >> 8});
+}
+std::string Dword(uint32_t v) {
+  return Word(v & 0xFFFF) + Word(v >> 16);
+}
+std::string ShortString(const std::string& s) {
+  return Bytes({static_cast<int>(s.size())}) + s;
+}
+std::string NewClass(const std::string& name) {
+  return Word(0xFFFF) + Word(1) + Word(name.size()) + name;
+}
+// A TestLeaf's fields in the current generation.
+std::string LeafFields(uint32_t number, const std::string& text, uint32_t time) {
+  return Dword(number) + ShortString(text) + Dword(time) + Dword(0);
+}
+
+class ArchiveStream : public ::testing::Test {
+ protected:
+  ArchiveStream() { testing::RegisterTestClasses(registry_); }
+
+  std::string Write(const TestDocument& doc, ArchiveGeneration gen = ArchiveGeneration::kCurrent) {
+    ArchiveWriter out(registry_, gen);
+    doc.Store(out);
+    EXPECT_TRUE(out.ok()) << out.status().message;
+    return out.TakeBytes();
+  }
+  // Reads a document; returns the reader's status.
+  ArchiveStatus Read(const std::string& bytes, TestDocument& doc, ArchiveGeneration gen = ArchiveGeneration::kCurrent) {
+    ArchiveReader in(bytes, registry_, gen);
+    doc.Load(in);
+    if (in.ok()) {
+      EXPECT_TRUE(in.AtEnd());
+    }
+    return in.status();
+  }
+  // Reads one OBJECT the caller owns.
+  ArchiveStatus ReadOne(const std::string& bytes, std::unique_ptr<ArchiveObject>* out = nullptr) {
+    ArchiveReader in(bytes, registry_, ArchiveGeneration::kCurrent);
+    auto object = in.ReadOwnedObject<ArchiveObject>();
+    if (out) *out = std::move(object);
+    return in.status();
+  }
+
+  ArchiveRegistry registry_;
+};
+
+std::unique_ptr<TestLeaf> Leaf(uint32_t number, std::string text, int64_t time = 0) {
+  auto leaf = std::make_unique<TestLeaf>();
+  leaf->number = number;
+  leaf->text = std::move(text);
+  leaf->time = time;
+  return leaf;
+}
+
+TEST_F(ArchiveStream, PrimitivesAreLittleEndianAndReadBack) {
+  ArchiveWriter out(registry_);
+  out.WriteByte(0xAB);
+  out.WriteWord(0x1234);
+  out.WriteDword(0x89ABCDEF);
+  out.WriteInt32(-2);
+  out.WriteDouble(1.5);
+  out.WriteTime(0x01020304);
+  EXPECT_EQ(out.bytes(), Bytes({0xAB, 0x34, 0x12, 0xEF, 0xCD, 0xAB, 0x89, 0xFE, 0xFF, 0xFF, 0xFF, 0,
+                                0,    0,    0,    0,    0,    0xF8, 0x3F, 4,    3,    2,    1}));
+  ArchiveReader in(out.bytes(), registry_, ArchiveGeneration::kCurrent);
+  EXPECT_EQ(in.ReadByte(), 0xAB);
+  EXPECT_EQ(in.ReadWord(), 0x1234);
+  EXPECT_EQ(in.ReadDword(), 0x89ABCDEFu);
+  EXPECT_EQ(in.ReadInt32(), -2);
+  EXPECT_EQ(in.ReadDouble(), 1.5);
+  EXPECT_EQ(in.ReadTime(), 0x01020304);
+  EXPECT_TRUE(in.ok());
+  EXPECT_TRUE(in.AtEnd());
+}
+
+TEST_F(ArchiveStream, TimesOutsideTheStoredRangeAreClampedNotWrapped) {
+  ArchiveWriter out(registry_);
+  out.WriteTime(-5);
+  out.WriteTime(int64_t{1} << 33);
+  out.WriteTime(0xFFFFFFFFll);
+  ArchiveReader in(out.bytes(), registry_, ArchiveGeneration::kCurrent);
+  EXPECT_EQ(in.ReadTime(), 0);
+  EXPECT_EQ(in.ReadTime(), 0xFFFFFFFFll);
+  EXPECT_EQ(in.ReadTime(), 0xFFFFFFFFll);  // after 2038: read unsigned
+}
+
+TEST_F(ArchiveStream, StringPrefixesTakeTheShortestForm) {
+  struct Case {
+    size_t length;
+    std::string prefix;
+  } cases[] = {
+      {0, Bytes({0})},
+      {1, Bytes({1})},
+      {254, Bytes({0xFE})},
+      {255, Bytes({0xFF, 0xFF, 0x00})},
+      {256, Bytes({0xFF, 0x00, 0x01})},
+      {0xFFFD, Bytes({0xFF, 0xFD, 0xFF})},
+      // 0xFFFE would read as the UTF-16 marker and 0xFFFF as the DWORD escape.
+      {0xFFFE, Bytes({0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00})},
+      {0xFFFF, Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00})},
+      {70000, Bytes({0xFF, 0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00})},
+  };
+  for (const auto& c : cases) {
+    std::string text(c.length, 'x');
+    if (!text.empty()) text[0] = '\xEA';  // bytes are stored as they are
+    ArchiveWriter out(registry_);
+    out.WriteString(text);
+    ASSERT_EQ(out.bytes().size(), c.prefix.size() + c.length) << c.length;
+    EXPECT_EQ(out.bytes().substr(0, c.prefix.size()), c.prefix) << c.length;
+    ArchiveReader in(out.bytes(), registry_, ArchiveGeneration::kCurrent);
+    EXPECT_EQ(in.ReadString(), text) << c.length;
+    EXPECT_TRUE(in.ok() && in.AtEnd()) << c.length;
+  }
+}
+
+TEST_F(ArchiveStream, Utf16StringsAreReadAsUtf8) {
+  // FF FE FF marks UTF-16; then a second prefix counting 16-bit units.
+  std::string bytes = Bytes({0xFF, 0xFE, 0xFF, 5, 'A', 0, 0x16, 0x04, 0x3D, 0xD8, 0x00, 0xDE, 0x00, 0xD8}) +
+                      Bytes({0xFF, 0xFE, 0xFF, 0xFF, 0x00, 0x01}) + std::string(512, '\0') +
+                      Bytes({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 'z', 0}) + Bytes({0xFF, 0xFE, 0xFF, 0});
+  // 'A', Cyrillic Zhe, an emoji as a surrogate pair, and a lone high surrogate at the end.
+  ArchiveReader in(bytes, registry_, ArchiveGeneration::kCurrent);
+  EXPECT_EQ(in.ReadString(), "A\xD0\x96\xF0\x9F\x98\x80\xEF\xBF\xBD");
+  EXPECT_EQ(in.ReadString(), std::string(256, '\0'));  // word-sized second prefix
+  EXPECT_EQ(in.ReadString(), "z");                     // dword-sized second prefix
+  EXPECT_EQ(in.ReadString(), "");
+  EXPECT_TRUE(in.ok()) << in.status().message;
+  EXPECT_TRUE(in.AtEnd());
+
+  // A UTF-16 string with fewer bytes than it announces.
+  const std::string cut = Bytes({0xFF, 0xFE, 0xFF, 3, 'A', 0, 'B', 0, 'C'});
+  ArchiveReader short_in(cut, registry_, ArchiveGeneration::kCurrent);
+  EXPECT_EQ(short_in.ReadString(), "");
+  EXPECT_EQ(short_in.status().code, ArchiveError::kEndOfFile);
+}
+
+TEST_F(ArchiveStream, CountsEscapeFromFFFF) {
+  ArchiveWriter out(registry_);
+  out.WriteCount(0xFFFE);
+  out.WriteCount(0xFFFF);
+  out.WriteCount(0x12345);
+  EXPECT_EQ(out.bytes(), Bytes({0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0x45, 0x23, 1, 0}));
+  // Each count is followed by at least as many bytes as it announces.
+  const std::string bytes = out.bytes() + std::string(0x12345, '\0');
+  ArchiveReader in(bytes, registry_, ArchiveGeneration::kCurrent);
+  EXPECT_EQ(in.ReadCount(0), 0xFFFEu);
+  EXPECT_EQ(in.ReadCount(0), 0xFFFFu);
+  EXPECT_EQ(in.ReadCount(0), 0x12345u);
+  EXPECT_TRUE(in.ok());
+}
+
+TEST_F(ArchiveStream, PageAddressesDropTheOldMarkerAndKeepTheirOwnLeadingBytes) {
+  // An old file's address with a leading 0xEA loads without it.
+  const std::string stored = Bytes({4, 0xEA, 'a', '.', 'b', 3, 0xED, 'x', 'y', 0});
+  ArchiveReader old(stored, registry_, ArchiveGeneration::kCurrent);
+  EXPECT_EQ(old.ReadPageAddress(), "a.b");
+  EXPECT_EQ(old.ReadPageAddress(), "xy");
+  EXPECT_EQ(old.ReadPageAddress(), "");
+
+  // An address that starts with such a byte (Cyrillic in Windows-1251, Hangul in UTF-8) survives.
+  const std::string addresses[] = {"http://example.org/", "\xEA\xE8\xE5\xE2.ua", "\xED\x95\x9C.kr", ""};
+  ArchiveWriter out(registry_);
+  for (const auto& a : addresses) out.WritePageAddress(a);
+  EXPECT_EQ(out.bytes().substr(20, 6), Bytes({8, 0xEA, 0xEA, 0xE8, 0xE5, 0xE2}));
+  ArchiveReader in(out.bytes(), registry_, ArchiveGeneration::kCurrent);
+  for (const auto& a : addresses) EXPECT_EQ(in.ReadPageAddress(), a);
+  EXPECT_TRUE(in.ok() && in.AtEnd());
+}
+
+TEST_F(ArchiveStream, ObjectsAndClassesShareOneNumbering) {
+  // node (class 1, object 2) { children: leaf (class 3, object 4), leaf (object 5);
+  //                            links: first leaf, null, the node itself }
+  TestDocument doc;
+  auto node = std::make_unique<TestNode>();
+  node->name = "n";
+  node->children.push_back(Leaf(7, "a", 100));
+  node->children.push_back(Leaf(8, "bc", 200));
+  node->links = {node->children[0].get(), nullptr, node.get()};
+  doc.roots.push_back(std::move(node));
+  doc.trailer = "end";
+
+  const std::string expected = Dword(1) + Dword(0) + Dword(0) + Bytes({0}) + Word(1) + NewClass("TestNode") +
+                               ShortString("n") + Word(2) + NewClass("TestLeaf") + LeafFields(7, "a", 100) +
+                               Word(0x8003) + LeafFields(8, "bc", 200) + Word(3) + Word(4) + Word(0) + Word(2) +
+                               ShortString("end");
+  const std::string bytes = Write(doc);
+  EXPECT_EQ(bytes, expected);
+
+  TestDocument back;
+  ASSERT_TRUE(Read(bytes, back).ok());
+  ASSERT_EQ(back.roots.size(), 1u);
+  auto* root = dynamic_cast<TestNode*>(back.roots[0].get());
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->name, "n");
+  ASSERT_EQ(root->children.size(), 2u);
+  auto* second = dynamic_cast<TestLeaf*>(root->children[1].get());
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->number, 8u);
+  EXPECT_EQ(second->text, "bc");
+  EXPECT_EQ(second->time, 200);
+  // The references come back as the same objects, owned once.
+  ASSERT_EQ(root->links.size(), 3u);
+  EXPECT_EQ(root->links[0], root->children[0].get());
+  EXPECT_EQ(root->links[1], nullptr);
+  EXPECT_EQ(root->links[2], root);
+  EXPECT_TRUE(root->adopted.empty());
+  EXPECT_EQ(back.trailer, "end");
+  EXPECT_EQ(Write(back), bytes);
+}
+
+TEST_F(ArchiveStream, ANewObjectInAReferencePlaceIsHandedToTheReader) {
+  // The leaf is first met as a link: it is written in full there, and the reading node adopts it.
+  TestDocument doc;
+  auto leaf = Leaf(1, "x");
+  auto node = std::make_unique<TestNode>();
+  node->links = {leaf.get(), leaf.get()};
+  doc.roots.push_back(std::move(node));
+  const std::string bytes = Write(doc);
+
+  TestDocument back;
+  ASSERT_TRUE(Read(bytes, back).ok());
+  auto* root = static_cast<TestNode*>(back.roots[0].get());
+  ASSERT_EQ(root->adopted.size(), 1u);
+  EXPECT_EQ(root->links[0], root->adopted[0].get());
+  EXPECT_EQ(root->links[1], root->adopted[0].get());
+}
+
+TEST_F(ArchiveStream, NumbersFrom7FFFOnUseTheEscape) {
+  // node: class 1, object 2; leaves: class 3, objects 4 .. 0x8000; marks: class 0x8001, objects
+  // 0x8002 and 0x8003.
+  constexpr uint32_t kLeaves = 0x8000 - 3;
+  TestDocument doc;
+  auto node = std::make_unique<TestNode>();
+  for (uint32_t i = 0; i < kLeaves; ++i) node->children.push_back(Leaf(i, ""));
+  node->children.push_back(std::make_unique<TestMark>());
+  node->children.push_back(std::make_unique<TestMark>());
+  TestNode* raw = node.get();
+  node->links = {raw->children[0x7FFE - 4].get(), raw->children[0x7FFF - 4].get(), raw->children.back().get()};
+  doc.roots.push_back(std::move(node));
+  const std::string bytes = Write(doc);
+
+  const size_t leaf_size = LeafFields(0, "", 0).size();
+  size_t pos = 13 + 2 + NewClass("TestNode").size() + 1 + 2;
+  EXPECT_EQ(bytes.substr(pos, 10), NewClass("TestLeaf").substr(0, 10));
+  pos += NewClass("TestLeaf").size() + leaf_size;
+  // Every further leaf: the WORD 0x8003 (class number 3 stays small).
+  EXPECT_EQ(bytes.substr(pos, 2), Word(0x8003));
+  pos += (kLeaves - 1) * (2 + leaf_size);
+  EXPECT_EQ(bytes.substr(pos, NewClass("TestMark").size()), NewClass("TestMark"));
+  pos += NewClass("TestMark").size();
+  EXPECT_EQ(bytes.substr(pos, 6), Word(0x7FFF) + Dword(0x80008001));  // second mark: class 0x8001
+  pos += 6;
+  EXPECT_EQ(bytes.substr(pos),
+            Word(3) + Word(0x7FFE) + Word(0x7FFF) + Dword(0x7FFF) + Word(0x7FFF) + Dword(0x8003) + ShortString(""));
+
+  TestDocument back;
+  ASSERT_TRUE(Read(bytes, back).ok());
+  auto* root = static_cast<TestNode*>(back.roots[0].get());
+  ASSERT_EQ(root->children.size(), kLeaves + 2);
+  EXPECT_EQ(static_cast<TestLeaf*>(root->children[kLeaves - 1].get())->number, kLeaves - 1);
+  EXPECT_EQ(root->links[0], root->children[0x7FFE - 4].get());
+  EXPECT_EQ(root->links[1], root->children[0x7FFF - 4].get());
+  EXPECT_EQ(root->links[2], root->children.back().get());
+  EXPECT_NE(dynamic_cast<TestMark*>(root->links[2]), nullptr);
+}
+
+TEST_F(ArchiveStream, TheOlderGenerationHasNoHeaderAndIsDetected) {
+  TestDocument doc;
+  doc.roots.push_back(Leaf(5, "t", 9));
+  const std::string current = Write(doc);
+  const std::string older = Write(doc, ArchiveGeneration::kOlder);
+  EXPECT_EQ(current.substr(0, 13), Bytes({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(older, Word(1) + NewClass("TestLeaf") + Dword(5) + ShortString("t") + Dword(9) + Bytes({0}));
+  EXPECT_EQ(ArchiveReader::DetectGeneration(current), ArchiveGeneration::kCurrent);
+  EXPECT_EQ(ArchiveReader::DetectGeneration(older), ArchiveGeneration::kOlder);
+  EXPECT_EQ(ArchiveReader::DetectGeneration(Bytes({0, 0, 0xFF})), ArchiveGeneration::kCurrent);
+
+  TestDocument back;
+  ASSERT_TRUE(Read(older, back, ArchiveGeneration::kOlder).ok());
+  EXPECT_EQ(static_cast<TestLeaf*>(back.roots[0].get())->time, 9);
+  EXPECT_EQ(Write(back), current);
+}
+
+// A document with every kind of item: nested objects, references, a long string, the header.
+TestDocument RichDocument() {
+  TestDocument doc;
+  auto inner = std::make_unique<TestNode>();
+  inner->name = "inner";
+  inner->children.push_back(Leaf(1, std::string(300, 'q'), 1234));
+  inner->children.push_back(std::make_unique<TestMark>());
+  auto outer = std::make_unique<TestNode>();
+  outer->name = "outer";
+  outer->links = {inner->children[0].get(), nullptr};
+  inner->links = {outer.get()};  // back to an ancestor: read while the ancestor is still loading
+  outer->children.push_back(std::move(inner));
+  outer->children.push_back(Leaf(2, "two", 5));
+  doc.roots.push_back(std::move(outer));
+  doc.roots.push_back(Leaf(3, "three", 6));
+  doc.trailer = "trailer";
+  return doc;
+}
+
+TEST_F(ArchiveStream, TruncationAtEveryByteIsAnEndOfFileWithoutLeaks) {
+  const std::string bytes = Write(RichDocument());
+  TestDocument full;
+  ASSERT_TRUE(Read(bytes, full).ok());
+  for (size_t n = 0; n < bytes.size(); ++n) {
+    TestDocument doc;
+    ArchiveStatus status = Read(bytes.substr(0, n), doc);
+    EXPECT_EQ(status.code, ArchiveError::kEndOfFile) << "cut at " << n << ": " << status.message;
+    EXPECT_LE(status.offset, n);
+  }
+}
+
+TEST_F(ArchiveStream, UnknownClassesAndOtherSchemasAreRefused) {
+  ArchiveStatus status = ReadOne(Word(0xFFFF) + Word(1) + Word(7) + "WDOther" + Dword(0));
+  EXPECT_EQ(status.code, ArchiveError::kBadClass);
+  EXPECT_NE(status.message.find("WDOther"), std::string::npos);
+  // Names are matched exactly.
+  EXPECT_EQ(ReadOne(NewClass("testleaf") + LeafFields(0, "", 0)).code, ArchiveError::kBadClass);
+  // A name of 64 bytes or more is refused before it is read.
+  EXPECT_EQ(ReadOne(Word(0xFFFF) + Word(1) + Word(64)).code, ArchiveError::kBadClass);
+  EXPECT_EQ(ReadOne(Word(0xFFFF) + Word(2) + Word(8) + "TestLeaf" + LeafFields(0, "", 0)).code,
+            ArchiveError::kBadSchema);
+  EXPECT_TRUE(ReadOne(NewClass("TestLeaf") + LeafFields(0, "", 0)).ok());
+
+  // Writing an object whose class nobody registered.
+  class Unregistered : public ArchiveObject {};
+  Unregistered stray;
+  ArchiveWriter out(registry_);
+  out.WriteObject(&stray);
+  EXPECT_EQ(out.status().code, ArchiveError::kBadClass);
+  out.WriteDword(1);
+  EXPECT_TRUE(out.bytes().empty());
+}
+
+TEST_F(ArchiveStream, NumbersThatNameNothingFittingAreBadIndexes) {
+  const std::string leaf = NewClass("TestLeaf") + LeafFields(0, "", 0);  // class 1, object 2
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"reference before anything", Word(1)},
+      {"reference past the table", leaf + Word(9)},
+      {"reference to a class", leaf + Word(1)},
+      {"big reference past the table", leaf + Word(0x7FFF) + Dword(3)},
+      {"class number zero", Word(0x8000)},
+      {"class tag naming an object", leaf + Word(0x8002)},
+      {"big class tag past the table", leaf + Word(0x7FFF) + Dword(0x80000005)},
+      {"big class tag naming an object", leaf + Word(0x7FFF) + Dword(0x80000002)},
+  };
+  for (const auto& c : cases) {
+    // Inside a node's links, so the reference forms are allowed where they appear.
+    std::string bytes = NewClass("TestNode") + ShortString("") + Word(0) + Word(2) + c.bytes + Word(0) + Word(0);
+    ArchiveReader in(bytes, registry_, ArchiveGeneration::kCurrent);
+    in.ReadOwnedObject<TestNode>();
+    EXPECT_EQ(in.status().code, ArchiveError::kBadIndex) << c.what << ": " << in.status().message;
+  }
+  // A reference where the reader must own a new object: it has an owner already.
+  std::string twice = Word(2) + leaf + Word(2);
+  ArchiveReader in(twice, registry_, ArchiveGeneration::kCurrent);
+  std::vector<std::unique_ptr<TestLeaf>> leaves;
+  EXPECT_FALSE(in.ReadOwnedArray(leaves));
+  EXPECT_EQ(in.status().code, ArchiveError::kBadIndex);
+  EXPECT_EQ(leaves.size(), 1u);
+  // The escape form may name null, like the WORD 0.
+  EXPECT_TRUE(ReadOne(Word(0x7FFF) + Dword(0)).ok());
+}
+
+TEST_F(ArchiveStream, AnObjectOfTheWrongClassIsABadClass) {
+  const std::string node = NewClass("TestNode") + ShortString("") + Word(0) + Word(0);
+  const std::string node_twice = node + Word(2);
+  {
+    ArchiveReader in(node, registry_, ArchiveGeneration::kCurrent);
+    EXPECT_EQ(in.ReadOwnedObject<TestLeaf>(), nullptr);
+    EXPECT_EQ(in.status().code, ArchiveError::kBadClass);
+  }
+  {
+    // A known object referred to where another class belongs.
+    ArchiveReader in(node_twice, registry_, ArchiveGeneration::kCurrent);
+    auto owned = in.ReadOwnedObject<TestNode>();
+    ASSERT_NE(owned, nullptr);
+    std::unique_ptr<TestLeaf> created;
+    EXPECT_EQ(in.ReadObject(created), nullptr);
+    EXPECT_EQ(in.status().code, ArchiveError::kBadClass);
+  }
+  {
+    // The base class accepts every derived class; the same reference read as ArchiveObject works.
+    ArchiveReader in(node_twice, registry_, ArchiveGeneration::kCurrent);
+    auto owned = in.ReadOwnedObject<ArchiveObject>();
+    std::unique_ptr<ArchiveObject> created;
+    EXPECT_EQ(in.ReadObject(created), owned.get());
+    EXPECT_EQ(created, nullptr);
+    EXPECT_TRUE(in.ok());
+  }
+}
+
+TEST_F(ArchiveStream, ReadsAfterAFailureDoNothingAndGiveZeros) {
+  std::string bytes = Word(0x8000) + Dword(0xFFFFFFFF) + ShortString("text") + NewClass("TestLeaf");
+  ArchiveReader in(bytes, registry_, ArchiveGeneration::kCurrent);
+  EXPECT_EQ(in.ReadOwnedObject<ArchiveObject>(), nullptr);
+  ArchiveStatus first = in.status();
+  EXPECT_EQ(first.code, ArchiveError::kBadIndex);
+  EXPECT_EQ(first.offset, 0u);
+  EXPECT_EQ(in.ReadDword(), 0u);
+  EXPECT_EQ(in.ReadString(), "");
+  EXPECT_EQ(in.ReadCount(), 0u);
+  EXPECT_EQ(in.ReadDouble(), 0.0);
+  EXPECT_EQ(in.ReadOwnedObject<ArchiveObject>(), nullptr);
+  in.Fail(ArchiveError::kBadSchema, "later");
+  EXPECT_EQ(in.status().code, first.code);
+  EXPECT_EQ(in.status().message, first.message);
+}
+
+TEST_F(ArchiveStream, HostileCountsAndLengthsFailBeforeAllocating) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"string of 4 GiB", Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}) + "abc"},
+      {"string of 64 KiB", Bytes({0xFF, 0xFD, 0xFF}) + "abc"},
+      {"UTF-16 string of 4 G units", Bytes({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}) + "ab"},
+      {"UTF-16 string one byte short", Bytes({0xFF, 0xFE, 0xFF, 2, 'a', 0, 'b'})},
+  };
+  for (const auto& c : cases) {
+    ArchiveReader in(c.bytes, registry_, ArchiveGeneration::kCurrent);
+    EXPECT_EQ(in.ReadString(), "") << c.what;
+    EXPECT_EQ(in.status().code, ArchiveError::kEndOfFile) << c.what;
+  }
+  // A node claiming 4 G children: refused at the count, before any element is looked at.
+  std::string node = NewClass("TestNode") + ShortString("") + Word(0xFFFF) + Dword(0xFFFFFFFF) + Word(0);
+  ArchiveReader in(node, registry_, ArchiveGeneration::kCurrent);
+  EXPECT_EQ(in.ReadOwnedObject<TestNode>(), nullptr);
+  EXPECT_EQ(in.status().code, ArchiveError::kEndOfFile);
+  EXPECT_EQ(in.status().offset, 15u);
+  // A count exactly as large as the bytes left allow is fine up to the count check.
+  const std::string two = Word(2) + Word(0) + Word(0);
+  ArchiveReader exact(two, registry_, ArchiveGeneration::kCurrent);
+  EXPECT_EQ(exact.ReadCount(), 2u);
+  EXPECT_TRUE(exact.ok());
+}
+
+TEST_F(ArchiveStream, DeepNestingIsRefusedInsteadOfExhaustingTheStack) {
+  auto nested = [&](int depth) {
+    // depth nodes, each the only child of the one before.
+    std::string bytes = NewClass("TestNode");
+    for (int i = 1; i < depth; ++i) bytes += ShortString("") + Word(1) + Word(0x8001);
+    bytes += ShortString("") + Word(0) + Word(0);
+    for (int i = 1; i < depth; ++i) bytes += Word(0);
+    return bytes;
+  };
+  std::unique_ptr<ArchiveObject> top;
+  EXPECT_TRUE(ReadOne(nested(ArchiveReader::kMaxNesting), &top).ok());
+  ASSERT_NE(top, nullptr);
+  ArchiveStatus status = ReadOne(nested(ArchiveReader::kMaxNesting + 1));
+  EXPECT_EQ(status.code, ArchiveError::kGeneric);
+  EXPECT_EQ(ReadOne(nested(100000)).code, ArchiveError::kGeneric);
+}
+
+TEST_F(ArchiveStream, ObjectsHandedOverEarlierStayWithTheCallerAfterAFailure) {
+  // The file ends inside the second root: the first root with all below it is the caller's, the
+  // half-read second one is freed by the reader (the sanitizer build checks both).
+  std::string bytes = Write(RichDocument());
+  bytes.resize(bytes.size() - 20);
+  TestDocument doc;
+  ArchiveStatus status = Read(bytes, doc);
+  EXPECT_EQ(status.code, ArchiveError::kEndOfFile);
+  ASSERT_EQ(doc.roots.size(), 1u);
+  auto* outer = static_cast<TestNode*>(doc.roots[0].get());
+  EXPECT_EQ(outer->children.size(), 2u);
+}
+
+TEST(ArchiveRegistryTest, RefusesDuplicatesAndNamesTheFormatCannotHold) {
+  ArchiveRegistry registry;
+  EXPECT_TRUE(registry.Register<TestLeaf>("TestLeaf"));
+  EXPECT_FALSE(registry.Register<TestLeaf>("OtherName"));  // same type twice
+  EXPECT_FALSE(registry.Register<TestNode>("TestLeaf"));   // same name twice
+  EXPECT_FALSE(registry.Register<TestNode>(""));
+  EXPECT_FALSE(registry.Register<TestNode>(std::string(64, 'N')));
+  EXPECT_TRUE(registry.Register<TestNode>(std::string(63, 'N'), 3));
+  EXPECT_EQ(registry.size(), 2u);
+  EXPECT_EQ(registry.FindByName("TestLeaf"), registry.FindByType(typeid(TestLeaf)));
+  EXPECT_EQ(registry.FindByName("testleaf"), nullptr);
+  EXPECT_EQ(registry.FindByType(typeid(TestMark)), nullptr);
+
+  // The schema given at registration is the one written and the one required.
+  TestNode node;
+  ArchiveWriter out(registry);
+  out.WriteObject(&node);
+  EXPECT_EQ(out.bytes().substr(0, 6), Word(0xFFFF) + Word(3) + Word(63));
+  ArchiveReader in(out.bytes(), registry, ArchiveGeneration::kCurrent);
+  EXPECT_NE(in.ReadOwnedObject<TestNode>(), nullptr);
+  EXPECT_TRUE(in.ok() && in.AtEnd());
+}
+
+}  // namespace
+}  // namespace quorvex::model

@@ -1,0 +1,121 @@
+#include "text/code_page.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/iconv_decode.h"
+
+namespace quorvex::text {
+namespace {
+
+// The bytes each table converts, as the character sets define them.
+bool Converted(int32_t encoding, int b) {
+  switch (encoding) {
+    case CharsetKoi8:
+      return b >= 0xC0;
+    case CharsetAlt:
+      return (b >= 0x80 && b <= 0xAF) || (b >= 0xE0 && b <= 0xF1);
+    case CharsetMac:
+      return (b >= 0x80 && b <= 0x9F) || (b >= 0xDD && b <= 0xDF);
+  }
+  return false;
+}
+
+const char* IconvName(int32_t encoding) {
+  return encoding == CharsetKoi8 ? "KOI8-R" : encoding == CharsetAlt ? "CP866" : "MACCYRILLIC";
+}
+
+TEST(CodePage, LabelsAndUnknownEncodings) {
+  EXPECT_EQ(CodePageLabel(0), "Win");
+  EXPECT_EQ(CodePageLabel(1), "Koi8");
+  EXPECT_EQ(CodePageLabel(2), "Alt");
+  EXPECT_EQ(CodePageLabel(3), "Mac");
+  EXPECT_EQ(CodePageLabel(4), "");
+  EXPECT_EQ(CodePageLabel(-1), "");
+  EXPECT_EQ(CodePageFromLabel("Mac"), CharsetMac);
+  EXPECT_EQ(CodePageFromLabel("mac"), -1);
+  EXPECT_EQ(CodePageTable(CharsetWin), nullptr);
+  EXPECT_EQ(CodePageTable(4), nullptr);
+  EXPECT_EQ(ReverseCodePageTable(-1), nullptr);
+  std::string text = "\xC0\xE0\x80";
+  for (int32_t encoding : {CharsetWin, 4, -7}) {
+    ConvertCodePage(text, encoding);
+    EXPECT_EQ(text, "\xC0\xE0\x80") << encoding;
+  }
+}
+
+TEST(CodePage, EveryTableEntryIsTheSameLetterInWindows1251) {
+  for (int32_t encoding : {CharsetKoi8, CharsetAlt, CharsetMac}) {
+    const uint8_t* table = CodePageTable(encoding);
+    ASSERT_NE(table, nullptr);
+    for (int b = 0; b < 256; ++b) {
+      if (!Converted(encoding, b)) {
+        EXPECT_EQ(table[b], b) << CodePageLabel(encoding) << " byte " << b;
+        continue;
+      }
+      std::string letter = testing::DecodeByte(IconvName(encoding), static_cast<uint8_t>(b));
+      ASSERT_FALSE(letter.empty());
+      EXPECT_EQ(testing::DecodeByte("CP1251", table[b]), letter) << CodePageLabel(encoding) << " byte " << b;
+    }
+  }
+  // The ranges as stored: yo stays put in KOI8-R; CP866 and Mac Cyrillic letters land on the
+  // Windows-1251 alphabet.
+  const uint8_t* koi8 = CodePageTable(CharsetKoi8);
+  EXPECT_EQ(koi8[0xA3], 0xA3);
+  EXPECT_EQ(koi8[0xB3], 0xB3);
+  EXPECT_EQ(koi8[0xC1], 0xE0);  // a
+  EXPECT_EQ(koi8[0xFF], 0xDA);  // HARD SIGN
+  const uint8_t* alt = CodePageTable(CharsetAlt);
+  for (int i = 0; i < 48; ++i) EXPECT_EQ(alt[0x80 + i], 0xC0 + i);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(alt[0xE0 + i], 0xF0 + i);
+  EXPECT_EQ(alt[0xF0], 0xA8);
+  EXPECT_EQ(alt[0xF1], 0xB8);
+  const uint8_t* mac = CodePageTable(CharsetMac);
+  for (int i = 0; i < 32; ++i) EXPECT_EQ(mac[0x80 + i], 0xC0 + i);
+  for (int b = 0xE0; b <= 0xFE; ++b) EXPECT_EQ(mac[b], b);
+  EXPECT_EQ(mac[0xDD], 0xA8);
+  EXPECT_EQ(mac[0xDE], 0xB8);
+  EXPECT_EQ(mac[0xDF], 0xFF);
+}
+
+TEST(CodePage, ReverseTablesUndoTheConversion) {
+  for (int32_t encoding : {CharsetKoi8, CharsetAlt, CharsetMac}) {
+    const uint8_t* forward = CodePageTable(encoding);
+    const uint8_t* reverse = ReverseCodePageTable(encoding);
+    ASSERT_NE(reverse, nullptr);
+    int converted = 0;
+    for (int b = 0; b < 256; ++b) {
+      if (Converted(encoding, b)) {
+        ++converted;
+        EXPECT_EQ(reverse[forward[b]], b) << CodePageLabel(encoding) << " byte " << b;
+      }
+    }
+    EXPECT_EQ(converted, encoding == CharsetKoi8 ? 64 : encoding == CharsetAlt ? 66 : 35);
+    // Every Russian letter of Windows-1251 (yo too, where the page has it) and all of ASCII make
+    // the round trip.
+    std::string letters;
+    for (int b = 1; b < 0x80; ++b) letters += static_cast<char>(b);
+    for (int b = 0xC0; b <= 0xFF; ++b) letters += static_cast<char>(b);
+    if (encoding != CharsetKoi8) letters += "\xA8\xB8";
+    std::string text = letters;
+    ConvertFromWindows1251(text, encoding);
+    EXPECT_NE(text, letters);
+    ConvertCodePage(text, encoding);
+    EXPECT_EQ(text, letters) << CodePageLabel(encoding);
+  }
+}
+
+TEST(CodePage, ConvertsInPlaceUpToTheNul) {
+  char text[] = "\xF7\xC5\xD2\xD3\xC9\xD1 1\0\xC1";  // "Versiya 1" in KOI8-R, then a byte after the NUL
+  ConvertCodePage(text, CharsetKoi8);
+  EXPECT_STREQ(text, "\xC2\xE5\xF0\xF1\xE8\xFF 1");
+  EXPECT_EQ(static_cast<uint8_t>(text[9]), 0xC1);
+  std::string bounded = "\x80\x81";
+  ConvertCodePage(bounded.data(), 1, CharsetAlt);  // only the first byte is in range
+  EXPECT_EQ(bounded, "\xC0\x81");
+  ConvertCodePage(static_cast<char*>(nullptr), CharsetKoi8);
+}
+
+}  // namespace
+}  // namespace quorvex::text
