@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "exchange/time_format.h"
-#include "scratch_dir.h"
+#include "support/temp_folder.h"
 
 namespace quorvex::exchange {
 namespace {
@@ -147,19 +147,20 @@ TEST(CatalogReport, RowsForTextNeverCheckedAndDisabledBeacons) {
 }
 
 TEST(CatalogReport, WritesTheReportWithCrLf) {
-  testing::ScratchDir dir;
-  std::string templatePath = dir.Write("catblank.htm", "<html>\n<!Quorvex [CATALOGTABLE]>\n</html>\n");
-  std::string reportPath = dir.Path("catreport.htm");
+  testing::TempFolder dir;
+  std::string templatePath = dir / "catblank.htm";
+  testing::WriteFileBytes(templatePath, "<html>\n<!Quorvex [CATALOGTABLE]>\n</html>\n");
+  std::string reportPath = dir / "catreport.htm";
   CatalogReport report({Number("n", 0, "0")}, Texts(), kNow);
   ReportResult result = report.WriteReport(templatePath, reportPath);
   ASSERT_TRUE(result.ok()) << result.detail;
-  std::string written = testing::ScratchDir::Read(reportPath);
-  EXPECT_EQ(written, CatalogReport::ToCrLf(report.Render(testing::ScratchDir::Read(templatePath))));
+  std::string written = testing::ReadFileBytes(reportPath);
+  EXPECT_EQ(written, CatalogReport::ToCrLf(report.Render(testing::ReadFileBytes(templatePath))));
   EXPECT_EQ(written.rfind("\r\n<html>\r\n\r\n<table CATALOGTABLE>\r\n\t<tr>\r\n", 0), 0u);
   EXPECT_EQ(written.find("\r\r"), std::string::npos);
 
-  EXPECT_EQ(report.WriteReport(dir.Path("missing.htm"), reportPath).error, ReportError::kNoTemplate);
-  EXPECT_EQ(report.WriteReport(templatePath, dir.Path("no/folder/r.htm")).error, ReportError::kCannotWrite);
+  EXPECT_EQ(report.WriteReport(dir / "missing.htm", reportPath).error, ReportError::kNoTemplate);
+  EXPECT_EQ(report.WriteReport(templatePath, dir / "no/folder/r.htm").error, ReportError::kCannotWrite);
   EXPECT_EQ(CatalogReport::ToCrLf("a\nb\r\nc\n"), "a\r\nb\r\nc\r\n");
 }
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "scratch_dir.h"
+#include "support/temp_folder.h"
 
 namespace quorvex::exchange {
 namespace {
@@ -211,14 +211,15 @@ TEST(ContainerReader, OddBytesInLines) {
 }
 
 TEST(ContainerReader, ReadsFilesFromDisk) {
-  testing::ScratchDir dir;
-  std::string path = dir.Write("Daily news.url", "[InternetShortcut]\r\nURL=file:///tmp/x.htm\r\n");
+  testing::TempFolder dir;
+  std::string path = dir / "Daily news.url";
+  testing::WriteFileBytes(path, "[InternetShortcut]\r\nURL=file:///tmp/x.htm\r\n");
   ContainerReadResult result = ContainerReader::ReadFile(path);
   ASSERT_TRUE(result.ok()) << result.reason;
   EXPECT_EQ(result.beacons[0].name, "Daily news");
 
-  EXPECT_EQ(ContainerReader::ReadFile(dir.Path("missing.bcn")).error, ContainerError::kCannotOpen);
-  EXPECT_EQ(ContainerReader::ReadFile(dir.Path("")).error, ContainerError::kCannotOpen);  // a folder
+  EXPECT_EQ(ContainerReader::ReadFile(dir / "missing.bcn").error, ContainerError::kCannotOpen);
+  EXPECT_EQ(ContainerReader::ReadFile(dir / "").error, ContainerError::kCannotOpen);  // a folder
 }
 
 }  // namespace

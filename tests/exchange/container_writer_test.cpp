@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "exchange/container_reader.h"
-#include "scratch_dir.h"
+#include "support/temp_folder.h"
 
 namespace quorvex::exchange {
 namespace {
@@ -111,14 +111,15 @@ TEST(ContainerWriter, KeepsTheFileImportable) {
 }
 
 TEST(ContainerWriter, WritesFilesAndReportsFailure) {
-  testing::ScratchDir dir;
+  testing::TempFolder dir;
   ContainerBeacon beacon;
   beacon.name = "B";
   beacon.url = "http://a/";
-  std::string path = dir.Write("out.bcn", "old content that is longer than the new one ...........");
+  std::string path = dir / "out.bcn";
+  testing::WriteFileBytes(path, "old content that is longer than the new one ...........");
   std::string error;
   ASSERT_TRUE(WriteContainerFile(path, beacon, "%Y", 0, &error)) << error;
-  std::string written = testing::ScratchDir::Read(path);
+  std::string written = testing::ReadFileBytes(path);
   EXPECT_EQ(written.rfind("The Quorvex container was created 19", 0), 0u);  // 1970, or 1969 west of UTC
   ContainerReadResult back = ContainerReader::ReadFile(path);
   ASSERT_TRUE(back.ok());
@@ -127,9 +128,9 @@ TEST(ContainerWriter, WritesFilesAndReportsFailure) {
   ASSERT_EQ(::stat(path.c_str(), &info), 0);
   EXPECT_NE(info.st_mode & S_IRUSR, 0u);
 
-  EXPECT_FALSE(WriteContainerFile(dir.Path("no/such/folder/x.bcn"), beacon, "%Y", 0, &error));
+  EXPECT_FALSE(WriteContainerFile(dir / "no/such/folder/x.bcn", beacon, "%Y", 0, &error));
   EXPECT_NE(error.find("cannot create"), std::string::npos);
-  EXPECT_FALSE(WriteContainerFile(dir.Path(""), beacon, "%Y", 0, &error));
+  EXPECT_FALSE(WriteContainerFile(dir / "", beacon, "%Y", 0, &error));
 }
 
 }  // namespace
