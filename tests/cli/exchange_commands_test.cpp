@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include "exchange/container_reader.h"
+#include "support/cli_runner.h"
+#include "support/temp_folder.h"
+
+namespace quorvex::cli {
+namespace {
+
+using quorvex::testing::RunCliCommand;
+using quorvex::testing::TempFolder;
+
+TEST(ExchangeCommands, ExportImportAndReport) {
+  TempFolder dir;
+  const std::string catalog = dir / "cat.dat";
+  auto add = RunCliCommand({"add", "--catalog", catalog, "--name", "Gold", "--url", "http://rates.example/gold",
+                            "--pattern", "Gold\t{?}\n", "--unit", "USD", "--every", "6", "hours"});
+  ASSERT_EQ(add.status, kExitOk) << add.err;
+
+  auto exported = RunCliCommand({"export", "--catalog", catalog, "Gold", dir / "gold.bcn"});
+  ASSERT_EQ(exported.status, kExitOk) << exported.err;
+  exchange::ContainerReadResult read = exchange::ContainerReader::ReadFile(dir / "gold.bcn");
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(read.beacons[0].pattern, "Gold\t{?}\n");
+  EXPECT_EQ(read.beacons[0].interval, 6);
+  EXPECT_EQ(RunCliCommand({"export", "--catalog", catalog, "Nothing", dir / "x.bcn"}).status, kExitFailed);
+  EXPECT_EQ(RunCliCommand({"export", "--catalog", catalog, "Gold"}).status, kExitUsage);
+
+  testing::WriteFileBytes(dir / "News page.url", "[InternetShortcut]\r\nURL=http://news.example/\r\n");
+  auto imported = RunCliCommand(
+      {"import", "--catalog", catalog, "--folder", "In", dir / "gold.bcn", dir / "News page.url", dir / "none.bcn"});
+  EXPECT_EQ(imported.status, kExitFailed);  // one of three files is missing
+  EXPECT_NE(imported.out.find("  added In/Gold\n"), std::string::npos) << imported.out;
+  EXPECT_NE(imported.out.find("  added In/News page\n"), std::string::npos) << imported.out;
+  EXPECT_NE(imported.err.find("none.bcn"), std::string::npos) << imported.err;
+  auto list = RunCliCommand({"list", "--catalog", catalog});
+  EXPECT_NE(list.out.find("News page"), std::string::npos) << list.out;
+
+  // Asked, the answer is no unless --yes.
+  auto asked = RunCliCommand({"import", "--catalog", catalog, "--ask", dir / "gold.bcn"});
+  EXPECT_EQ(asked.status, kExitOk);
+  EXPECT_NE(asked.out.find(": 0 beacons"), std::string::npos) << asked.out;
+  asked = RunCliCommand({"import", "--catalog", catalog, "--ask", "--yes", dir / "gold.bcn"});
+  EXPECT_NE(asked.out.find(": 1 beacon\n"), std::string::npos) << asked.out;
+  EXPECT_EQ(RunCliCommand({"import", "--catalog", catalog}).status, kExitUsage);
+
+  testing::WriteFileBytes(dir / "t.htm", "<h1><!Quorvex [DATE_NOW]></h1>\n<!Quorvex [CATALOGTABLE]>\n");
+  auto report = RunCliCommand({"report", "--catalog", catalog, "--template", dir / "t.htm", "--out", dir / "r.htm"});
+  ASSERT_EQ(report.status, kExitOk) << report.err;
+  const std::string html = testing::ReadFileBytes(dir / "r.htm");
+  EXPECT_NE(html.find("<a href=\"http://news.example/\">News page</a>"), std::string::npos) << html;
+  EXPECT_EQ(
+      RunCliCommand({"report", "--catalog", catalog, "--template", dir / "none.htm", "--out", dir / "r.htm"}).status,
+      kExitFailed);
+}
+
+}  // namespace
+}  // namespace quorvex::cli

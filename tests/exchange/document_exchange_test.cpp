@@ -1,0 +1,204 @@
+#include "exchange/document_exchange.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/qvx_doc.h"
+#include "exchange/container_reader.h"
+#include "model/val_page.h"
+#include "platform/clock.h"
+#include "platform/string_ids.h"
+#include "platform/string_table.h"
+#include "support/recording_prompt.h"
+#include "support/temp_folder.h"
+#include "support/test_app.h"
+
+namespace quorvex::exchange {
+namespace {
+
+namespace ids = platform::ids;
+
+class DocumentExchange : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(doc.OnNewDocument(dir / "maindata.dat")); }
+  void TearDown() override { platform::SetFixedNow(-1); }
+
+  model::WDValue* Add(const std::string& name, const std::string& url, const std::string& pattern, uint16_t kind,
+                      const std::string& unit = "") {
+    model::WDValue* value = doc.NewBeacon();
+    value->SetKind(kind);
+    EXPECT_TRUE(value->SetProperties(name, url, pattern, "", unit));
+    doc.GetRoot()->AddChild(value);
+    return value;
+  }
+
+  std::string Write(const std::string& name, const std::string& bytes) {
+    std::string path = dir / name;
+    testing::WriteFileBytes(path, bytes);
+    return path;
+  }
+
+  testing::TestApp app;
+  testing::RecordingPrompt prompt;
+  testing::TempFolder dir;
+  engine::WDQvxDoc doc;
+};
+
+TEST_F(DocumentExchange, ExportThenImportKeepsEveryKindAndSchedule) {
+  struct Case {
+    uint16_t kind;
+    std::string pattern;
+    std::string unit;
+    int32_t atStart, unit_of_time, count;
+  };
+  const Case cases[] = {
+      {model::kKindText, "<h1>\n\t{?}</h1>", "", 0, model::kUnitMinutes, 15},
+      {model::kKindNumber, "Rate\t{?}\n", "EUR", 0, model::kUnitHours, 6},
+      {model::kKindNumber, "Rate {?}", "", 0, model::kUnitWeeks, 2},  // unit " "
+      {model::kKindChecksum, "", "", 0, model::kUnitMonths, 1},
+      {model::kKindText, "a{?}b", "", 1, model::kUnitDays, 1},  // once per run
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string name = "Beacon " + std::to_string(++n);
+    model::WDValue* original = Add(name, "http://site" + std::to_string(n) + ".example/p", c.pattern, c.kind, c.unit);
+    original->SetDescription("line one\nline\ttwo");
+    model::WDFreshFreq freq;
+    freq.m_bAtStartOnly = c.atStart;
+    freq.m_nUnit = c.unit_of_time;
+    freq.m_nCount = c.count;
+    ASSERT_TRUE(original->SetFrequency(freq));
+    const std::string path = dir / (name + ".bcn");
+    ASSERT_TRUE(ExportContainer(path, *original));
+
+    testing::TempFolder otherDir;
+    engine::WDQvxDoc other;
+    ASSERT_TRUE(other.OnNewDocument(otherDir / "maindata.dat"));
+    std::vector<model::WDValue*> made;
+    ASSERT_EQ(ImportContainer(other, path, false, nullptr, &made), kImportDone);
+    ASSERT_EQ(made.size(), 1u);
+    const model::WDValue& back = *made[0];
+    EXPECT_EQ(back.GetName(), name);
+    EXPECT_EQ(back.GetURL(), original->GetURL());
+    EXPECT_EQ(back.GetPattern(), c.pattern);
+    EXPECT_EQ(back.GetKind(), c.kind);
+    EXPECT_EQ(back.GetUnit(), original->GetUnit());
+    if (c.kind == model::kKindNumber && c.unit.empty()) EXPECT_EQ(back.GetUnit(), " ");
+    EXPECT_EQ(back.GetDescription(), "line one\nline\ttwo");
+    EXPECT_EQ(back.GetPage()->m_freq.m_bAtStartOnly, c.atStart);
+    if (!c.atStart) {
+      EXPECT_EQ(back.GetPage()->m_freq.m_nUnit, c.unit_of_time);
+      EXPECT_EQ(back.GetPage()->m_freq.m_nCount, c.count);
+    }
+    EXPECT_EQ(other.GetRoot()->GetChild(0), made[0]);
+    EXPECT_TRUE(other.IsModified());
+    model::SetActiveDocument(&doc);
+  }
+  EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(DocumentExchange, ImportsGlimmerMarkersIntoAFolder) {
+  model::WDGroup* folder = static_cast<model::WDGroup*>(doc.GetRoot()->AddChild(new model::WDGroup("In", "")));
+  std::string path = Write("shop.gm",
+                           "[X]\nHost=shop.example\nPath=/p\nSearchPattern=a{%}b{%}c{%}d\nInterval=2\n"
+                           "IntervalUnit=0\nMeasurementUnit=kg\n");
+  std::vector<model::WDValue*> made;
+  ASSERT_EQ(ImportContainer(doc, path, false, folder, &made), kImportDone);
+  ASSERT_EQ(made.size(), 3u);
+  EXPECT_EQ(made[2]->GetName(), "X %0 %1 %2");
+  EXPECT_EQ(made[2]->GetPattern(), "a{*}b{*}c{?}d");
+  ASSERT_EQ(folder->GetChildCount(), 3u);
+  EXPECT_EQ(folder->GetChild(0), made[0]);
+  ASSERT_EQ(doc.GetPages().size(), 1u);  // one page for the three
+  const model::WDValPage& page = *doc.GetPages()[0];
+  EXPECT_EQ(page.GetURL(), "http://shop.example//p");
+  EXPECT_EQ(page.GetValueCount(), 3u);
+  EXPECT_EQ(page.m_freq.m_bAtStartOnly, 0);
+  EXPECT_EQ(page.m_freq.m_nCount, 2);
+  EXPECT_EQ(page.m_freq.m_nUnit, model::kUnitMinutes);
+  for (const model::WDValue* value : made) {
+    EXPECT_EQ(value->GetKind(), model::kKindNumber);
+    EXPECT_EQ(value->GetUnit(), "kg");
+  }
+}
+
+TEST_F(DocumentExchange, ImportFailuresAndTheQuestion) {
+  EXPECT_EQ(ImportContainer(doc, dir / "missing.bcn", false), kImportFailed);
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(ids::kMsgCantOpenFile), 0), 0u);
+  EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Exclamation);
+
+  std::string path = Write("bad.bcn", "[B]\ntype=other\nURL=http://a/\n");
+  EXPECT_EQ(ImportContainer(doc, path, false), kImportFailed);
+  ASSERT_EQ(prompt.messages.size(), 2u);
+  EXPECT_EQ(prompt.messages[1].rfind(platform::GetString(ids::kMsgNoBeaconInFile), 0), 0u);
+
+  path = Write("good.bcn", "[B]\nURL=http://a/\n");
+  prompt.answer = false;
+  EXPECT_EQ(ImportContainer(doc, path, true), kImportDone);
+  ASSERT_EQ(prompt.questions.size(), 1u);
+  EXPECT_EQ(prompt.questions[0], platform::FillPlaceholders(platform::GetString(ids::kAskImportContainer), {path}));
+  EXPECT_EQ(doc.GetRoot()->GetChildCount(), 0u);
+  prompt.answer = true;
+  EXPECT_EQ(ImportContainer(doc, path, true), kImportDone);
+  EXPECT_EQ(doc.GetRoot()->GetChildCount(), 1u);
+  EXPECT_EQ(prompt.messages.size(), 2u);
+
+  // A Glimmer file without marker imports nothing, quietly.
+  EXPECT_EQ(ImportContainer(doc, Write("none.gm", "[X]\nURL=http://a/\nSearchPattern=a{?}\n"), false), kImportDone);
+  EXPECT_EQ(doc.GetRoot()->GetChildCount(), 1u);
+  EXPECT_EQ(prompt.messages.size(), 2u);
+}
+
+TEST_F(DocumentExchange, ExportRemembersTheFolderAndReportsFailure) {
+  model::WDValue* value = Add("B", "http://a/", "x{?}", model::kKindText);
+  ASSERT_TRUE(ExportContainer(dir / "B.bcn", *value));
+  EXPECT_EQ(app.Settings().m_strContainerPlace, dir.Path());
+  EXPECT_FALSE(ExportContainer(dir / "missing/B.bcn", *value));
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(ids::kMsgCantOpenFile), 0), 0u);
+}
+
+TEST_F(DocumentExchange, ReportShowsTheCatalog) {
+  platform::SetFixedNow(1600000000);
+  model::WDValue* up = Add("Up", "http://rates.example/up", "Gold {?} USD", model::kKindNumber, "USD");
+  model::WDValue* down = Add("Down", "http://rates.example/down", "Gold {?} USD", model::kKindNumber, "USD");
+  model::WDValue* text = Add("Story", "http://news.example/", "<p>{?}</p>", model::kKindText);
+  model::WDValue* never = Add("Never", "http://never.example/", "x{?}", model::kKindText);
+  model::WDValue* off = Add("Off", "http://off.example/", "x{?}", model::kKindText);
+  off->SetEnabled(false);
+  up->Refresh("Gold 12.5 USD");
+  down->Refresh("Gold 12.5 USD");
+  platform::SetFixedNow(1600100000);
+  up->Refresh("Gold 14 USD");
+  down->Refresh("Gold 12 USD");
+  text->Refresh("<p>Head: <a href=\"/story\" onclick=\"x()\">Storm</a><script>steal()</script></p>");
+  never->GetPage()->m_timeFetched = 1500000000;
+
+  std::string templatePath = Write("catblank.htm", "<!Quorvex [CATALOGTABLE border=1]>\n");
+  std::string reportPath = dir / "out/catreport.htm";
+  ASSERT_TRUE(MakeCatalogReport(doc, templatePath, reportPath));
+  std::string report = testing::ReadFileBytes(reportPath);
+  EXPECT_NE(report.find(">Up</a></td>\r\n\t\t<td align=right>14 (<font color=blue>+1.5 </font>) USD</td>"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find(">Down</a></td>\r\n\t\t<td align=right>12 (<font color=red>-0.5 </font>) USD</td>"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("<td>Head: <a href=\"http://news.example/story\">Storm</a></td>"), std::string::npos) << report;
+  EXPECT_EQ(report.find("script"), std::string::npos);
+  EXPECT_EQ(report.find("Off"), std::string::npos);
+  std::vector<ReportRow> rows = ReportRowsOf(doc);
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_FALSE(rows[3].sampleTime.has_value());
+  EXPECT_EQ(rows[3].checkTime, 1500000000);
+  EXPECT_EQ(rows[0].sampleTime, 1600100000);
+
+  EXPECT_FALSE(MakeCatalogReport(doc, dir / "nothing.htm", reportPath));
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  const std::string expected =
+      platform::GetString(ids::kMsgInstallationDamaged) + "\n" + platform::GetString(ids::kMsgCantOpenFile) + "\n";
+  EXPECT_EQ(prompt.messages[0].rfind(expected, 0), 0u) << prompt.messages[0];
+}
+
+}  // namespace
+}  // namespace quorvex::exchange
