@@ -19,6 +19,14 @@ bool CatalogSession::Open(const ArgParser& args) {
   return doc_->OnNewDocument(path);
 }
 
+model::WDValue* CatalogSession::OpenBeacon(const ArgParser& args, const std::string& spec) {
+  if (!Open(args)) return nullptr;
+  std::string error;
+  model::WDValue* value = FindBeacon(spec, error);
+  if (!value) io_.err << error << "\n";
+  return value;
+}
+
 settings::AppContext& CatalogSession::App() {
   return *settings::GetAppContext();
 }

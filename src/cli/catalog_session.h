@@ -35,6 +35,9 @@ class CatalogSession {
   // The running application context (RunCli makes one for every command).
   settings::AppContext& App();
 
+  // Open followed by FindBeacon; prints the reason and gives nullptr on failure.
+  model::WDValue* OpenBeacon(const ArgParser& args, const std::string& spec);
+
   std::vector<BeaconEntry> Beacons() const;
   // A name, a path "A/B/Name" or "#N". Ambiguous names are an error that lists the candidates.
   model::WDValue* FindBeacon(const std::string& spec, std::string& error) const;

@@ -151,17 +151,8 @@ class SetCommand : public Command {
     }
 
     CatalogSession session(io);
-    if (!session.Open(parser)) return kExitFailed;
-    model::WDValue* value = session.FindBeacon(rest[0], error);
-    if (!value) {
-      io.err << error << "\n";
-      return kExitFailed;
-    }
-    if (!value->TryLock()) {
-      io.err << "the beacon is busy\n";
-      return kExitFailed;
-    }
-    value->Unlock();
+    model::WDValue* value = session.OpenBeacon(parser, rest[0]);
+    if (!value) return kExitFailed;
     if (parser.Has("name")) value->SetName(parser.Get("name"));
     if (parser.Has("description")) value->SetDescription(parser.Get("description"));
     if (parser.Has("pattern")) value->SetPattern(parser.Get("pattern"));

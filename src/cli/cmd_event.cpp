@@ -77,13 +77,8 @@ class EventCommand : public Command {
       }
     }
     CatalogSession session(io);
-    if (!session.Open(parser)) return kExitFailed;
-    std::string error;
-    model::WDValue* value = session.FindBeacon(pos[1], error);
-    if (!value) {
-      io.err << error << "\n";
-      return kExitFailed;
-    }
+    model::WDValue* value = session.OpenBeacon(parser, pos[1]);
+    if (!value) return kExitFailed;
     if (verb == "list") {
       PrintEvents(*value, io.out);
       return kExitOk;
@@ -137,13 +132,8 @@ class AlertsCommand : public Command {
     const auto& pos = parser.Positionals();
     if (pos.size() != 2 || (pos[0] != "on" && pos[0] != "off")) return UsageError(io, Name(), "give on|off BEACON");
     CatalogSession session(io);
-    if (!session.Open(parser)) return kExitFailed;
-    std::string error;
-    model::WDValue* value = session.FindBeacon(pos[1], error);
-    if (!value) {
-      io.err << error << "\n";
-      return kExitFailed;
-    }
+    model::WDValue* value = session.OpenBeacon(parser, pos[1]);
+    if (!value) return kExitFailed;
     value->GetAlert().SetEnabled(pos[0] == "on");
     session.Doc().SetModifiedFlag(true);
     if (!session.Save()) return kExitFailed;

@@ -30,13 +30,8 @@ class HistoryCommand : public Command {
       return UsageError(io, Name(), "the separators are one character each");
     }
     CatalogSession session(io);
-    if (!session.Open(parser)) return kExitFailed;
-    std::string error;
-    model::WDValue* value = session.FindBeacon(parser.Positionals()[0], error);
-    if (!value) {
-      io.err << error << "\n";
-      return kExitFailed;
-    }
+    model::WDValue* value = session.OpenBeacon(parser, parser.Positionals()[0]);
+    if (!value) return kExitFailed;
     const model::WDHistory& history = value->GetHistory();
     if (!parser.Has("export")) {
       for (int i = history.GetCount(); i-- > 0;) {
@@ -48,6 +43,7 @@ class HistoryCommand : public Command {
     const bool date_only = parser.Has("date-only");
     const std::string text = history.BuildExportText(date_only, !parser.Has("combine"), field_sep, record_sep,
                                                      value->GetKind() != model::kKindNumber);
+    std::string error;
     if (!platform::WriteFileAtomically(parser.Get("export"), text, &error)) {
       io.err << platform::GetString(61451) << "\n" << parser.Get("export") << ": " << error << "\n";
       return kExitFailed;

@@ -81,13 +81,8 @@ class ShowCommand : public Command {
     if (!parser.Ok()) return UsageError(io, Name(), parser.Error());
     if (parser.Positionals().size() != 1) return UsageError(io, Name(), "give one BEACON");
     CatalogSession session(io);
-    if (!session.Open(parser)) return kExitFailed;
-    std::string error;
-    model::WDValue* value = session.FindBeacon(parser.Positionals()[0], error);
-    if (!value) {
-      io.err << error << "\n";
-      return kExitFailed;
-    }
+    model::WDValue* value = session.OpenBeacon(parser, parser.Positionals()[0]);
+    if (!value) return kExitFailed;
     std::ostream& out = io.out;
     out << "name:        " << Show(value->GetName()) << "\n"
         << "folder path: " << Show(session.PathOf(value)) << "\n"
@@ -140,13 +135,8 @@ class RemoveCommand : public Command {
     if (!parser.Ok()) return UsageError(io, Name(), parser.Error());
     if (parser.Positionals().size() != 1) return UsageError(io, Name(), "give one BEACON");
     CatalogSession session(io);
-    if (!session.Open(parser)) return kExitFailed;
-    std::string error;
-    model::WDValue* value = session.FindBeacon(parser.Positionals()[0], error);
-    if (!value) {
-      io.err << error << "\n";
-      return kExitFailed;
-    }
+    model::WDValue* value = session.OpenBeacon(parser, parser.Positionals()[0]);
+    if (!value) return kExitFailed;
     const std::string name = Show(value->GetName());
     if (!session.Doc().DeleteBeacon(value) || !session.Save()) return kExitFailed;
     io.out << "removed " << name << "\n";

@@ -43,7 +43,7 @@ class MailTestCommand : public Command {
     io.out << "server " << s->m_strSMTPServ << ", sender " << s->m_strEmail << "\n";
     std::string error;
     const bool sent = model::SendAlertMail(message, error, [&](const std::string& line) { io.out << line << "\n"; });
-    if (!sent) {
+    if (!sent || !error.empty()) {
       io.err << error << "\n";
       return kExitFailed;
     }

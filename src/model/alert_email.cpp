@@ -45,6 +45,8 @@ bool SendAlertMail(mail::CMultipartMessage& message, std::string& error,
     error = session.GetErrorText();
     return false;
   }
+  // Delivered, but a refused recipient leaves its reply here.
+  if (session.GetErrorText() != "OK") error = session.GetErrorText();
   return true;
 }
 
@@ -82,7 +84,9 @@ bool WDAlertEmail::Fire() {
     platform::Prompt().ShowMessage(title + "\n" + error, platform::PromptIcon::Exclamation);
     return false;
   }
-  platform::Prompt().ShowMessage(title + "\n" + platform::GetString(kIdMailSent), platform::PromptIcon::Information);
+  // A refused recipient is worth knowing even though the others got the message.
+  platform::Prompt().ShowMessage(title + "\n" + platform::GetString(kIdMailSent) + (error.empty() ? "" : "\n" + error),
+                                 platform::PromptIcon::Information);
   return true;
 }
 

@@ -27,7 +27,8 @@ void ComposeAlertMail(const AlertMail& mail, mail::CMultipartMessage& message);
 
 // Sends message through the relay of the settings (SMTPServ, "host" or "host:port"), with the
 // CONNECTION time-out. transcript, when given, sees each command and reply code. On failure false
-// with the session's error text in error.
+// with the session's error text in error; a message delivered to only some recipients gives true
+// with the refusal in error.
 bool SendAlertMail(mail::CMultipartMessage& message, std::string& error,
                    const std::function<void(const std::string&)>& transcript = {});
 

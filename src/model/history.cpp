@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "platform/string_table.h"
+#include "text/time_format.h"
 #include "text/value_text.h"
 
 namespace quorvex::model {
@@ -11,30 +12,6 @@ namespace {
 // Language text holding the date format (its first 8 characters) and the time format.
 constexpr uint16_t kDateTimeFormatId = 32812;
 constexpr size_t kDateFormatLength = 8;
-
-// Local time of t in a strftime format taken from a language file: an empty result, never a crash,
-// for a format or time the C library cannot handle.
-std::string FormatLocalTime(int64_t t, std::string format) {
-  if (format.empty()) return "";
-  size_t percents = 0;
-  while (percents < format.size() && format[format.size() - 1 - percents] == '%') ++percents;
-  if (percents % 2 == 1) format.pop_back();
-  std::time_t when = static_cast<std::time_t>(t);
-  std::tm parts{};
-  if (!localtime_r(&when, &parts)) return "";
-  // A marker at the end tells an empty expansion apart from a buffer that is too small.
-  format += '\x01';
-  std::string buffer(64 + 4 * format.size(), '\0');
-  for (int attempt = 0; attempt < 6; ++attempt) {
-    size_t written = std::strftime(buffer.data(), buffer.size(), format.c_str(), &parts);
-    if (written > 0) {
-      buffer.resize(written - 1);
-      return buffer;
-    }
-    buffer.resize(buffer.size() * 4);
-  }
-  return "";
-}
 
 // 1 January 1990 00:00 local time: where a window without a span starts.
 int64_t EarliestWindowStart() {
@@ -136,9 +113,9 @@ std::string WDHistory::BuildExportText(bool dateOnly, bool separateTime, const s
   std::string out;
   for (auto it = m_records.rbegin(); it != m_records.rend(); ++it) {
     const WDHistoryRecord& record = **it;
-    out += FormatLocalTime(record.GetTime(), dateFormat);
+    out += text::FormatLocalTime(record.GetTime(), dateFormat);
     out += between;
-    if (!dateOnly) out += FormatLocalTime(record.GetTime(), timeFormat);
+    if (!dateOnly) out += text::FormatLocalTime(record.GetTime(), timeFormat);
     out += fieldSep;
     if (quote) out += '"';
     out += record.GetText(true, 0);

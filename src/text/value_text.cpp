@@ -9,6 +9,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "text/display.h"
+
 namespace quorvex::text {
 namespace {
 
@@ -191,36 +193,6 @@ bool IsContinuation(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-bool LooksLikeUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    size_t extra = 0;
-    uint32_t cp = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      extra = 1, cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      extra = 2, cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      extra = 3, cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + extra >= s.size()) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      if (!IsContinuation(s[i + k])) return false;
-      cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-    }
-    if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
-      return false;
-    i += extra + 1;
-  }
-  return true;
-}
-
 void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
   if (s.find(from) == std::string::npos) return;
   std::string out;
@@ -278,7 +250,7 @@ std::string StripTags(const std::string& input) {
 
 std::string Wrap(const std::string& s, size_t width) {
   static constexpr std::string_view kBreaks = " >)\t}];.,\n";
-  const bool utf8 = LooksLikeUtf8(s);
+  const bool utf8 = IsValidUtf8(s);
   const size_t n = s.size();
   std::string out;
   out.reserve(n + n / width + 1);
@@ -386,7 +358,7 @@ std::string CleanText(const std::string& text, bool stripTags, int wrapWidth) {
 }
 
 std::string Shorten(const std::string& text, int maxLength) {
-  const bool utf8 = LooksLikeUtf8(text);
+  const bool utf8 = IsValidUtf8(text);
   size_t length = text.size();
   if (utf8) length = std::count_if(text.begin(), text.end(), [](char c) { return !IsContinuation(c); });
   if (maxLength >= 0 && length <= static_cast<size_t>(maxLength)) return text;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "support/scratch_dir.h"
+#include "support/temp_folder.h"
 
 namespace quorvex::settings {
 namespace {
@@ -220,13 +220,13 @@ TEST(LanguageFile, FileWithoutStringTableHasNoTexts) {
 }
 
 TEST(LanguageFile, LoadReportsFilesThatCannotBeRead) {
-  testing::ScratchDir dir;
+  testing::TempFolder dir;
   LanguageFile file;
-  EXPECT_EQ(file.Load((dir.Path() / "missing.lng").string()), LanguageResult::kCantOpen);
+  EXPECT_EQ(file.Load((std::filesystem::path(dir.Path()) / "missing.lng").string()), LanguageResult::kCantOpen);
   EXPECT_FALSE(file.ErrorText().empty());
-  EXPECT_EQ(file.Load(dir.Path().string()), LanguageResult::kCantOpen);
+  EXPECT_EQ(file.Load(dir.Path()), LanguageResult::kCantOpen);
   auto path = dir.Write("Language/test.lng", std::string("LANG : \"Test\";\n") + kStrings);
-  ASSERT_EQ(file.Load(path.string()), LanguageResult::kOk);
+  ASSERT_EQ(file.Load(path), LanguageResult::kOk);
   EXPECT_EQ(Text(file, 1000), "OK");
 }
 

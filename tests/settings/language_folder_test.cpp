@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/string_table.h"
-#include "support/scratch_dir.h"
+#include "support/temp_folder.h"
 
 namespace quorvex::settings {
 namespace {
@@ -23,11 +23,11 @@ class LanguageFolderTest : public ::testing::Test {
     dir_.Write("Language/broken.lng", "LANG \"Broken\"\n");
     dir_.Write("Language/unnamed.lng", "");
     dir_.Write("Language/notes.txt", "LANG : \"Not a language\";\n");
-    std::filesystem::create_directories(dir_.Path() / "Language" / "folder.lng");
+    std::filesystem::create_directories(std::filesystem::path(dir_.Path()) / "Language" / "folder.lng");
   }
-  std::string WorkDir() const { return dir_.Path().string(); }
+  std::string WorkDir() const { return dir_.Path(); }
 
-  testing::ScratchDir dir_;
+  testing::TempFolder dir_;
 };
 
 TEST_F(LanguageFolderTest, ScanListsEveryLanguageFileWithItsState) {
@@ -46,7 +46,7 @@ TEST_F(LanguageFolderTest, UnknownOrBrokenChoiceFallsBackToEnglish) {
     EXPECT_FALSE(scan.selectedFound) << selected;
     EXPECT_EQ(scan.selectedName, kEnglishFileName) << selected;
   }
-  std::filesystem::remove(dir_.Path() / "Language" / "English.LNG");
+  std::filesystem::remove(std::filesystem::path(dir_.Path()) / "Language" / "English.LNG");
   LanguageScan scan = ScanLanguageFolder(WorkDir(), "broken.lng");
   EXPECT_FALSE(scan.englishPresent);
   EXPECT_EQ(scan.selectedName, "");  // the caller shows kNoEnglishMessage
@@ -54,15 +54,16 @@ TEST_F(LanguageFolderTest, UnknownOrBrokenChoiceFallsBackToEnglish) {
 }
 
 TEST_F(LanguageFolderTest, UnreadableFileIsListedAsSuch) {
-  std::filesystem::create_symlink(dir_.Path() / "gone.lng", dir_.Path() / "Language" / "dangling.lng");
+  std::filesystem::create_symlink(std::filesystem::path(dir_.Path()) / "gone.lng",
+                                  std::filesystem::path(dir_.Path()) / "Language" / "dangling.lng");
   LanguageScan scan = ScanLanguageFolder(WorkDir(), "dangling.lng");
   EXPECT_EQ(ListTexts(scan)[1], "dangling.lng - can't open laguage file");
   EXPECT_FALSE(scan.selectedFound);
 }
 
 TEST(LanguageFolder, MissingFolderGivesNoChoice) {
-  testing::ScratchDir dir;
-  LanguageScan scan = ScanLanguageFolder(dir.Path().string(), "english.lng");
+  testing::TempFolder dir;
+  LanguageScan scan = ScanLanguageFolder(dir.Path(), "english.lng");
   EXPECT_TRUE(scan.files.empty());
   EXPECT_EQ(scan.selectedName, "");
 }

@@ -27,6 +27,14 @@ class TempFolder {
   const std::string& Path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
+  // Writes bytes to the file at the relative path, making its folders; returns the file's path.
+  std::string Write(const std::string& relative, const std::string& bytes) const {
+    const std::filesystem::path file = std::filesystem::path(path_) / relative;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+    return file.string();
+  }
+
  private:
   std::string path_;
 };
