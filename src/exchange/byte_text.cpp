@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "text/display.h"
+
 namespace quorvex::exchange {
 
 int ParseLeadingInt(std::string_view text) {
@@ -40,46 +42,10 @@ std::string LowerAscii(std::string_view text) {
   return out;
 }
 
-bool IsUtf8(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    size_t extra;
-    unsigned int code;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      extra = 1;
-      code = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      extra = 2;
-      code = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      extra = 3;
-      code = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + extra >= text.size()) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      unsigned char next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
-    if ((extra == 2 && code < 0x800) || (extra == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
-        (code >= 0xD800 && code <= 0xDFFF))
-      return false;
-    i += extra + 1;
-  }
-  return true;
-}
-
 std::string CutBytes(const std::string& text, size_t limit) {
   if (text.size() <= limit) return text;
   size_t cut = limit;
-  if (IsUtf8(text)) {
+  if (text::IsValidUtf8(text)) {
     while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
   }
   return text.substr(0, cut);

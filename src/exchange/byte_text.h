@@ -19,7 +19,4 @@ std::string LowerAscii(std::string_view text);
 // half a letter; other byte strings (older Windows-1251 text) are cut at limit exactly.
 std::string CutBytes(const std::string& text, size_t limit);
 
-// True when text is well-formed UTF-8.
-bool IsUtf8(std::string_view text);
-
 }  // namespace quorvex::exchange

@@ -2,8 +2,8 @@
 
 #include "exchange/byte_text.h"
 #include "exchange/html_sanitizer.h"
-#include "exchange/time_format.h"
 #include "platform/paths.h"
+#include "text/time_format.h"
 
 namespace quorvex::exchange {
 namespace {
@@ -59,7 +59,7 @@ CatalogReport::CatalogReport(std::vector<ReportRow> rows, ReportTexts texts, int
     : rows_(std::move(rows)), texts_(std::move(texts)), now_(now) {}
 
 std::string CatalogReport::FormatDate(int64_t seconds) const {
-  return FormatLocalTime(texts_.dateFormat.substr(0, kReportDateFormatBytes), seconds);
+  return text::FormatLocalTime(seconds, texts_.dateFormat.substr(0, kReportDateFormatBytes));
 }
 
 std::string CatalogReport::Render(std::string_view templateText) const {

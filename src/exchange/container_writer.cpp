@@ -2,8 +2,8 @@
 
 #include "exchange/byte_text.h"
 #include "exchange/container_reader.h"
-#include "exchange/time_format.h"
 #include "platform/paths.h"
+#include "text/time_format.h"
 
 namespace quorvex::exchange {
 namespace {
@@ -51,7 +51,7 @@ std::string FormatContainer(const ContainerBeacon& beacon, const std::string& cr
 
 bool WriteContainerFile(const std::string& path, const ContainerBeacon& beacon, const std::string& dateFormat,
                         int64_t now, std::string* error) {
-  return platform::WriteFileAtomically(path, FormatContainer(beacon, FormatLocalTime(dateFormat, now)), error);
+  return platform::WriteFileAtomically(path, FormatContainer(beacon, text::FormatLocalTime(now, dateFormat)), error);
 }
 
 }  // namespace quorvex::exchange

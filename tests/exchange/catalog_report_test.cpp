@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "exchange/time_format.h"
 #include "support/temp_folder.h"
+#include "text/time_format.h"
 
 namespace quorvex::exchange {
 namespace {
@@ -21,7 +21,7 @@ ReportTexts Texts() {
 
 // The dates as the report writes them: the first 8 bytes of the format.
 std::string Day(int64_t seconds) {
-  return FormatLocalTime("%Y-%m-%d", seconds);
+  return text::FormatLocalTime(seconds, "%Y-%m-%d");
 }
 
 ReportRow Number(const std::string& name, double delta, const std::string& deltaText) {

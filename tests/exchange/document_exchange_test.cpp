@@ -82,7 +82,9 @@ TEST_F(DocumentExchange, ExportThenImportKeepsEveryKindAndSchedule) {
     EXPECT_EQ(back.GetPattern(), c.pattern);
     EXPECT_EQ(back.GetKind(), c.kind);
     EXPECT_EQ(back.GetUnit(), original->GetUnit());
-    if (c.kind == model::kKindNumber && c.unit.empty()) EXPECT_EQ(back.GetUnit(), " ");
+    if (c.kind == model::kKindNumber && c.unit.empty()) {
+      EXPECT_EQ(back.GetUnit(), " ");
+    }
     EXPECT_EQ(back.GetDescription(), "line one\nline\ttwo");
     EXPECT_EQ(back.GetPage()->m_freq.m_bAtStartOnly, c.atStart);
     if (!c.atStart) {
