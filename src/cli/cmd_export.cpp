@@ -22,13 +22,8 @@ class ExportCommand : public Command {
     if (!parser.Ok()) return UsageError(io, Name(), parser.Error());
     if (parser.Positionals().size() != 2) return UsageError(io, Name(), "give a BEACON and a FILE");
     CatalogSession session(io);
-    if (!session.Open(parser)) return kExitFailed;
-    std::string error;
-    model::WDValue* value = session.FindBeacon(parser.Positionals()[0], error);
-    if (!value) {
-      io.err << error << "\n";
-      return kExitFailed;
-    }
+    model::WDValue* value = session.OpenBeacon(parser, parser.Positionals()[0]);
+    if (!value) return kExitFailed;
     if (!exchange::ExportContainer(parser.Positionals()[1], *value)) return kExitFailed;
     io.out << "exported " << Show(session.PathOf(value)) << " to " << Show(parser.Positionals()[1]) << "\n";
     return kExitOk;
