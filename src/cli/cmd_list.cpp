@@ -6,6 +6,7 @@
 #include "model/beacon_row.h"
 #include "model/val_page.h"
 #include "text/code_page.h"
+#include "text/value_text.h"
 
 namespace quorvex::cli {
 namespace {
@@ -37,10 +38,10 @@ void PrintTree(const model::WDGroup& group, int depth, int& number, std::ostream
     auto& value = static_cast<model::WDValue&>(*child);
     const model::BeaconRow row = model::MakeBeaconRow(value);
     std::string shown = Show(row.value);
-    if (shown.size() > 40) shown = shown.substr(0, 37) + "...";
+    if (shown.size() > 40) shown = Show(text::Shorten(row.value, 40));
     out << indent << "#" << ++number << " " << Show(value.GetName()) << "  [" << StateWord(row.state) << "]  " << shown
-        << value.GetUnit() << "  " << row.change << "  " << (row.never_sampled ? "never" : TimeText(row.time)) << "  "
-        << Show(row.address) << "\n";
+        << (shown.empty() ? "" : Show(value.GetUnit())) << "  " << row.change << "  "
+        << (row.never_sampled ? "never" : TimeText(row.time)) << "  " << Show(row.address) << "\n";
   }
 }
 
