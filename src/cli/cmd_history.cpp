@@ -4,6 +4,7 @@
 #include "cli/beacon_text.h"
 #include "cli/catalog_session.h"
 #include "platform/paths.h"
+#include "platform/string_ids.h"
 #include "platform/string_table.h"
 
 namespace quorvex::cli {
@@ -45,7 +46,8 @@ class HistoryCommand : public Command {
                                                      value->GetKind() != model::kKindNumber);
     std::string error;
     if (!platform::WriteFileAtomically(parser.Get("export"), text, &error)) {
-      io.err << platform::GetString(61451) << "\n" << parser.Get("export") << ": " << error << "\n";
+      io.err << platform::GetString(platform::ids::kMsgCantOpenFile) << "\n"
+             << parser.Get("export") << ": " << error << "\n";
       return kExitFailed;
     }
     io.out << "exported " << history.GetCount() << " samples to " << parser.Get("export") << "\n";

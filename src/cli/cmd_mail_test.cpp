@@ -3,6 +3,7 @@
 
 #include "cli/catalog_session.h"
 #include "model/alert_email.h"
+#include "platform/string_ids.h"
 #include "platform/string_table.h"
 
 namespace quorvex::cli {
@@ -29,13 +30,13 @@ class MailTestCommand : public Command {
     }
     const settings::WDSettings* s = settings::GetSettings();
     if (!s || s->m_strSMTPServ.empty() || s->m_strEmail.empty()) {
-      io.err << platform::GetString(model::kIdMailNoServer) << "\n";
+      io.err << platform::GetString(platform::ids::kMsgMailNotConfigured) << "\n";
       return kExitFailed;
     }
     model::AlertMail alert;
     alert.to = parser.Get("to");
     alert.subject = parser.Get("subject", "Quorvex test message");
-    alert.body = "- " + platform::GetString(model::kIdProgramTitle) + " message -\n" +
+    alert.body = "- " + platform::GetString(platform::ids::kProgramTitle) + " message -\n" +
                  parser.Get("text", "This is a test message of the alert e-mail.") + "\n";
     alert.charset = charset[0] - '0';
     mail::CMultipartMessage message;
@@ -47,7 +48,7 @@ class MailTestCommand : public Command {
       io.err << error << "\n";
       return kExitFailed;
     }
-    io.out << platform::GetString(model::kIdMailSent) << "\n";
+    io.out << platform::GetString(platform::ids::kMsgMailSent) << "\n";
     return kExitOk;
   }
 };

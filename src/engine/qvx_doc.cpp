@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/paths.h"
+#include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "platform/user_prompt.h"
 #include "settings/app_context.h"
@@ -20,7 +21,7 @@ bool SameUrl(const std::string& a, const std::string& b) {
 }
 
 void ReportFileError(const std::string& path, const std::string& reason) {
-  std::string text = platform::GetString(kIdFileError) + "\n" + path;
+  std::string text = platform::GetString(platform::ids::kMsgCantOpenFile) + "\n" + path;
   if (!reason.empty()) text += "\n" + reason;
   platform::Prompt().ShowMessage(text, platform::PromptIcon::Exclamation);
 }
@@ -108,7 +109,7 @@ bool WDQvxDoc::SaveModified(bool runningHidden) {
     Save();
     return true;
   }
-  if (platform::Prompt().AskYesNo(platform::GetString(kIdSaveQuestion))) Save();
+  if (platform::Prompt().AskYesNo(platform::GetString(platform::ids::kAskSaveCatalog))) Save();
   return true;
 }
 
@@ -175,7 +176,7 @@ bool WDQvxDoc::MoveBeacon(const std::string& url, model::WDValue& value) {
   modified_ = true;
 
   if (old_page && old_page->GetValueCount() > 0) {
-    if (platform::Prompt().AskYesNo(platform::GetString(kIdMoveOthers))) {
+    if (platform::Prompt().AskYesNo(platform::GetString(platform::ids::kAskMoveOtherBeacons))) {
       while (old_page->GetValueCount() > 0) {
         model::WDValue* next = old_page->GetValue(0);
         if (!next->CanRemove(false)) break;
@@ -237,7 +238,8 @@ int WDQvxDoc::CheckAllAlerts() {
     if (value->CheckAlert(0)) ++fired;
   }
   if (fired == 0) {
-    platform::Prompt().ShowMessage(platform::GetString(kIdNoAlertFired), platform::PromptIcon::Information);
+    platform::Prompt().ShowMessage(platform::GetString(platform::ids::kMsgNoAlertFired),
+                                   platform::PromptIcon::Information);
   }
   return fired;
 }

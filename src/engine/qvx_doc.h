@@ -15,12 +15,6 @@
 
 namespace quorvex::engine {
 
-// Language strings of the document.
-constexpr uint16_t kIdMoveOthers = 61449;
-constexpr uint16_t kIdFileError = 61451;
-constexpr uint16_t kIdSaveQuestion = 61454;
-constexpr uint16_t kIdNoAlertFired = 61471;
-
 class WDQvxDoc : public model::DocumentHooks {
  public:
   WDQvxDoc();

@@ -3,6 +3,7 @@
 #include "model/history.h"
 #include "model/value.h"
 #include "platform/alert_windows.h"
+#include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "platform/user_prompt.h"
 #include "settings/app_context.h"
@@ -13,10 +14,6 @@
 
 namespace quorvex::model {
 namespace {
-
-constexpr uint16_t kIdOperatorFirst = 61462;
-constexpr uint16_t kIdEventPrefix = 1082;
-constexpr uint16_t kIdAlertValue = 1081;
 
 bool CompareNumbers(double a, double b, int32_t op) {
   switch (op) {
@@ -84,7 +81,7 @@ bool WDEventCondition::Test(const std::string& text) const {
 }
 
 std::string WDEventCondition::Describe() const {
-  std::string op = platform::GetString(static_cast<uint16_t>(kIdOperatorFirst + m_nOperator));
+  std::string op = platform::GetString(static_cast<uint16_t>(platform::ids::kOperatorEqual + m_nOperator));
   std::string operand = m_strOperand;
   if (operand.empty()) {
     if (m_pValue && m_pValue->GetKind() == kKindChecksum) {
@@ -93,7 +90,7 @@ std::string WDEventCondition::Describe() const {
       operand = previous->GetText(true, 0);
     }
   }
-  return platform::GetString(kIdEventPrefix) + " " + op + " " + operand;
+  return platform::GetString(platform::ids::kEventDescription) + " " + op + " " + operand;
 }
 
 // ---- actions
@@ -133,8 +130,8 @@ bool WDAlertMessage::Fire() {
     return true;
   }
   platform::Prompt().ShowMessage(" - Can't show normal alert window - \n\n" + value->GetName() + "\n" +
-                                     platform::GetString(kIdAlertValue) + text::Shorten(last, 30) + "\n\n" +
-                                     description,
+                                     platform::GetString(platform::ids::kAlertCurrentValue) + text::Shorten(last, 30) +
+                                     "\n\n" + description,
                                  platform::PromptIcon::Exclamation);
   if (host) host->AlertArrived();
   return true;

@@ -6,6 +6,7 @@
 #include "mail/smtp_session.h"
 #include "model/alert.h"
 #include "model/value.h"
+#include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "platform/user_prompt.h"
 #include "settings/app_context.h"
@@ -53,12 +54,14 @@ bool SendAlertMail(mail::CMultipartMessage& message, std::string& error,
 bool WDAlertEmail::Fire() {
   if (!m_bEnabled) return false;
   if (m_strTo.empty()) {
-    platform::Prompt().ShowMessage(platform::GetString(kIdMailNoRecipient), platform::PromptIcon::Exclamation);
+    platform::Prompt().ShowMessage(platform::GetString(platform::ids::kMsgFieldEmpty),
+                                   platform::PromptIcon::Exclamation);
     return false;
   }
   const settings::WDSettings* s = settings::GetSettings();
   if (!s || s->m_strSMTPServ.empty() || s->m_strEmail.empty()) {
-    platform::Prompt().ShowMessage(platform::GetString(kIdMailNoServer), platform::PromptIcon::Exclamation);
+    platform::Prompt().ShowMessage(platform::GetString(platform::ids::kMsgMailNotConfigured),
+                                   platform::PromptIcon::Exclamation);
     return false;
   }
   AlertMail alert;
@@ -67,7 +70,7 @@ bool WDAlertEmail::Fire() {
   alert.bcc = m_strBcc;
   alert.subject = m_strSubject;
   alert.charset = m_nCharset;
-  std::string body = "- " + platform::GetString(kIdProgramTitle) + " message -\n" + m_strText + "\n ";
+  std::string body = "- " + platform::GetString(platform::ids::kProgramTitle) + " message -\n" + m_strText + "\n ";
   if (const WDValue* value = Value()) {
     body += value->GetName() + " : " + value->GetLastText(true, 0);
     const double delta = value->GetLastDelta();
@@ -78,15 +81,16 @@ bool WDAlertEmail::Fire() {
 
   mail::CMultipartMessage message;
   ComposeAlertMail(alert, message);
-  const std::string title = platform::GetString(kIdMailStatusTitle) + text::Shorten(m_strTo, 30);
+  const std::string title = platform::GetString(platform::ids::kEmailLabel) + text::Shorten(m_strTo, 30);
   std::string error;
   if (!SendAlertMail(message, error)) {
     platform::Prompt().ShowMessage(title + "\n" + error, platform::PromptIcon::Exclamation);
     return false;
   }
   // A refused recipient is worth knowing even though the others got the message.
-  platform::Prompt().ShowMessage(title + "\n" + platform::GetString(kIdMailSent) + (error.empty() ? "" : "\n" + error),
-                                 platform::PromptIcon::Information);
+  platform::Prompt().ShowMessage(
+      title + "\n" + platform::GetString(platform::ids::kMsgMailSent) + (error.empty() ? "" : "\n" + error),
+      platform::PromptIcon::Information);
   return true;
 }
 

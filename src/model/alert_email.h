@@ -7,13 +7,6 @@
 
 namespace quorvex::model {
 
-// Language strings of the e-mail action.
-constexpr uint16_t kIdMailSent = 61450;
-constexpr uint16_t kIdMailNoServer = 61446;
-constexpr uint16_t kIdMailNoRecipient = 61499;
-constexpr uint16_t kIdMailStatusTitle = 1154;
-constexpr uint16_t kIdProgramTitle = 57344;
-
 struct AlertMail {
   std::string to, cc, bcc;  // ';'-separated lists, passed on unchanged
   std::string subject;      // Windows-1251 or UTF-8 text as the user wrote it

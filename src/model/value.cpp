@@ -5,18 +5,13 @@
 
 #include "model/document_hooks.h"
 #include "model/val_page.h"
+#include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "platform/user_prompt.h"
 #include "text/pattern_matcher.h"
 #include "text/url.h"
 
 namespace quorvex::model {
-namespace {
-
-constexpr uint16_t kIdValueBusy = 61470;
-
-}  // namespace
-
 WDValue::WDValue() {
   m_nKind = kKindText;
 }
@@ -127,7 +122,9 @@ int WDValue::CountActiveEvents() {
 
 bool WDValue::CanRemove(bool ask) const {
   if (!m_bBusy) return true;
-  if (ask) platform::Prompt().ShowMessage(platform::GetString(kIdValueBusy), platform::PromptIcon::Exclamation);
+  if (ask)
+    platform::Prompt().ShowMessage(platform::GetString(platform::ids::kMsgBeaconBusy),
+                                   platform::PromptIcon::Exclamation);
   return false;
 }
 
@@ -175,30 +172,30 @@ int WDValue::GetState(bool forIcon) {
 std::string WDValue::GetStatusText() {
   switch (GetState(false)) {
     case kStateNormal:
-      return platform::GetString(61481);
+      return platform::GetString(platform::ids::kStateOk);
     case kStateDue:
-      return platform::GetString(61488);
+      return platform::GetString(platform::ids::kStateDue);
     case kStateDisabled:
-      return platform::GetString(61486);
+      return platform::GetString(platform::ids::kStateMonitoringOff);
     case kStateAlert:
-      return platform::GetString(61487);
+      return platform::GetString(platform::ids::kStateAlert);
     default:
       break;
   }
-  uint16_t id = 61485;
+  uint16_t id = platform::ids::kStatePatternFailed;
   if (!m_pPage) return std::string();
   switch (m_pPage->m_nState) {
     case 1:
-      id = 61480;
+      id = platform::ids::kStatePageFailed;
       break;
     case 2:
-      id = 61482;
+      id = platform::ids::kStatePageStopped;
       break;
     case 3:
-      id = 61483;
+      id = platform::ids::kStatePageError3;
       break;
     case 4:
-      id = 61484;
+      id = platform::ids::kStatePageError4;
       break;
     default:
       break;

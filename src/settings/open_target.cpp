@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/process.h"
+#include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "platform/user_prompt.h"
 #include "settings/app_context.h"
@@ -24,7 +25,7 @@ bool OpenTarget(const std::string& target) {
   if (browser == kUnsetBrowser) browser.clear();
   if (IsWebTarget(target) && !browser.empty()) {
     if (platform::StartProgram({browser, target}) == 0) return true;
-    platform::Prompt().ShowMessage(platform::GetString(kIdBrowserNotFound) + "\n" + browser,
+    platform::Prompt().ShowMessage(platform::GetString(platform::ids::kMsgFileNotFound) + "\n" + browser,
                                    platform::PromptIcon::Exclamation);
     return false;
   }

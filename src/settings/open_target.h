@@ -7,8 +7,6 @@
 
 namespace quorvex::settings {
 
-constexpr uint16_t kIdBrowserNotFound = 61508;
-
 // Opens target. A web target whose browser cannot be started shows 61508 with the browser's path.
 // Returns true when a program was started.
 bool OpenTarget(const std::string& target);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "support/cli_runner.h"
 #include "support/scripted_smtp_server.h"
@@ -17,7 +18,7 @@ TEST(MailTestCommand, ShowsTheDialogueAndTheResult) {
   EXPECT_EQ(result.status, kExitOk) << result.err;
   EXPECT_NE(result.out.find(">> MAIL From: <monitor@example.com>"), std::string::npos) << result.out;
   EXPECT_NE(result.out.find("<< 354"), std::string::npos);
-  EXPECT_NE(result.out.find(platform::GetString(61450)), std::string::npos);
+  EXPECT_NE(result.out.find(platform::GetString(platform::ids::kMsgMailSent)), std::string::npos);
   EXPECT_NE(server.Received().find("Subject: Hello"), std::string::npos);
 }
 
@@ -26,7 +27,7 @@ TEST(MailTestCommand, FailuresAndUsage) {
   EXPECT_EQ(testing::RunCliCommand({"mail-test"}).status, kExitUsage);
   auto unset = testing::RunCliCommand({"mail-test", "--to", "ann@example.com"});
   EXPECT_EQ(unset.status, kExitFailed);
-  EXPECT_NE(unset.err.find(platform::GetString(61446)), std::string::npos);
+  EXPECT_NE(unset.err.find(platform::GetString(platform::ids::kMsgMailNotConfigured)), std::string::npos);
 
   testing::SmtpScript script;
   script.rcpt["ann@example.com"] = "550 no such user\r\n";

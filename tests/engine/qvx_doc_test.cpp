@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "support/recording_prompt.h"
 #include "support/temp_folder.h"
@@ -43,7 +44,7 @@ TEST(CatalogDocument, BrokenFileIsReportedAndNeverOverwritten) {
   WDQvxDoc doc;
   EXPECT_FALSE(doc.OnNewDocument(path));
   ASSERT_EQ(prompt.messages.size(), 1u);
-  EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(kIdFileError), 0), 0u);
+  EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(platform::ids::kMsgCantOpenFile), 0), 0u);
   AddBeacon(doc, "x", "http://example.com/");
   EXPECT_FALSE(doc.Save());
   std::ifstream in(path, std::ios::binary);
@@ -146,7 +147,7 @@ TEST(CatalogDocument, CheckAllAlertsSaysWhenNothingFired) {
   AddBeacon(doc, "a", "http://one/");
   EXPECT_EQ(doc.CheckAllAlerts(), 0);
   ASSERT_EQ(prompt.messages.size(), 1u);
-  EXPECT_EQ(prompt.messages[0], platform::GetString(kIdNoAlertFired));
+  EXPECT_EQ(prompt.messages[0], platform::GetString(platform::ids::kMsgNoAlertFired));
   EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Information);
 }
 

@@ -8,6 +8,7 @@
 #include "model/alert.h"
 #include "model/val_page.h"
 #include "model/value.h"
+#include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "support/recording_prompt.h"
 #include "support/scripted_smtp_server.h"
@@ -63,14 +64,14 @@ TEST_F(AlertEmailTest, SendsBodyInOrderToEveryRecipientAndKeepsTheToText) {
   EXPECT_NE(received.find("MAIL From: <monitor@example.com>"), std::string::npos);
   EXPECT_NE(received.find("Subject: Price alert"), std::string::npos);
   // The text part wraps long lines, so the description is looked for word by word.
-  const std::string body =
-      "- " + platform::GetString(kIdProgramTitle) + " message -\r\nLook:\r\n Price : 150(+60) \r\n-------\r\n";
+  const std::string body = "- " + platform::GetString(platform::ids::kProgramTitle) +
+                           " message -\r\nLook:\r\n Price : 150(+60) \r\n-------\r\n";
   EXPECT_NE(received.find(body), std::string::npos) << received;
   EXPECT_NE(received.find("100\r\n--ZQ_MAIL"), std::string::npos);
   // The user's setting is never rewritten.
   EXPECT_EQ(mail_->m_strTo, "ann@example.com; bob@example.com;");
   ASSERT_EQ(prompt_.messages.size(), 1u);
-  EXPECT_NE(prompt_.messages[0].find(platform::GetString(kIdMailSent)), std::string::npos);
+  EXPECT_NE(prompt_.messages[0].find(platform::GetString(platform::ids::kMsgMailSent)), std::string::npos);
   EXPECT_EQ(prompt_.icons[0], platform::PromptIcon::Information);
 }
 
@@ -79,8 +80,8 @@ TEST_F(AlertEmailTest, MissingRecipientOrServerIsReportedAndNothingSent) {
   mail_->m_strTo = "ann@example.com";
   EXPECT_FALSE(mail_->Fire());  // no server
   ASSERT_EQ(prompt_.messages.size(), 2u);
-  EXPECT_EQ(prompt_.messages[0], platform::GetString(kIdMailNoRecipient));
-  EXPECT_EQ(prompt_.messages[1], platform::GetString(kIdMailNoServer));
+  EXPECT_EQ(prompt_.messages[0], platform::GetString(platform::ids::kMsgFieldEmpty));
+  EXPECT_EQ(prompt_.messages[1], platform::GetString(platform::ids::kMsgMailNotConfigured));
   mail_->m_bEnabled = 0;
   EXPECT_FALSE(mail_->Fire());
   EXPECT_EQ(prompt_.messages.size(), 2u);
