@@ -308,6 +308,7 @@ CatalogReadResult ReadCatalog(const std::string& bytes, CatalogContents& out) {
     if (in.ok() && !in.AtEnd()) in.Fail(ArchiveError::kGeneric, "unexpected bytes after the end of the catalog");
     if (!in.ok()) {
       result.message = in.status().message;
+      out = CatalogContents();
       return result;
     }
   }
