@@ -318,7 +318,8 @@ CatalogReadResult ReadCatalog(const std::string& bytes, CatalogContents& out) {
 }
 
 std::string WriteCatalog(int32_t version, const std::vector<std::unique_ptr<WDValPage>>& pages,
-                         const std::vector<std::unique_ptr<WDGroup>>& roots, const std::string& note) {
+                         const std::vector<std::unique_ptr<WDGroup>>& roots, const std::string& note,
+                         std::string* error) {
   ArchiveWriter out(CatalogRegistry());
   out.WriteInt32(version);
   out.WriteDword(0);
@@ -327,6 +328,10 @@ std::string WriteCatalog(int32_t version, const std::vector<std::unique_ptr<WDVa
   out.WriteObjectArray(pages);
   out.WriteObjectArray(roots);
   out.WriteString(note);
+  if (!out.ok()) {
+    if (error) *error = out.status().message;
+    return std::string();
+  }
   return out.TakeBytes();
 }
 

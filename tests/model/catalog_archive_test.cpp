@@ -137,25 +137,8 @@ TEST(CatalogArchive, LongStringsTakeTheLongerPrefixes) {
 
 // ---- older generation
 
-// A file of the older generation: no header, no reserved fields, events in their old short form,
-// the page address with the old marker byte in front.
-std::string OlderGenerationFile() {
-  const std::string pattern = WDPatternString::Scramble("Price:{?}</td>");
-  ArchiveBytes f;
-  f.Word(1).NewClass("WDValPage").Page("\xEAhttp://old.example/", 1500000000, false).Word(1);                 // 1, 2
-  f.NewClass("WDValue").Item("Old price", "from 2003", kKindNumber, false).ValueHead("RUB", pattern, false);  // 3, 4
-  f.Word(2).NewClass("WDHistoryRecord").Dword(1400000000).Str("12.50");                                       // 5, 6
-  f.Word(0x8005).Dword(1400003600).Str("13.00");                                                              // 7
-  f.Word(2).NewClass("WDEventMessager");                                                                      // 8, 9
-  f.Dword(0).Dword(kOpGreater).Str("100").Str("Too dear").Dword(0);
-  f.Word(0x8008).Dword(1).Dword(kOpNotEqual).Str("").Str("Changed").Dword(1);                     // 10
-  f.Word(1).NewClass("WDGroup").Item("Catalog", "The main beacons' catalog", kKindGroup, false);  // 11, 12
-  f.Word(1).Word(4).Str("old note");
-  return f.str();
-}
-
 TEST(CatalogArchive, OlderGenerationLoadsWithDefaultsAndIsWrittenBackCurrent) {
-  const std::string old_file = OlderGenerationFile();
+  const std::string old_file = testing::OlderGenerationCatalog();
   EXPECT_TRUE(IsOldLayout(old_file));
   CatalogContents read;
   const CatalogReadResult result = ReadCatalog(old_file, read);
@@ -427,6 +410,19 @@ TEST(CatalogArchive, BeaconStoredAsFolderKindIsNoFolderAfterLoading) {
   WalkTree(*read.roots[0], [&](const WDItem& item) { ++(item.IsGroup() ? folders : beacons); });
   EXPECT_EQ(folders, 1);
   EXPECT_EQ(beacons, 1);
+}
+
+// A folder class of a later version that this catalog format cannot store.
+class UnstorableGroup : public WDGroup {};
+
+TEST(CatalogArchive, CatalogThatCannotBeStoredGivesNoBytes) {
+  std::vector<std::unique_ptr<WDValPage>> pages;
+  std::vector<std::unique_ptr<WDGroup>> roots;
+  roots.push_back(MainRoot());
+  roots[0]->AddChild(new UnstorableGroup);
+  std::string error;
+  EXPECT_EQ(WriteCatalog(1, pages, roots, "", &error), "");
+  EXPECT_NE(error.find("no archive class is registered"), std::string::npos) << error;
 }
 
 }  // namespace

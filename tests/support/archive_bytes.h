@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "model/alert.h"
+#include "model/item.h"
+#include "model/pattern_string.h"
+
 namespace quorvex::testing {
 
 class ArchiveBytes {
@@ -64,5 +68,24 @@ class ArchiveBytes {
  private:
   std::string bytes_;
 };
+
+// A file of the older generation: no header, no reserved fields, events in their old short form,
+// the page address with the old marker byte in front.
+inline std::string OlderGenerationCatalog() {
+  const std::string pattern = model::WDPatternString::Scramble("Price:{?}</td>");
+  ArchiveBytes f;
+  f.Word(1).NewClass("WDValPage").Page("\xEAhttp://old.example/", 1500000000, false).Word(1);  // 1, 2
+  f.NewClass("WDValue")
+      .Item("Old price", "from 2003", model::kKindNumber, false)
+      .ValueHead("RUB", pattern, false);                                 // 3, 4
+  f.Word(2).NewClass("WDHistoryRecord").Dword(1400000000).Str("12.50");  // 5, 6
+  f.Word(0x8005).Dword(1400003600).Str("13.00");                         // 7
+  f.Word(2).NewClass("WDEventMessager");                                 // 8, 9
+  f.Dword(0).Dword(model::kOpGreater).Str("100").Str("Too dear").Dword(0);
+  f.Word(0x8008).Dword(1).Dword(model::kOpNotEqual).Str("").Str("Changed").Dword(1);                     // 10
+  f.Word(1).NewClass("WDGroup").Item("Catalog", "The main beacons' catalog", model::kKindGroup, false);  // 11, 12
+  f.Word(1).Word(4).Str("old note");
+  return f.str();
+}
 
 }  // namespace quorvex::testing
