@@ -143,8 +143,9 @@ inline model::CatalogContents MakeRichCatalog(int samples = 3000) {
   return c;
 }
 
-// A catalog of plain size: `beacons` beacons with `samples` samples each, ten beacons to a page.
-inline model::CatalogContents MakeSizedCatalog(int beacons, int samples) {
+// A catalog of plain size: `beacons` beacons with `samples` samples each, ten beacons to a page;
+// every sample is a number followed by suffix.
+inline model::CatalogContents MakeSizedCatalog(int beacons, int samples, const std::string& suffix = ".50 USD") {
   model::CatalogContents c;
   auto root = std::make_unique<model::WDGroup>("Catalog", "The main beacons' catalog");
   model::WDGroup* folder = root.get();
@@ -155,7 +156,7 @@ inline model::CatalogContents MakeSizedCatalog(int beacons, int samples) {
     }
     model::WDValue& value =
         AddTestBeacon(*c.pages.back(), "Beacon " + std::to_string(b), model::kKindNumber, "Price:{?}</td>", "USD");
-    AddTestSamples(value, samples, 1700000000, ".50 USD");
+    AddTestSamples(value, samples, 1700000000, suffix);
     folder->AddChild(&value);
   }
   c.roots.push_back(std::move(root));
