@@ -145,7 +145,7 @@ TEST_F(CatalogCommands, ListNumbersBeaconsAndIndentsFolders) {
   const CliResult r = Run({"list"});
   ASSERT_EQ(r.status, kExitOk) << r.err;
   const std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 10u) << r.out;
+  ASSERT_EQ(lines.size(), 11u) << r.out;
   EXPECT_EQ(lines[0], "[Catalog]");
   EXPECT_EQ(lines[1], "  [Shops]");
   EXPECT_EQ(lines[2], "    [Europe]");
@@ -158,6 +158,7 @@ TEST_F(CatalogCommands, ListNumbersBeaconsAndIndentsFolders) {
   EXPECT_EQ(lines[7].rfind("  #4 Whole page  [", 0), 0u) << lines[7];
   EXPECT_EQ(lines[8], "  [Empty]");
   EXPECT_EQ(lines[9].rfind("  #5 Monthly  [", 0), 0u) << lines[9];
+  EXPECT_EQ(lines[10].rfind("  #6 Headline  [", 0), 0u) << lines[10];
   EXPECT_EQ(Run({"list", "extra"}).status, kExitUsage);
 }
 
@@ -178,7 +179,7 @@ TEST_F(CatalogCommands, BeaconsAreFoundByNamePathAndNumber) {
   EXPECT_EQ(ambiguous.status, kExitFailed);
   EXPECT_NE(ambiguous.err.find("'Price' names 2 beacons"), std::string::npos) << ambiguous.err;
   EXPECT_NE(ambiguous.err.find("#1  Shops/Europe/Germany/Price"), std::string::npos) << ambiguous.err;
-  EXPECT_NE(ambiguous.err.find("#6  Other/Price"), std::string::npos) << ambiguous.err;
+  EXPECT_NE(ambiguous.err.find("#7  Other/Price"), std::string::npos) << ambiguous.err;
   EXPECT_EQ(name_of("Other/Price"), "name:        Price");
 
   const CliResult missing = Run({"show", "Nothing"});
@@ -403,7 +404,7 @@ TEST_F(CatalogCommands, DumpWritesTheWholeCatalogAsJson) {
   ASSERT_FALSE(j.is_discarded()) << r.out.substr(0, 200);
   EXPECT_EQ(j["catalog"], path_);
   EXPECT_EQ(j["note"], "Shopping list\r\n\xd0\x97\xd0\xb0\xd0\xbc\xd0\xb5\xd1\x82\xd0\xba\xd0\xb0");
-  ASSERT_EQ(j["pages"].size(), 3u);
+  ASSERT_EQ(j["pages"].size(), 4u);
   const nlohmann::json& shop = j["pages"][0];
   EXPECT_EQ(shop["url"], "http://example.com/shop?id=1");
   EXPECT_EQ(shop["charset"], 1);
@@ -442,11 +443,14 @@ TEST_F(CatalogCommands, DumpWritesTheWholeCatalogAsJson) {
   ASSERT_EQ(j["folders"].size(), 1u);
   const nlohmann::json& root = j["folders"][0];
   EXPECT_EQ(root["folder"], "Catalog");
-  ASSERT_EQ(root["children"].size(), 4u);
+  ASSERT_EQ(root["children"].size(), 5u);
   EXPECT_EQ(root["children"][0]["folder"], "Shops");
   EXPECT_EQ(root["children"][0]["children"][0]["children"][0]["children"][0]["beacon"], "Price");
   EXPECT_EQ(root["children"][1]["beacon"], "Whole page");
   EXPECT_EQ(root["children"][2]["children"].size(), 0u);
+  EXPECT_EQ(j["pages"][3]["charset"], 0);
+  EXPECT_EQ(j["pages"][3]["beacons"][0]["samples"][0]["text"],
+            "1000 \xd0\x9d\xd0\xbe\xd0\xb2\xd0\xbe\xd1\x81\xd1\x82\xd0\xb8");
   EXPECT_EQ(Run({"dump", "extra"}).status, kExitUsage);
 }
 
@@ -462,6 +466,24 @@ TEST_F(CatalogCommands, BrokenCatalogIsAFailureAndStaysUntouched) {
     EXPECT_NE(r.err.find("end of file"), std::string::npos) << r.err;
   }
   EXPECT_TRUE(ReadFileBytes(path_) == cut);
+}
+
+TEST_F(CatalogCommands, BeaconStoredWithTheFolderKindIsListedAsABeacon) {
+  model::CatalogContents c;
+  c.pages.push_back(std::make_unique<model::WDValPage>("http://a/"));
+  model::WDValue& odd = quorvex::testing::AddTestBeacon(*c.pages[0], "Odd", model::kKindGroup, "x{?}", "");
+  c.roots.push_back(std::make_unique<model::WDGroup>("Catalog", "The main beacons' catalog"));
+  c.roots[0]->AddChild(new model::WDGroup("F", ""));
+  static_cast<model::WDGroup*>(c.roots[0]->GetChild(0))->AddChild(&odd);
+  std::filesystem::create_directories(dir_ / "data");
+  WriteFileBytes(path_, quorvex::testing::WriteContents(c));
+  const CliResult r = Run({"list"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 3u) << r.out;
+  EXPECT_EQ(lines[2].rfind("    #1 Odd  [", 0), 0u) << lines[2];
+  const CliResult show = Run({"show", "F/Odd"});
+  EXPECT_NE(show.out.find("kind:        text\n"), std::string::npos) << show.out;
 }
 
 }  // namespace

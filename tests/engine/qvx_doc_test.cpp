@@ -161,7 +161,7 @@ TEST(CatalogDocument, OpeningAndSavingKeepsEveryByte) {
   WDQvxDoc doc;
   ASSERT_TRUE(doc.OnNewDocument(path));
   EXPECT_FALSE(doc.IsModified());
-  EXPECT_EQ(doc.AllBeacons().size(), 5u);
+  EXPECT_EQ(doc.AllBeacons().size(), 6u);
   ASSERT_TRUE(doc.Save());
   EXPECT_TRUE(testing::ReadFileBytes(path) == bytes);
 }

@@ -62,7 +62,7 @@ inline model::WDEventMessager& AddFullEvent(model::WDValue& value, int32_t op, c
   return value.GetAlert().AddEvent(std::move(event));
 }
 
-// Pages with beacons of every kind, charsets 0 to 3, schedules of several units and once per run,
+// Pages with beacons of every kind, charsets 0 to 3, schedules of four units and once per run,
 // keep-two, a disabled beacon, alerts off, events with all actions, addresses with the 0xEA/0xED
 // marker bytes, Windows-1251 and UTF-8 texts, and folders three deep. samples: the history length
 // of the first beacon.
@@ -124,6 +124,17 @@ inline model::CatalogContents MakeRichCatalog(int samples = 3000) {
   model::WDValue& monthly = AddTestBeacon(*rates, "Monthly", model::kKindText, "<b>{?}</b>", "");
   AddTestSamples(monthly, 1, 1600000000, " <b>bold</b>");
 
+  // Windows-1251 pages (no conversion), every few hours.
+  auto news = std::make_unique<model::WDValPage>("http://example.net/news");
+  news->m_nCharset = 0;
+  news->m_timeFetched = 1700000500;
+  news->m_freq.m_bAtStartOnly = 0;
+  news->m_freq.m_nUnit = model::kUnitHours;
+  news->m_freq.m_nCount = 6;
+  news->m_freq.m_timeSet = 1700000000;
+  model::WDValue& headline = AddTestBeacon(*news, "Headline", model::kKindText, "<h1>{?}</h1>", "");
+  AddTestSamples(headline, 4, 1700000000, " \xcd\xee\xe2\xee\xf1\xf2\xe8");  // "Новости" in Windows-1251
+
   auto root = std::make_unique<model::WDGroup>("Catalog", "The main beacons' catalog");
   auto* shops = static_cast<model::WDGroup*>(root->AddChild(new model::WDGroup("Shops", "Online shops")));
   auto* europe = static_cast<model::WDGroup*>(shops->AddChild(new model::WDGroup("Europe", "")));
@@ -135,10 +146,12 @@ inline model::CatalogContents MakeRichCatalog(int samples = 3000) {
   root->AddChild(&whole);
   root->AddChild(new model::WDGroup("Empty", ""));
   root->AddChild(&monthly);
+  root->AddChild(&headline);
 
   c.pages.push_back(std::move(shop));
   c.pages.push_back(std::move(local));
   c.pages.push_back(std::move(rates));
+  c.pages.push_back(std::move(news));
   c.roots.push_back(std::move(root));
   return c;
 }
