@@ -70,8 +70,10 @@ void WDGroup::Load(ArchiveReader& in) {
       m_children.push_back(group);
     } else if (created) {
       // Beacons belong to pages, which come first in the file: one met first here has no page.
+      const bool beacon = dynamic_cast<WDValue*>(child) != nullptr;
       m_rejected.push_back(std::move(created));
-      in.Fail(ArchiveError::kBadClass, "a beacon of the tree is missing from the page list");
+      in.Fail(ArchiveError::kBadClass, beacon ? "a beacon of the tree is missing from the page list"
+                                              : "a folder holds an item that is neither folder nor beacon");
     } else if (dynamic_cast<WDValue*>(child)) {
       m_children.push_back(child);
     } else {

@@ -14,6 +14,18 @@
 
 namespace quorvex::testing {
 
+inline std::unique_ptr<model::WDValPage> MakeTestPage(const std::string& url, int32_t charset, int64_t fetched,
+                                                      int32_t at_start, int32_t unit, int32_t count, int64_t set) {
+  auto page = std::make_unique<model::WDValPage>(url);
+  page->m_nCharset = charset;
+  page->m_timeFetched = fetched;
+  page->m_freq.m_bAtStartOnly = at_start;
+  page->m_freq.m_nUnit = unit;
+  page->m_freq.m_nCount = count;
+  page->m_freq.m_timeSet = set;
+  return page;
+}
+
 inline model::WDValue& AddTestBeacon(model::WDValPage& page, const std::string& name, uint16_t kind,
                                      const std::string& pattern, const std::string& unit) {
   auto value = std::make_unique<model::WDValue>();
@@ -71,13 +83,7 @@ inline model::CatalogContents MakeRichCatalog(int samples = 3000) {
   c.version = 7;
   c.note = "Shopping list\r\n\xd0\x97\xd0\xb0\xd0\xbc\xd0\xb5\xd1\x82\xd0\xba\xd0\xb0";
 
-  auto shop = std::make_unique<model::WDValPage>("http://example.com/shop?id=1");
-  shop->m_nCharset = 1;
-  shop->m_timeFetched = 1700000000;
-  shop->m_freq.m_bAtStartOnly = 0;
-  shop->m_freq.m_nUnit = model::kUnitMinutes;
-  shop->m_freq.m_nCount = 30;
-  shop->m_freq.m_timeSet = 1699990000;
+  auto shop = MakeTestPage("http://example.com/shop?id=1", 1, 1700000000, 0, model::kUnitMinutes, 30, 1699990000);
   model::WDValue& price = AddTestBeacon(*shop, "Price", model::kKindNumber, "Price:{?}</td>", "USD");
   price.SetDescription("Lowest price of the week");
   AddTestSamples(price, samples, 1690000000, ".50 USD");
@@ -94,13 +100,7 @@ inline model::CatalogContents MakeRichCatalog(int samples = 3000) {
   AddFullEvent(stock, model::kOpLess, "sold out").m_nMode = 0;
 
   // An address beginning with 0xEA (a Cyrillic letter in Windows-1251).
-  auto local = std::make_unique<model::WDValPage>("\xea\xee\xf0\xe7\xe8\xed\xe0.html");
-  local->m_nCharset = 3;
-  local->m_timeFetched = 0;
-  local->m_freq.m_bAtStartOnly = 1;
-  local->m_freq.m_nUnit = model::kUnitDays;
-  local->m_freq.m_nCount = 1;
-  local->m_freq.m_timeSet = 1;
+  auto local = MakeTestPage("\xea\xee\xf0\xe7\xe8\xed\xe0.html", 3, 0, 1, model::kUnitDays, 1, 1);
   model::WDValue& whole = AddTestBeacon(*local, "Whole page", model::kKindChecksum, "", "");
   whole.GetAlert().SetEnabled(false);
   whole.GetHistory().AppendLoaded(std::make_unique<model::WDHistoryRecord>("#CRC#2105851804", 1690000000));
@@ -108,13 +108,7 @@ inline model::CatalogContents MakeRichCatalog(int samples = 3000) {
   AddFullEvent(whole, model::kOpEqual, "");
 
   // An address beginning with 0xED, UTF-8 texts, a number beacon without unit.
-  auto rates = std::make_unique<model::WDValPage>("\xed\x95\x9c.example/rates");
-  rates->m_nCharset = 2;
-  rates->m_timeFetched = 1600000000;
-  rates->m_freq.m_bAtStartOnly = 0;
-  rates->m_freq.m_nUnit = model::kUnitMonths;
-  rates->m_freq.m_nCount = 2;
-  rates->m_freq.m_timeSet = 1599999999;
+  auto rates = MakeTestPage("\xed\x95\x9c.example/rates", 2, 1600000000, 0, model::kUnitMonths, 2, 1599999999);
   model::WDValue& rate = AddTestBeacon(*rates, "\xd0\x9a\xd1\x83\xd1\x80\xd1\x81", model::kKindNumber,
                                        "\xd0\x9a\xd1\x83\xd1\x80\xd1\x81 {?}", " ");
   rate.m_wReserved = 5;
@@ -125,13 +119,7 @@ inline model::CatalogContents MakeRichCatalog(int samples = 3000) {
   AddTestSamples(monthly, 1, 1600000000, " <b>bold</b>");
 
   // Windows-1251 pages (no conversion), every few hours.
-  auto news = std::make_unique<model::WDValPage>("http://example.net/news");
-  news->m_nCharset = 0;
-  news->m_timeFetched = 1700000500;
-  news->m_freq.m_bAtStartOnly = 0;
-  news->m_freq.m_nUnit = model::kUnitHours;
-  news->m_freq.m_nCount = 6;
-  news->m_freq.m_timeSet = 1700000000;
+  auto news = MakeTestPage("http://example.net/news", 0, 1700000500, 0, model::kUnitHours, 6, 1700000000);
   model::WDValue& headline = AddTestBeacon(*news, "Headline", model::kKindText, "<h1>{?}</h1>", "");
   AddTestSamples(headline, 4, 1700000000, " \xcd\xee\xe2\xee\xf1\xf2\xe8");  // "Новости" in Windows-1251
 
