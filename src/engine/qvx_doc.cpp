@@ -87,8 +87,12 @@ bool WDQvxDoc::Save() {
     ReportFileError(path_, "");
     return false;
   }
-  const std::string bytes = model::WriteCatalog(version_, pages_, roots_, m_strNote);
   std::string error;
+  const std::string bytes = model::WriteCatalog(version_, pages_, roots_, m_strNote, &error);
+  if (bytes.empty()) {
+    ReportFileError(path_, error);
+    return false;
+  }
   // A new user's catalog folder may not exist yet.
   const size_t slash = path_.find_last_of('/');
   if (slash != std::string::npos && slash > 0) platform::MakeFolders(path_.substr(0, slash), nullptr);

@@ -81,7 +81,10 @@ bool WDEventCondition::Test(const std::string& text) const {
 }
 
 std::string WDEventCondition::Describe() const {
-  std::string op = platform::GetString(static_cast<uint16_t>(platform::ids::kOperatorEqual + m_nOperator));
+  // An operator from a damaged file must not borrow the text of whatever message follows the six.
+  const bool known = m_nOperator >= kOpEqual && m_nOperator <= kOpLessEqual;
+  std::string op =
+      known ? platform::GetString(static_cast<uint16_t>(platform::ids::kOperatorEqual + m_nOperator)) : "?";
   std::string operand = m_strOperand;
   if (operand.empty()) {
     if (m_pValue && m_pValue->GetKind() == kKindChecksum) {

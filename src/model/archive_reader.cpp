@@ -5,6 +5,9 @@
 namespace quorvex::model {
 namespace {
 
+// Table slots tell classes from objects by the lowest address bit.
+static_assert(alignof(ArchiveClass) > 1 && alignof(ArchiveObject) > 1);
+
 // Class names come from the file: show them without control bytes.
 std::string Printable(std::string_view text) {
   static const char kHex[] = "0123456789ABCDEF";
@@ -49,7 +52,7 @@ ArchiveReader::ArchiveReader(std::string_view bytes, const ArchiveRegistry& regi
       end_(begin_ + bytes.size()),
       registry_(registry),
       generation_(generation) {
-  table_.push_back({nullptr, nullptr});  // number 0 is null
+  table_.push_back(0);  // number 0 is null
 }
 
 ArchiveReader::~ArchiveReader() {
@@ -202,7 +205,7 @@ const ArchiveClass* ArchiveReader::ReadNewClass(size_t tag_offset) {
     FailAt(tag_offset, ArchiveError::kBadIndex, "more classes and objects than an archive can number");
     return nullptr;
   }
-  table_.push_back({cls, nullptr});
+  table_.push_back(reinterpret_cast<Slot>(cls) | 1);
   return cls;
 }
 
@@ -229,14 +232,14 @@ ArchiveObject* ArchiveReader::ReadObjectCore(const std::type_info& wanted, KindT
       number = tag & ~kClassTag;
     }
     if (is_class) {
-      if (number == 0 || number >= table_.size() || table_[number].object != nullptr) {
+      if (number == 0 || number >= table_.size() || !IsClassSlot(table_[number])) {
         FailAt(tag_offset, ArchiveError::kBadIndex, "no class has number " + std::to_string(number));
         return nullptr;
       }
-      cls = table_[number].cls;
+      cls = SlotClass(table_[number]);
     } else {
       if (number == 0) return nullptr;
-      if (number >= table_.size() || table_[number].object == nullptr) {
+      if (number >= table_.size() || IsClassSlot(table_[number])) {
         FailAt(tag_offset, ArchiveError::kBadIndex, "no object has number " + std::to_string(number));
         return nullptr;
       }
@@ -246,13 +249,15 @@ ArchiveObject* ArchiveReader::ReadObjectCore(const std::type_info& wanted, KindT
                "object " + std::to_string(number) + " appears again where a new object must be");
         return nullptr;
       }
-      const Entry& entry = table_[number];
-      if (*entry.cls->type != wanted && !is_kind(entry.object)) {
+      ArchiveObject* object = SlotObject(table_[number]);
+      if (typeid(*object) != wanted && !is_kind(object)) {
+        const ArchiveClass* found = registry_.FindByType(typeid(*object));
         FailAt(tag_offset, ArchiveError::kBadClass,
-               "object " + std::to_string(number) + " of class " + entry.cls->name + " is not of the expected class");
+               "object " + std::to_string(number) + " of class " + (found ? found->name : std::string("?")) +
+                   " is not of the expected class");
         return nullptr;
       }
-      return entry.object;
+      return object;
     }
   }
 
@@ -272,7 +277,7 @@ ArchiveObject* ArchiveReader::ReadObjectCore(const std::type_info& wanted, KindT
   }
   ArchiveObject* raw = object.get();
   // Numbered before its fields are read, as the writer numbered it before writing them.
-  table_.push_back({cls, raw});
+  table_.push_back(reinterpret_cast<Slot>(raw));
   if (*cls->type != wanted && !is_kind(raw)) {
     kept_.push_back(std::move(object));
     FailAt(tag_offset, ArchiveError::kBadClass, "an object of class " + cls->name + " where another class belongs");

@@ -142,10 +142,13 @@ class ArchiveReader {
     return dynamic_cast<const T*>(object) != nullptr;
   }
 
-  struct Entry {
-    const ArchiveClass* cls;  // the class; for an object, the object's class
-    ArchiveObject* object;    // null for a class entry (and for entry 0, null itself)
-  };
+  // One slot per number, one machine word each (a catalog numbers every sample, so the table is
+  // as long as the history): an object's address, or a class's address with its lowest bit set.
+  // Both are aligned, so that bit is free; slot 0 (null) holds 0.
+  using Slot = uintptr_t;
+  static bool IsClassSlot(Slot slot) { return (slot & 1) != 0; }
+  static const ArchiveClass* SlotClass(Slot slot) { return reinterpret_cast<const ArchiveClass*>(slot & ~Slot{1}); }
+  static ArchiveObject* SlotObject(Slot slot) { return reinterpret_cast<ArchiveObject*>(slot); }
 
   void FailShort(size_t needed);
   void FailAt(size_t offset, ArchiveError code, std::string message);
@@ -161,7 +164,7 @@ class ArchiveReader {
   const ArchiveRegistry& registry_;
   ArchiveGeneration generation_;
   ArchiveStatus status_;
-  std::vector<Entry> table_;
+  std::vector<Slot> table_;
   std::vector<std::unique_ptr<ArchiveObject>> kept_;  // objects whose load or class check failed
   int depth_ = 0;
 };

@@ -70,8 +70,10 @@ void WDGroup::Load(ArchiveReader& in) {
       m_children.push_back(group);
     } else if (created) {
       // Beacons belong to pages, which come first in the file: one met first here has no page.
+      const bool beacon = dynamic_cast<WDValue*>(child) != nullptr;
       m_rejected.push_back(std::move(created));
-      in.Fail(ArchiveError::kBadClass, "a beacon of the tree is missing from the page list");
+      in.Fail(ArchiveError::kBadClass, beacon ? "a beacon of the tree is missing from the page list"
+                                              : "a folder holds an item that is neither folder nor beacon");
     } else if (dynamic_cast<WDValue*>(child)) {
       m_children.push_back(child);
     } else {
@@ -308,6 +310,7 @@ CatalogReadResult ReadCatalog(const std::string& bytes, CatalogContents& out) {
     if (in.ok() && !in.AtEnd()) in.Fail(ArchiveError::kGeneric, "unexpected bytes after the end of the catalog");
     if (!in.ok()) {
       result.message = in.status().message;
+      out = CatalogContents();
       return result;
     }
   }
@@ -317,7 +320,8 @@ CatalogReadResult ReadCatalog(const std::string& bytes, CatalogContents& out) {
 }
 
 std::string WriteCatalog(int32_t version, const std::vector<std::unique_ptr<WDValPage>>& pages,
-                         const std::vector<std::unique_ptr<WDGroup>>& roots, const std::string& note) {
+                         const std::vector<std::unique_ptr<WDGroup>>& roots, const std::string& note,
+                         std::string* error) {
   ArchiveWriter out(CatalogRegistry());
   out.WriteInt32(version);
   out.WriteDword(0);
@@ -326,6 +330,10 @@ std::string WriteCatalog(int32_t version, const std::vector<std::unique_ptr<WDVa
   out.WriteObjectArray(pages);
   out.WriteObjectArray(roots);
   out.WriteString(note);
+  if (!out.ok()) {
+    if (error) *error = out.status().message;
+    return std::string();
+  }
   return out.TakeBytes();
 }
 

@@ -30,8 +30,11 @@ bool IsOldLayout(const std::string& bytes);
 
 // Reads a whole catalog file.
 CatalogReadResult ReadCatalog(const std::string& bytes, CatalogContents& out);
-// Writes a catalog in the current generation.
+// Writes a catalog in the current generation. On failure (an object of a class that cannot be
+// stored, more objects than the format can number) the result is empty, which no catalog file ever
+// is, and error (when given) says why: never save a partial catalog.
 std::string WriteCatalog(int32_t version, const std::vector<std::unique_ptr<WDValPage>>& pages,
-                         const std::vector<std::unique_ptr<WDGroup>>& roots, const std::string& note);
+                         const std::vector<std::unique_ptr<WDGroup>>& roots, const std::string& note,
+                         std::string* error = nullptr);
 
 }  // namespace quorvex::model

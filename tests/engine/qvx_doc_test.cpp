@@ -7,7 +7,9 @@
 
 #include "platform/string_ids.h"
 #include "platform/string_table.h"
+#include "support/archive_bytes.h"
 #include "support/recording_prompt.h"
+#include "support/rich_catalog.h"
 #include "support/temp_folder.h"
 #include "support/test_app.h"
 
@@ -149,6 +151,85 @@ TEST(CatalogDocument, CheckAllAlertsSaysWhenNothingFired) {
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0], platform::GetString(platform::ids::kMsgNoAlertFired));
   EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Information);
+}
+
+TEST(CatalogDocument, OpeningAndSavingKeepsEveryByte) {
+  testing::TestApp app;
+  testing::TempFolder dir;
+  const std::string path = dir / "maindata.dat";
+  const std::string bytes = testing::WriteContents(testing::MakeRichCatalog(50));
+  testing::WriteFileBytes(path, bytes);
+  WDQvxDoc doc;
+  ASSERT_TRUE(doc.OnNewDocument(path));
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(doc.AllBeacons().size(), 6u);
+  ASSERT_TRUE(doc.Save());
+  EXPECT_TRUE(testing::ReadFileBytes(path) == bytes);
+}
+
+TEST(CatalogDocument, OlderFileIsMarkedModifiedAndSavedInTheCurrentLayout) {
+  testing::TestApp app;
+  testing::TempFolder dir;
+  const std::string path = dir / "maindata.dat";
+  testing::WriteFileBytes(path, testing::OlderGenerationCatalog());
+  {
+    WDQvxDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument(path));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(app.Settings().m_bOldFormat, 1);
+    ASSERT_EQ(doc.AllBeacons().size(), 1u);
+    EXPECT_EQ(doc.AllBeacons()[0]->GetURL(), "http://old.example/");
+    EXPECT_EQ(doc.m_strNote, "old note");
+    ASSERT_TRUE(doc.SaveModified(true));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(app.Settings().m_bOldFormat, 0);
+  }
+  const std::string saved = testing::ReadFileBytes(path);
+  EXPECT_FALSE(model::IsOldLayout(saved));
+  WDQvxDoc doc;
+  ASSERT_TRUE(doc.OnNewDocument(path));
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(doc.AllBeacons()[0]->GetAlert().GetEventCount(), 2u);
+}
+
+TEST(CatalogDocument, CutFileIsReportedWithItsReason) {
+  testing::TestApp app;
+  testing::RecordingPrompt prompt;
+  testing::TempFolder dir;
+  const std::string path = dir / "maindata.dat";
+  const std::string bytes = testing::WriteContents(testing::MakeRichCatalog(3));
+  const std::string cut = bytes.substr(0, bytes.size() - 1);
+  testing::WriteFileBytes(path, cut);
+  WDQvxDoc doc;
+  EXPECT_FALSE(doc.OnNewDocument(path));
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(platform::ids::kMsgCantOpenFile) + "\n" + path + "\nend of file", 0), 0u)
+      << prompt.messages[0];
+  ASSERT_NE(doc.GetRoot(), nullptr);  // an empty catalog to show, never saved over the file
+  EXPECT_TRUE(doc.AllBeacons().empty());
+  EXPECT_FALSE(doc.Save());
+  EXPECT_TRUE(testing::ReadFileBytes(path) == cut);
+}
+
+// A folder class of a later version that the catalog file cannot store.
+class UnstorableGroup : public model::WDGroup {};
+
+TEST(CatalogDocument, CatalogThatCannotBeWrittenLeavesTheFileAlone) {
+  testing::TestApp app;
+  testing::RecordingPrompt prompt;
+  testing::TempFolder dir;
+  const std::string path = dir / "maindata.dat";
+  WDQvxDoc doc;
+  ASSERT_TRUE(doc.OnNewDocument(path));
+  AddBeacon(doc, "a", "http://one/");
+  ASSERT_TRUE(doc.Save());
+  const std::string saved = testing::ReadFileBytes(path);
+  doc.GetRoot()->AddChild(new UnstorableGroup);
+  EXPECT_FALSE(doc.Save());
+  EXPECT_TRUE(doc.IsModified());
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(platform::ids::kMsgCantOpenFile), 0), 0u);
+  EXPECT_TRUE(testing::ReadFileBytes(path) == saved);
 }
 
 }  // namespace

@@ -7,12 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "model/alert_email.h"
 #include "model/val_page.h"
 #include "model/value.h"
 #include "platform/alert_windows.h"
+#include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "support/recording_prompt.h"
+#include "support/scripted_smtp_server.h"
 #include "support/test_app.h"
+#include "text/checksum.h"
 
 namespace quorvex::model {
 namespace {
@@ -169,6 +173,188 @@ TEST_F(AlertTest, DescribeNamesOperatorAndOperand) {
   EXPECT_EQ(event.m_condition.Describe(), platform::GetString(1082) + " " + platform::GetString(61465) + " 5");
   value_->SetKind(kKindChecksum);
   EXPECT_EQ(event.m_condition.Describe(), platform::GetString(1082) + " " + platform::GetString(61465) + " -CRC-");
+}
+
+TEST_F(AlertTest, TextOperatorsAtLeastAndAtMostMeanContains) {
+  WDEventCondition condition;
+  condition.m_pValue = value_;
+  condition.m_strOperand = "Sold Out";
+  for (int32_t op : {kOpEqual, kOpGreaterEqual, kOpLessEqual}) {
+    condition.m_nOperator = op;
+    EXPECT_TRUE(condition.Test("item sold out today")) << op;
+    EXPECT_FALSE(condition.Test("in stock")) << op;
+  }
+  for (int32_t op : {kOpGreater, kOpLess}) {
+    condition.m_nOperator = op;
+    EXPECT_FALSE(condition.Test("item SOLD OUT today")) << op;
+    EXPECT_TRUE(condition.Test("in stock")) << op;
+  }
+  condition.m_nOperator = kOpNotEqual;
+  EXPECT_TRUE(condition.Test("item sold out today"));  // differs: not a containment test
+  EXPECT_FALSE(condition.Test("SOLD OUT"));
+
+  // Cyrillic letters of one encoding in both cases; an empty operand never "contains".
+  condition.m_strOperand = "\xd0\xbd\xd0\xb5\xd1\x82";  // "нет"
+  condition.m_nOperator = kOpGreaterEqual;
+  EXPECT_TRUE(
+      condition.Test("\xd0\x9d\xd0\x95\xd0\xa2 \xd0\xb2 \xd0\xbd\xd0\xb0\xd0\xbb\xd0\xb8\xd1\x87\xd0\xb8\xd0\xb8"));
+  condition.m_nOperator = kOpLess;
+  EXPECT_TRUE(condition.Test("\xd0\xb5\xd1\x81\xd1\x82\xd1\x8c"));  // "есть"
+  condition.m_strOperand = "";
+  for (int32_t op : {kOpEqual, kOpGreater, kOpLess, kOpGreaterEqual, kOpLessEqual}) {
+    condition.m_nOperator = op;
+    EXPECT_FALSE(condition.Test("anything")) << op;
+  }
+}
+
+TEST_F(AlertTest, NumbersCompareByValueWhateverTheirSpelling) {
+  WDEventCondition condition;
+  condition.m_pValue = value_;
+  condition.m_strOperand = "1 000,5";
+  condition.m_nOperator = kOpGreaterEqual;
+  EXPECT_TRUE(condition.Test("1000.50 RUB"));
+  EXPECT_FALSE(condition.Test("999.99"));
+  condition.m_nOperator = kOpLessEqual;
+  EXPECT_TRUE(condition.Test("1'000.5"));
+  condition.m_nOperator = kOpLess;
+  EXPECT_TRUE(condition.Test("-3"));
+  condition.m_nOperator = kOpEqual;
+  EXPECT_FALSE(condition.Test("1000.51"));
+}
+
+TEST_F(AlertTest, ChecksumSamplesFireWhenThePageChanged) {
+  value_->SetKind(kKindChecksum);
+  AddEvent(kOpNotEqual, "");
+  EXPECT_TRUE(Sample("#CRC#2105851804"));  // nothing to compare with yet
+  host_.CloseAll();
+  EXPECT_FALSE(Sample("#CRC#2105851804"));
+  EXPECT_TRUE(Sample("#CRC#17"));
+  host_.CloseAll();
+  EXPECT_TRUE(Sample("#CRC#2105851804"));
+  ASSERT_EQ(host_.created.size(), 3u);
+  // The window names the condition with "-CRC-", not with the previous checksum.
+  EXPECT_EQ(host_.created[2],
+            "Price|#CRC#2105851804|" + platform::GetString(1082) + " " + platform::GetString(61463) + " -CRC-");
+}
+
+TEST_F(AlertTest, DescribeShowsOperandPreviousSampleOrPlaceholder) {
+  WDEventCondition& condition = AddEvent(kOpGreaterEqual, "").m_condition;
+  const std::string prefix = platform::GetString(1082) + " ";
+  EXPECT_EQ(condition.Describe(), prefix + platform::GetString(61466) + " ");  // no previous sample yet
+  value_->SetKind(kKindChecksum);
+  EXPECT_EQ(condition.Describe(), prefix + platform::GetString(61466) + " -CRC-");
+  condition.m_strOperand = "#CRC#5";
+  EXPECT_EQ(condition.Describe(), prefix + platform::GetString(61466) + " #CRC#5");  // a given operand wins
+  value_->SetKind(kKindText);
+  condition.m_strOperand = "";
+  Sample("<b>old</b>");
+  Sample("new");
+  EXPECT_EQ(condition.Describe(), prefix + platform::GetString(61466) + " old");  // tags stripped
+  for (int32_t op = kOpEqual; op <= kOpLessEqual; ++op) {
+    condition.m_nOperator = op;
+    EXPECT_EQ(condition.Describe(), prefix + platform::GetString(static_cast<uint16_t>(61462 + op)) + " old");
+  }
+  // An operator outside the six (a damaged file) borrows no other message's text.
+  condition.m_nOperator = 17;
+  EXPECT_EQ(condition.Describe(), prefix + "? old");
+  condition.m_nOperator = -1;
+  EXPECT_EQ(condition.Describe(), prefix + "? old");
+}
+
+TEST_F(AlertTest, OnceRuleStoresTheChecksumOfTextAndCondition) {
+  WDEventMessager& high = AddEvent(kOpGreater, "100", true);
+  WDEventMessager& any = AddEvent(kOpNotEqual, "0", true);
+  EXPECT_TRUE(Sample("<i>150</i>"));
+  const std::string key = "150" + high.m_condition.Describe();
+  EXPECT_EQ(high.m_nLastAlarm, text::TextChecksum(key.c_str(), 0));
+  EXPECT_NE(any.m_nLastAlarm, high.m_nLastAlarm);  // each event keeps its own
+  EXPECT_EQ(host_.created.size(), 2u);
+
+  // While messages are hidden nothing alarms, so nothing is remembered either.
+  app_.Settings().m_bHideAllMessages = 1;
+  host_.CloseAll();
+  const uint32_t before = high.m_nLastAlarm;
+  EXPECT_TRUE(Sample("170"));
+  EXPECT_EQ(high.m_nLastAlarm, before);
+  app_.Settings().m_bHideAllMessages = 0;
+  EXPECT_TRUE(Sample("170"));
+  EXPECT_EQ(host_.created.size(), 4u);
+}
+
+TEST_F(AlertTest, EventsRunLastFirstAndOnlyForEnabledHealthyBeacons) {
+  AddEvent(kOpEqual, "up").m_actMessage.m_strText = "first";
+  AddEvent(kOpNotEqual, "down").m_actMessage.m_strText = "second";
+  EXPECT_TRUE(Sample("up"));
+  ASSERT_EQ(host_.created.size(), 2u);
+  EXPECT_NE(host_.created[0].find(platform::GetString(61463)), std::string::npos);  // the last event first
+  EXPECT_NE(host_.created[1].find(platform::GetString(61462)), std::string::npos);
+  EXPECT_EQ(value_->CountActiveEvents(), 2);
+  host_.CloseAll();
+
+  value_->SetEnabled(false);
+  EXPECT_FALSE(value_->CheckAlert(0));
+  EXPECT_EQ(value_->CountActiveEvents(), 0);
+  value_->SetEnabled(true);
+  value_->m_nStatus = 1;  // the pattern did not match
+  EXPECT_FALSE(value_->CheckAlert(0));
+  value_->m_nStatus = 0;
+  page_.m_nState = 2;  // the page could not be read
+  EXPECT_FALSE(value_->CheckAlert(0));
+  EXPECT_EQ(host_.created.size(), 2u);
+}
+
+TEST_F(AlertTest, MailProblemsAreReportedAfterTheMessageWasShown) {
+  WDEventMessager& event = AddEvent(kOpEqual, "up");
+  event.m_actEmail.m_bEnabled = 1;
+  EXPECT_TRUE(Sample("up"));
+  EXPECT_EQ(host_.created.size(), 1u);
+  ASSERT_EQ(prompt_.messages.size(), 1u);
+  EXPECT_EQ(prompt_.messages[0], platform::GetString(platform::ids::kMsgFieldEmpty));
+
+  host_.CloseAll();
+  event.m_actEmail.m_strTo = "ann@example.com";
+  app_.Settings().m_strSMTPServ = "";
+  app_.Settings().m_strEmail = "me@example.com";
+  EXPECT_FALSE(event.m_actEmail.Fire());
+  ASSERT_EQ(prompt_.messages.size(), 2u);
+  EXPECT_EQ(prompt_.messages[1], platform::GetString(platform::ids::kMsgMailNotConfigured));
+  event.m_actEmail.m_bEnabled = 0;
+  EXPECT_FALSE(event.m_actEmail.Fire());
+  EXPECT_EQ(prompt_.messages.size(), 2u);
+}
+
+TEST_F(AlertTest, MailActionSendsThroughTheRelay) {
+  testing::LoopbackServer server(testing::SmtpDialogue({}));
+  app_.Settings().m_strSMTPServ = "127.0.0.1:" + std::to_string(server.Port());
+  app_.Settings().m_strEmail = "monitor@example.com";
+  app_.Settings().m_nTimeOut = 5;
+  value_->SetKind(kKindNumber);
+  value_->GetHistory().AddRecord(std::make_unique<WDHistoryRecord>("10"));
+  WDEventMessager& event = AddEvent(kOpGreater, "10");
+  event.m_actMessage.m_bEnabled = 0;
+  WDAlertEmail& mail = event.m_actEmail;
+  mail.m_bEnabled = 1;
+  mail.m_strTo = "ann@example.com;bob@example.com";
+  mail.m_strCc = "carl@example.com";
+  mail.m_strSubject = "Price alert";
+  mail.m_strText = "Look:";
+  EXPECT_TRUE(Sample("12.5"));
+  const std::string received = server.Received();
+  EXPECT_NE(received.find("MAIL From: <monitor@example.com>"), std::string::npos) << received;
+  EXPECT_NE(received.find("RCPT TO: <ann@example.com>"), std::string::npos) << received;
+  EXPECT_NE(received.find("RCPT TO: <bob@example.com>"), std::string::npos) << received;
+  EXPECT_NE(received.find("RCPT TO: <carl@example.com>"), std::string::npos) << received;
+  EXPECT_NE(received.find("Price alert"), std::string::npos);
+  // Lines of the body end in LF and are joined with CR LF on the way; the text part may wrap the
+  // description, so only its start is looked for.
+  const std::string body = "- " + platform::GetString(platform::ids::kProgramTitle) +
+                           " message -\r\nLook:\r\n Price : 12.5(+2.5) \r\n-------\r\n" + platform::GetString(1082);
+  EXPECT_NE(received.find(body), std::string::npos) << received;
+  EXPECT_EQ(mail.m_strTo, "ann@example.com;bob@example.com");
+  ASSERT_EQ(prompt_.messages.size(), 1u);
+  EXPECT_EQ(prompt_.messages[0], platform::GetString(platform::ids::kEmailLabel) + "ann@example.com;bob@example...\n" +
+                                     platform::GetString(platform::ids::kMsgMailSent));
+  EXPECT_EQ(prompt_.icons[0], platform::PromptIcon::Information);
 }
 
 }  // namespace

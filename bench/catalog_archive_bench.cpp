@@ -1,0 +1,105 @@
+// Loading and saving a whole catalog of 1,000 beacons with 1,000 samples each, through the catalog
+// layouts and the object stream, as the document opens and saves it. Goals: loading at 200 MB/s or
+// more, and a load that needs at most three times the file size in memory (file bytes included).
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "../tests/support/rich_catalog.h"
+
+namespace {
+
+using quorvex::model::CatalogContents;
+
+constexpr int kBeacons = 1000;
+constexpr int kSamples = 1000;
+
+// Samples as short as a price ("1234.50 USD"), and as long as a line of page text.
+const std::string kShortSuffix = ".50 USD";
+const std::string kLongSuffix = " items left in stock: <b>order now</b> and get it delivered by Friday, 12:00";
+
+const std::string& CatalogBytes(bool long_samples = false) {
+  static const std::string short_bytes =
+      quorvex::testing::WriteContents(quorvex::testing::MakeSizedCatalog(kBeacons, kSamples, kShortSuffix));
+  if (!long_samples) return short_bytes;
+  static const std::string long_bytes =
+      quorvex::testing::WriteContents(quorvex::testing::MakeSizedCatalog(kBeacons, kSamples, kLongSuffix));
+  return long_bytes;
+}
+
+// A field of /proc/self/status in bytes ("VmHWM", "VmRSS"), or -1.
+double StatusBytes(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const size_t length = std::strlen(field);
+  while (std::getline(status, line)) {
+    if (line.compare(0, length, field) == 0 && line.size() > length && line[length] == ':') {
+      return std::stod(line.substr(length + 1)) * 1024.0;
+    }
+  }
+  return -1;
+}
+
+// Lets the high-water mark start again from the present resident size.
+bool ResetPeak() {
+  std::FILE* f = std::fopen("/proc/self/clear_refs", "w");
+  if (!f) return false;
+  const bool ok = std::fputs("5", f) >= 0;
+  return std::fclose(f) == 0 && ok;
+}
+
+// Measured once, apart from the timed runs: what one load adds to the resident memory at its
+// peak, plus the file bytes it reads from, against the file size. Argument 1: long samples.
+void BM_LoadPeakMemory(benchmark::State& state) {
+  const std::string& bytes = CatalogBytes(state.range(0) != 0);
+  const double file = static_cast<double>(bytes.size());
+  for (auto _ : state) {
+    malloc_trim(0);
+    if (!ResetPeak()) {
+      state.SkipWithError("cannot reset the peak of /proc/self/status");
+      return;
+    }
+    const double before = StatusBytes("VmRSS");
+    double peak = 0;
+    {
+      CatalogContents catalog;
+      if (!quorvex::model::ReadCatalog(bytes, catalog).ok) state.SkipWithError("load failed");
+      peak = StatusBytes("VmHWM");
+    }
+    malloc_trim(0);
+    state.counters["file_MB"] = file / 1e6;
+    state.counters["peak_rss_MB"] = peak / 1e6;
+    state.counters["load_peak_MB"] = (peak - before + file) / 1e6;
+    state.counters["peak_per_file"] = (peak - before + file) / file;
+  }
+}
+BENCHMARK(BM_LoadPeakMemory)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_LoadCatalog(benchmark::State& state) {
+  const std::string& bytes = CatalogBytes();
+  for (auto _ : state) {
+    CatalogContents catalog;
+    if (!quorvex::model::ReadCatalog(bytes, catalog).ok) state.SkipWithError("load failed");
+    benchmark::DoNotOptimize(catalog.pages.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+}
+BENCHMARK(BM_LoadCatalog)->Unit(benchmark::kMillisecond);
+
+void BM_SaveCatalog(benchmark::State& state) {
+  const CatalogContents catalog = quorvex::testing::MakeSizedCatalog(kBeacons, kSamples);
+  size_t size = 0;
+  for (auto _ : state) {
+    const std::string bytes = quorvex::testing::WriteContents(catalog);
+    size = bytes.size();
+    benchmark::DoNotOptimize(bytes.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
+}
+BENCHMARK(BM_SaveCatalog)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,490 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "model/catalog_archive.h"
+#include "support/cli_runner.h"
+#include "support/rich_catalog.h"
+#include "support/temp_folder.h"
+
+namespace quorvex::cli {
+namespace {
+
+using quorvex::testing::CliResult;
+using quorvex::testing::ReadFileBytes;
+using quorvex::testing::ScopedEnv;
+using quorvex::testing::TempFolder;
+using quorvex::testing::WriteFileBytes;
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) out.push_back(line);
+  return out;
+}
+
+class CatalogCommands : public ::testing::Test {
+ protected:
+  CatalogCommands()
+      : config_("QUORVEX_CONFIG_DIR", dir_.Path()), tz_("TZ", std::string("UTC")), path_(dir_ / "data/maindata.dat") {
+    tzset();
+  }
+  ~CatalogCommands() override { tzset(); }
+
+  // Runs a command on the test's catalog.
+  CliResult Run(std::vector<std::string> args) {
+    args.push_back("--catalog");
+    args.push_back(path_);
+    return quorvex::testing::RunCliCommand(args);
+  }
+  void ExpectOk(const std::vector<std::string>& args) {
+    const CliResult r = Run(args);
+    EXPECT_EQ(r.status, kExitOk) << args[0] << ": " << r.err;
+  }
+  // The catalog file as it is on disk now.
+  model::CatalogContents Load() {
+    model::CatalogContents c;
+    const model::CatalogReadResult result = model::ReadCatalog(ReadFileBytes(path_), c);
+    EXPECT_TRUE(result.ok) << result.message;
+    return c;
+  }
+  void WriteRichCatalog() {
+    std::filesystem::create_directories(dir_ / "data");
+    WriteFileBytes(path_, quorvex::testing::WriteContents(quorvex::testing::MakeRichCatalog(3)));
+  }
+  static const model::WDValue* Beacon(const model::CatalogContents& c, const std::string& name) {
+    for (const auto& page : c.pages) {
+      for (size_t i = 0; i < page->GetValueCount(); ++i) {
+        if (page->GetValue(i)->GetName() == name) return page->GetValue(i);
+      }
+    }
+    return nullptr;
+  }
+
+  TempFolder dir_;
+  ScopedEnv config_;
+  ScopedEnv tz_;
+  std::string path_;
+};
+
+TEST_F(CatalogCommands, AddCreatesBeaconsOfEveryKindFoldersAndSchedules) {
+  ExpectOk({"add", "--name", "Price", "--url", "http://shop/", "--pattern", "Price:{?}<", "--unit", "USD", "--every",
+            "30", "minutes", "--folder", "Shops/Europe"});
+  ExpectOk({"add", "--name", "Title", "--url", "http://shop/", "--pattern", "<title>{?}<", "--at-start"});
+  ExpectOk({"add", "--name", "Whole", "--url", "http://other/", "--every", "2 hours", "--folder", "Shops"});
+  const CliResult count = Run({"add", "--name", "Count", "--url", "http://x/", "--type", "number", "--pattern",
+                               "n={?};", "--folder", "Shops/Europe", "--description", "items"});
+  EXPECT_EQ(count.status, kExitOk) << count.err;
+  EXPECT_EQ(count.out, "added Shops/Europe/Count\n");
+
+  const model::CatalogContents c = Load();
+  ASSERT_EQ(c.pages.size(), 3u);  // the two beacons of http://shop/ share its page
+  const model::WDValue* price = Beacon(c, "Price");
+  const model::WDValue* title = Beacon(c, "Title");
+  const model::WDValue* whole = Beacon(c, "Whole");
+  const model::WDValue* counter = Beacon(c, "Count");
+  ASSERT_TRUE(price && title && whole && counter);
+  EXPECT_EQ(price->GetPage(), title->GetPage());
+  EXPECT_EQ(price->GetKind(), model::kKindNumber);
+  EXPECT_EQ(price->GetUnit(), "USD");
+  EXPECT_EQ(price->GetPattern(), "Price:{?}<");
+  EXPECT_EQ(title->GetKind(), model::kKindText);
+  EXPECT_EQ(whole->GetKind(), model::kKindChecksum);
+  EXPECT_EQ(whole->GetPattern(), "");
+  EXPECT_EQ(counter->GetKind(), model::kKindNumber);
+  EXPECT_EQ(counter->GetUnit(), " ");
+  EXPECT_EQ(counter->GetDescription(), "items");
+  // The schedule belongs to the page: the later --at-start on http://shop/ wins.
+  EXPECT_EQ(price->GetPage()->m_freq.m_bAtStartOnly, 1);
+  EXPECT_EQ(whole->GetPage()->m_freq.m_bAtStartOnly, 0);
+  EXPECT_EQ(whole->GetPage()->m_freq.m_nUnit, model::kUnitHours);
+  EXPECT_EQ(whole->GetPage()->m_freq.m_nCount, 2);
+
+  const model::WDGroup& root = *c.roots.at(0);
+  ASSERT_EQ(root.GetChildCount(), 2u);  // Shops, Title
+  const auto& shops = static_cast<const model::WDGroup&>(*root.GetChild(0));
+  ASSERT_TRUE(shops.IsGroup());
+  EXPECT_EQ(shops.GetName(), "Shops");
+  ASSERT_EQ(shops.GetChildCount(), 2u);  // Europe (made once), Whole
+  const auto& europe = static_cast<const model::WDGroup&>(*shops.GetChild(0));
+  EXPECT_EQ(europe.GetName(), "Europe");
+  ASSERT_EQ(europe.GetChildCount(), 2u);
+  EXPECT_EQ(europe.GetChild(0), price);
+  EXPECT_EQ(europe.GetChild(1), counter);
+  EXPECT_EQ(root.GetChild(1), title);
+
+  ExpectOk({"add", "--name", "Minutely", "--url", "http://m/", "--every", "5", "minute"});
+  EXPECT_EQ(Beacon(Load(), "Minutely")->GetPage()->m_freq.m_nUnit, model::kUnitMinutes);
+
+  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+           {"add", "--name", "x"},
+           {"add", "--url", "http://x/"},
+           {"add", "--name", "x", "--url", "http://x/", "--every", "5", "parsecs"},
+           {"add", "--name", "x", "--url", "http://x/", "--every", "0", "days"},
+           {"add", "--name", "x", "--url", "http://x/", "--every", "1", "days", "--at-start"},
+           {"add", "--name", "x", "--url", "http://x/", "--type", "folder"},
+           {"add", "--name", "x", "--url", "http://x/", "--type", "text"},
+           {"add", "--name", "x", "--url", "http://x/", "--bogus"},
+           {"add", "--name", "x", "--url", "http://x/", "stray"},
+       }) {
+    const CliResult r = Run(bad);
+    EXPECT_EQ(r.status, kExitUsage) << bad.back();
+    EXPECT_NE(r.err.find("quorvex-cli add:"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(Load().pages.size(), 4u);  // nothing was added by the refused commands
+}
+
+TEST_F(CatalogCommands, ListNumbersBeaconsAndIndentsFolders) {
+  WriteRichCatalog();
+  const CliResult r = Run({"list"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 11u) << r.out;
+  EXPECT_EQ(lines[0], "[Catalog]");
+  EXPECT_EQ(lines[1], "  [Shops]");
+  EXPECT_EQ(lines[2], "    [Europe]");
+  EXPECT_EQ(lines[3], "      [Germany]");
+  EXPECT_EQ(lines[4].rfind("        #1 Price  [", 0), 0u) << lines[4];
+  EXPECT_NE(lines[4].find("1002.50 USD"), std::string::npos) << lines[4];
+  EXPECT_NE(lines[4].find("http://example.com/shop?id=1"), std::string::npos) << lines[4];
+  EXPECT_EQ(lines[5].rfind("      #2 \xd0\x9a\xd1\x83\xd1\x80\xd1\x81  [error]", 0), 0u) << lines[5];
+  EXPECT_EQ(lines[6].rfind("    #3 Stock  [off]", 0), 0u) << lines[6];
+  EXPECT_EQ(lines[7].rfind("  #4 Whole page  [", 0), 0u) << lines[7];
+  EXPECT_EQ(lines[8], "  [Empty]");
+  EXPECT_EQ(lines[9].rfind("  #5 Monthly  [", 0), 0u) << lines[9];
+  EXPECT_EQ(lines[10].rfind("  #6 Headline  [", 0), 0u) << lines[10];
+  EXPECT_EQ(Run({"list", "extra"}).status, kExitUsage);
+}
+
+TEST_F(CatalogCommands, BeaconsAreFoundByNamePathAndNumber) {
+  WriteRichCatalog();
+  auto name_of = [&](const std::string& spec) {
+    const CliResult r = Run({"show", spec});
+    EXPECT_EQ(r.status, kExitOk) << spec << ": " << r.err;
+    return Lines(r.out).empty() ? std::string() : Lines(r.out)[0];
+  };
+  EXPECT_EQ(name_of("Stock"), "name:        Stock");
+  EXPECT_EQ(name_of("Shops/Stock"), "name:        Stock");
+  EXPECT_EQ(name_of("#3"), "name:        Stock");
+  EXPECT_EQ(name_of("Shops/Europe/Germany/Price"), "name:        Price");
+
+  ExpectOk({"add", "--name", "Price", "--url", "http://other/", "--folder", "Other"});
+  const CliResult ambiguous = Run({"show", "Price"});
+  EXPECT_EQ(ambiguous.status, kExitFailed);
+  EXPECT_NE(ambiguous.err.find("'Price' names 2 beacons"), std::string::npos) << ambiguous.err;
+  EXPECT_NE(ambiguous.err.find("#1  Shops/Europe/Germany/Price"), std::string::npos) << ambiguous.err;
+  EXPECT_NE(ambiguous.err.find("#7  Other/Price"), std::string::npos) << ambiguous.err;
+  EXPECT_EQ(name_of("Other/Price"), "name:        Price");
+
+  const CliResult missing = Run({"show", "Nothing"});
+  EXPECT_EQ(missing.status, kExitFailed);
+  EXPECT_NE(missing.err.find("no beacon named 'Nothing'"), std::string::npos);
+  EXPECT_EQ(Run({"show", "#99"}).status, kExitFailed);
+  EXPECT_EQ(Run({"show", "#0"}).status, kExitFailed);
+  EXPECT_EQ(Run({"show"}).status, kExitUsage);
+  EXPECT_EQ(Run({"show", "a", "b"}).status, kExitUsage);
+}
+
+TEST_F(CatalogCommands, ShowPrintsEveryField) {
+  WriteRichCatalog();
+  const CliResult r = Run({"show", "Price"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  for (const char* expected :
+       {"folder path: Shops/Europe/Germany/Price\n", "kind:        number\n", "unit:        USD\n",
+        "pattern:     Price:{?}</td>\n", "address:     http://example.com/shop?id=1\n", "charset:     Koi8\n",
+        "schedule:    every 30 minutes\n", "enabled:     yes\n", "history:     keep all, 3 samples\n",
+        "description: Lowest price of the week\n", "alerts:      on, 2 events\n", "(once)\n",
+        "    message: Price moved\n",
+        "    e-mail to a@example.com;b@example.com subject \xd0\xa6\xd0\xb5\xd0\xbd\xd0\xb0\n",
+        "    open: slot string 1 slot string 6 slot string 11\n"}) {
+    EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
+  }
+  const CliResult stock = Run({"show", "Stock"});
+  EXPECT_NE(stock.out.find("enabled:     no\n"), std::string::npos) << stock.out;
+  EXPECT_NE(stock.out.find("history:     keep two, 2 samples\n"), std::string::npos) << stock.out;
+  EXPECT_NE(stock.out.find("description: \xd0\x9d\xd0\xb0\xd0\xbb\xd0\xb8\xd1\x87\xd0\xb8\xd0\xb5\n"),
+            std::string::npos)
+      << "Windows-1251 is shown as UTF-8\n"
+      << stock.out;
+  EXPECT_NE(Run({"show", "Whole page"}).out.find("alerts:      off, 1 events\n"), std::string::npos);
+}
+
+TEST_F(CatalogCommands, SetChangesFieldsAndMovesBeaconsBetweenPages) {
+  ExpectOk({"add", "--name", "A", "--url", "http://one/", "--pattern", "a{?}b"});
+  ExpectOk({"add", "--name", "B", "--url", "http://one/", "--pattern", "a{?}b"});
+  ExpectOk({"add", "--name", "C", "--url", "http://one/", "--pattern", "a{?}b"});
+
+  ExpectOk({"set", "A", "--name", "Alpha", "--disable", "--keep-two", "--charset", "2", "--every", "3", "weeks"});
+  model::CatalogContents c = Load();
+  const model::WDValue* alpha = Beacon(c, "Alpha");
+  ASSERT_NE(alpha, nullptr);
+  EXPECT_EQ(Beacon(c, "A"), nullptr);
+  EXPECT_FALSE(alpha->IsEnabled());
+  EXPECT_FALSE(alpha->GetHistory().IsKeepAll());
+  EXPECT_EQ(alpha->GetPage()->m_nCharset, 2);
+  EXPECT_EQ(alpha->GetPage()->m_freq.m_nUnit, model::kUnitWeeks);
+  EXPECT_EQ(alpha->GetPage()->m_freq.m_nCount, 3);
+
+  // A new address without --yes: the others stay behind on the old page.
+  CliResult moved = Run({"set", "Alpha", "--url", "http://two/", "--enable", "--keep-all"});
+  ASSERT_EQ(moved.status, kExitOk) << moved.err;
+  EXPECT_NE(moved.err.find("[no: give --yes to answer yes]"), std::string::npos) << moved.err;
+  c = Load();
+  ASSERT_EQ(c.pages.size(), 2u);
+  EXPECT_EQ(Beacon(c, "Alpha")->GetURL(), "http://two/");
+  EXPECT_EQ(Beacon(c, "Alpha")->GetPage()->m_freq.m_nUnit, model::kUnitWeeks);  // the schedule moves along
+  EXPECT_TRUE(Beacon(c, "Alpha")->IsEnabled());
+  EXPECT_TRUE(Beacon(c, "Alpha")->GetHistory().IsKeepAll());
+  EXPECT_EQ(Beacon(c, "B")->GetURL(), "http://one/");
+
+  // With --yes the others follow, and the old page goes.
+  moved = Run({"set", "B", "--url", "http://three/", "--yes"});
+  ASSERT_EQ(moved.status, kExitOk) << moved.err;
+  EXPECT_NE(moved.err.find("[yes]"), std::string::npos) << moved.err;
+  c = Load();
+  ASSERT_EQ(c.pages.size(), 2u);
+  EXPECT_EQ(Beacon(c, "B")->GetURL(), "http://three/");
+  EXPECT_EQ(Beacon(c, "C")->GetURL(), "http://three/");
+
+  ExpectOk({"set", "C", "--type", "checksum"});
+  EXPECT_EQ(Beacon(Load(), "C")->GetKind(), model::kKindChecksum);
+  EXPECT_EQ(Beacon(Load(), "C")->GetPattern(), "");
+  EXPECT_EQ(Run({"set", "C", "--type", "text"}).status, kExitFailed);  // a text beacon needs a pattern
+
+  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+           {"set"},
+           {"set", "B", "C"},
+           {"set", "B", "--charset", "9"},
+           {"set", "B", "--enable", "--disable"},
+           {"set", "B", "--keep-all", "--keep-two"},
+           {"set", "B", "--type", "group"},
+           {"set", "B", "--every", "often"},
+       }) {
+    EXPECT_EQ(Run(bad).status, kExitUsage) << bad.back();
+  }
+  EXPECT_EQ(Run({"set", "Nobody", "--disable"}).status, kExitFailed);
+}
+
+TEST_F(CatalogCommands, EventsAreAddedListedAndRemoved) {
+  ExpectOk({"add", "--name", "P", "--url", "http://one/", "--pattern", "a{?}b", "--unit", "kg"});
+  CliResult r = Run({"event",     "add",         "P",         "--op",           ">=",         "--operand",
+                     "100",       "--once",      "--message", "heavy",          "--no-sound", "--mail-to",
+                     "a@x;b@x",   "--mail-cc",   "c@x",       "--mail-bcc",     "d@x",        "--mail-subject",
+                     "Weight",    "--mail-text", "see",       "--mail-charset", "1",          "--exec",
+                     "/bin/true", "--exec",      "notes.txt", "--no-open-page"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_NE(r.out.find("1: >= 100  once\n"), std::string::npos) << r.out;
+  ExpectOk({"event", "add", "P", "--op", "#", "--no-message"});
+
+  model::CatalogContents c = Load();
+  const model::WDAlert& alert = Beacon(c, "P")->GetAlert();
+  ASSERT_EQ(alert.GetEventCount(), 2u);
+  const model::WDEventMessager& e = alert.GetEvent(0);
+  EXPECT_EQ(e.m_condition.m_nOperator, model::kOpGreaterEqual);
+  EXPECT_EQ(e.m_condition.m_strOperand, "100");
+  EXPECT_EQ(e.m_bOnce, 1);
+  EXPECT_EQ(e.m_actMessage.m_bEnabled, 1);
+  EXPECT_EQ(e.m_actMessage.m_strText, "heavy");
+  EXPECT_EQ(e.m_actMessage.m_bSound, 0);
+  EXPECT_EQ(e.m_actEmail.m_bEnabled, 1);
+  EXPECT_EQ(e.m_actEmail.m_strTo, "a@x;b@x");
+  EXPECT_EQ(e.m_actEmail.m_strCc, "c@x");
+  EXPECT_EQ(e.m_actEmail.m_strBcc, "d@x");
+  EXPECT_EQ(e.m_actEmail.m_strSubject, "Weight");
+  EXPECT_EQ(e.m_actEmail.m_strText, "see");
+  EXPECT_EQ(e.m_actEmail.m_nCharset, 1);
+  EXPECT_EQ(e.m_actExec.m_bEnabled, 1);
+  EXPECT_EQ(e.m_actExec.Program(0), "/bin/true");
+  EXPECT_EQ(e.m_actExec.Program(1), "notes.txt");
+  EXPECT_EQ(e.m_actExec.Program(2), "");
+  EXPECT_EQ(e.m_actExec.m_bOpenPage, 0);
+  const model::WDEventMessager& changed = alert.GetEvent(1);
+  EXPECT_EQ(changed.m_condition.m_nOperator, model::kOpNotEqual);
+  EXPECT_EQ(changed.m_actMessage.m_bEnabled, 0);
+  EXPECT_EQ(changed.m_actEmail.m_bEnabled, 0);
+  EXPECT_EQ(changed.m_actExec.m_bEnabled, 0);
+
+  r = Run({"event", "list", "P"});
+  ASSERT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.out,
+            "alerts on, 2 events\n"
+            "1: >= 100  once\n"
+            "   message (no sound): heavy\n"
+            "   e-mail to: a@x;b@x  cc: c@x  bcc: d@x  subject: Weight  charset: 1\n"
+            "   open: '/bin/true' 'notes.txt'\n"
+            "2: # (previous sample)\n");
+
+  ExpectOk({"event", "remove", "P", "1"});
+  c = Load();
+  ASSERT_EQ(Beacon(c, "P")->GetAlert().GetEventCount(), 1u);
+  EXPECT_EQ(Beacon(c, "P")->GetAlert().GetEvent(0).m_condition.m_nOperator, model::kOpNotEqual);
+  EXPECT_EQ(Run({"event", "remove", "P", "5"}).status, kExitFailed);
+  EXPECT_EQ(Run({"event", "remove", "P", "0"}).status, kExitFailed);
+  EXPECT_EQ(Run({"event", "remove", "P", "99999999999999999999"}).status, kExitFailed);
+
+  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+           {"event"},
+           {"event", "add"},
+           {"event", "rename", "P"},
+           {"event", "add", "P", "--op", "=="},
+           {"event", "add", "P"},
+           {"event", "add", "P", "--op", "=", "--mail-charset", "7"},
+           {"event", "add", "P", "--op", "=", "--exec", "a", "--exec", "b", "--exec", "c", "--exec", "d"},
+           {"event", "remove", "P"},
+           {"event", "list", "P", "1"},
+       }) {
+    EXPECT_EQ(Run(bad).status, kExitUsage) << bad.size();
+  }
+  EXPECT_EQ(Beacon(Load(), "P")->GetAlert().GetEventCount(), 1u);
+}
+
+TEST_F(CatalogCommands, AlertsSwitchAndRemoveDeletesTheBeacon) {
+  ExpectOk({"add", "--name", "P", "--url", "http://one/", "--folder", "F"});
+  ExpectOk({"add", "--name", "Q", "--url", "http://two/"});
+  ExpectOk({"alerts", "off", "P"});
+  EXPECT_FALSE(Beacon(Load(), "P")->GetAlert().IsEnabled());
+  const CliResult on = Run({"alerts", "on", "F/P"});
+  EXPECT_EQ(on.status, kExitOk);
+  EXPECT_EQ(on.out, "alerts on for F/P\n");
+  EXPECT_TRUE(Beacon(Load(), "P")->GetAlert().IsEnabled());
+  EXPECT_EQ(Run({"alerts", "maybe", "P"}).status, kExitUsage);
+  EXPECT_EQ(Run({"alerts", "on"}).status, kExitUsage);
+
+  const CliResult removed = Run({"remove", "#1"});
+  ASSERT_EQ(removed.status, kExitOk) << removed.err;
+  EXPECT_EQ(removed.out, "removed P\n");
+  model::CatalogContents c = Load();
+  EXPECT_EQ(Beacon(c, "P"), nullptr);
+  ASSERT_EQ(c.pages.size(), 1u);  // its page went with it
+  ASSERT_EQ(c.roots[0]->GetChildCount(), 2u);
+  EXPECT_EQ(static_cast<const model::WDGroup*>(c.roots[0]->GetChild(0))->GetChildCount(), 0u);
+  EXPECT_EQ(Run({"remove", "P"}).status, kExitFailed);
+  EXPECT_EQ(Run({"remove"}).status, kExitUsage);
+}
+
+TEST_F(CatalogCommands, HistoryListsAndExports) {
+  WriteRichCatalog();
+  CliResult r = Run({"history", "Price"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out,
+            "2023-07-22 04:46:40  1002.50 USD\n"
+            "2023-07-22 04:36:40  1001.50 USD\n"
+            "2023-07-22 04:26:40  1000.50 USD\n");
+
+  const std::string file = dir_ / "price.sdf";
+  r = Run({"history", "Price", "--export", file});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "exported 3 samples to " + file + "\n");
+  EXPECT_EQ(ReadFileBytes(file),
+            "22.07.23,04:46,1002.50 USD;\r\n22.07.23,04:36,1001.50 USD;\r\n22.07.23,04:26,1000.50 USD;\r\n");
+
+  ExpectOk({"history", "Price", "--export", file, "--combine", "--field-sep", "\t", "--record-sep", "|"});
+  EXPECT_EQ(Lines(ReadFileBytes(file)).at(0), "22.07.23 04:46\t1002.50 USD|\r");
+  ExpectOk({"history", "Price", "--export", file, "--date-only"});
+  EXPECT_EQ(Lines(ReadFileBytes(file)).at(2), "22.07.23 ,1000.50 USD;\r");
+  ExpectOk({"history", "Stock", "--export", file});  // texts are quoted
+  EXPECT_EQ(Lines(ReadFileBytes(file)).at(0), "22.07.23,04:38,\"1001 left\";\r");
+
+  EXPECT_EQ(Run({"history", "Price", "--export", dir_ / "missing/folder/x.sdf"}).status, kExitFailed);
+  EXPECT_EQ(Run({"history", "Price", "--field-sep", ",,"}).status, kExitUsage);
+  EXPECT_EQ(Run({"history"}).status, kExitUsage);
+}
+
+TEST_F(CatalogCommands, DumpWritesTheWholeCatalogAsJson) {
+  WriteRichCatalog();
+  const CliResult r = Run({"dump", "--json"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  const nlohmann::json j = nlohmann::json::parse(r.out, nullptr, false);
+  ASSERT_FALSE(j.is_discarded()) << r.out.substr(0, 200);
+  EXPECT_EQ(j["catalog"], path_);
+  EXPECT_EQ(j["note"], "Shopping list\r\n\xd0\x97\xd0\xb0\xd0\xbc\xd0\xb5\xd1\x82\xd0\xba\xd0\xb0");
+  ASSERT_EQ(j["pages"].size(), 4u);
+  const nlohmann::json& shop = j["pages"][0];
+  EXPECT_EQ(shop["url"], "http://example.com/shop?id=1");
+  EXPECT_EQ(shop["charset"], 1);
+  EXPECT_EQ(shop["fetched"], 1700000000);
+  EXPECT_EQ(shop["schedule"]["at_start"], false);
+  EXPECT_EQ(shop["schedule"]["unit"], 0);
+  EXPECT_EQ(shop["schedule"]["count"], 30);
+  ASSERT_EQ(shop["beacons"].size(), 2u);
+  const nlohmann::json& price = shop["beacons"][0];
+  EXPECT_EQ(price["name"], "Price");
+  EXPECT_EQ(price["path"], "Shops/Europe/Germany/Price");
+  EXPECT_EQ(price["kind"], "number");
+  EXPECT_EQ(price["unit"], "USD");
+  EXPECT_EQ(price["pattern"], "Price:{?}</td>");
+  EXPECT_EQ(price["keep_all"], true);
+  EXPECT_EQ(price["alerts_enabled"], true);
+  ASSERT_EQ(price["samples"].size(), 3u);
+  EXPECT_EQ(price["samples"][2]["time"], 1690001200);
+  EXPECT_EQ(price["samples"][2]["text"], "1002.50 USD");
+  ASSERT_EQ(price["events"].size(), 2u);
+  const nlohmann::json& event = price["events"][0];
+  EXPECT_EQ(event["operator"], ">=");
+  EXPECT_EQ(event["operand"], "100");
+  EXPECT_EQ(event["once"], true);
+  EXPECT_EQ(event["last_alarm"], 0xDEADBEEFu);
+  EXPECT_EQ(event["message"]["sound"], false);
+  EXPECT_EQ(event["email"]["bcc"], "d@example.com");
+  EXPECT_EQ(event["email"]["charset"], 2);
+  EXPECT_EQ(event["exec"]["programs"][2], "slot string 11");
+  EXPECT_EQ(event["exec"]["open_page"], false);
+  EXPECT_EQ(shop["beacons"][1]["enabled"], false);
+  EXPECT_EQ(shop["beacons"][1]["description"], "\xd0\x9d\xd0\xb0\xd0\xbb\xd0\xb8\xd1\x87\xd0\xb8\xd0\xb5");
+  EXPECT_EQ(j["pages"][1]["beacons"][0]["kind"], "checksum");
+  EXPECT_EQ(j["pages"][1]["beacons"][0]["alerts_enabled"], false);
+
+  ASSERT_EQ(j["folders"].size(), 1u);
+  const nlohmann::json& root = j["folders"][0];
+  EXPECT_EQ(root["folder"], "Catalog");
+  ASSERT_EQ(root["children"].size(), 5u);
+  EXPECT_EQ(root["children"][0]["folder"], "Shops");
+  EXPECT_EQ(root["children"][0]["children"][0]["children"][0]["children"][0]["beacon"], "Price");
+  EXPECT_EQ(root["children"][1]["beacon"], "Whole page");
+  EXPECT_EQ(root["children"][2]["children"].size(), 0u);
+  EXPECT_EQ(j["pages"][3]["charset"], 0);
+  EXPECT_EQ(j["pages"][3]["beacons"][0]["samples"][0]["text"],
+            "1000 \xd0\x9d\xd0\xbe\xd0\xb2\xd0\xbe\xd1\x81\xd1\x82\xd0\xb8");
+  EXPECT_EQ(Run({"dump", "extra"}).status, kExitUsage);
+}
+
+TEST_F(CatalogCommands, BrokenCatalogIsAFailureAndStaysUntouched) {
+  std::filesystem::create_directories(dir_ / "data");
+  const std::string bytes = quorvex::testing::WriteContents(quorvex::testing::MakeRichCatalog(3));
+  const std::string cut = bytes.substr(0, bytes.size() / 2);
+  WriteFileBytes(path_, cut);
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"list"}, {"add", "--name", "x", "--url", "http://x/"}, {"alerts", "off", "Price"}, {"dump"}}) {
+    const CliResult r = Run(args);
+    EXPECT_EQ(r.status, kExitFailed) << args[0];
+    EXPECT_NE(r.err.find("end of file"), std::string::npos) << r.err;
+  }
+  EXPECT_TRUE(ReadFileBytes(path_) == cut);
+}
+
+TEST_F(CatalogCommands, BeaconStoredWithTheFolderKindIsListedAsABeacon) {
+  model::CatalogContents c;
+  c.pages.push_back(std::make_unique<model::WDValPage>("http://a/"));
+  model::WDValue& odd = quorvex::testing::AddTestBeacon(*c.pages[0], "Odd", model::kKindGroup, "x{?}", "");
+  c.roots.push_back(std::make_unique<model::WDGroup>("Catalog", "The main beacons' catalog"));
+  c.roots[0]->AddChild(new model::WDGroup("F", ""));
+  static_cast<model::WDGroup*>(c.roots[0]->GetChild(0))->AddChild(&odd);
+  std::filesystem::create_directories(dir_ / "data");
+  WriteFileBytes(path_, quorvex::testing::WriteContents(c));
+  const CliResult r = Run({"list"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 3u) << r.out;
+  EXPECT_EQ(lines[2].rfind("    #1 Odd  [", 0), 0u) << lines[2];
+  const CliResult show = Run({"show", "F/Odd"});
+  EXPECT_NE(show.out.find("kind:        text\n"), std::string::npos) << show.out;
+}
+
+}  // namespace
+}  // namespace quorvex::cli
