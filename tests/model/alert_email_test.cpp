@@ -48,45 +48,6 @@ class AlertEmailTest : public ::testing::Test {
   WDAlertEmail* mail_ = nullptr;
 };
 
-TEST_F(AlertEmailTest, SendsBodyInOrderToEveryRecipientAndKeepsTheToText) {
-  testing::LoopbackServer server(testing::SmtpDialogue({}));
-  UseServer(server.Port());
-  mail_->m_strTo = "ann@example.com; bob@example.com;";
-  mail_->m_strCc = "carl@example.com";
-  value_->GetHistory().AddRecord(std::make_unique<WDHistoryRecord>("90"));
-  value_->GetHistory().AddRecord(std::make_unique<WDHistoryRecord>("150"));
-  ASSERT_TRUE(mail_->Fire());
-  const std::string received = server.Received();
-
-  EXPECT_NE(received.find("RCPT TO: <ann@example.com>\r\n"), std::string::npos) << received;
-  EXPECT_NE(received.find("RCPT TO: <bob@example.com>\r\n"), std::string::npos);
-  EXPECT_NE(received.find("RCPT TO: <carl@example.com>\r\n"), std::string::npos);
-  EXPECT_NE(received.find("MAIL From: <monitor@example.com>"), std::string::npos);
-  EXPECT_NE(received.find("Subject: Price alert"), std::string::npos);
-  // The text part wraps long lines, so the description is looked for word by word.
-  const std::string body = "- " + platform::GetString(platform::ids::kProgramTitle) +
-                           " message -\r\nLook:\r\n Price : 150(+60) \r\n-------\r\n";
-  EXPECT_NE(received.find(body), std::string::npos) << received;
-  EXPECT_NE(received.find("100\r\n--ZQ_MAIL"), std::string::npos);
-  // The user's setting is never rewritten.
-  EXPECT_EQ(mail_->m_strTo, "ann@example.com; bob@example.com;");
-  ASSERT_EQ(prompt_.messages.size(), 1u);
-  EXPECT_NE(prompt_.messages[0].find(platform::GetString(platform::ids::kMsgMailSent)), std::string::npos);
-  EXPECT_EQ(prompt_.icons[0], platform::PromptIcon::Information);
-}
-
-TEST_F(AlertEmailTest, MissingRecipientOrServerIsReportedAndNothingSent) {
-  EXPECT_FALSE(mail_->Fire());  // no To
-  mail_->m_strTo = "ann@example.com";
-  EXPECT_FALSE(mail_->Fire());  // no server
-  ASSERT_EQ(prompt_.messages.size(), 2u);
-  EXPECT_EQ(prompt_.messages[0], platform::GetString(platform::ids::kMsgFieldEmpty));
-  EXPECT_EQ(prompt_.messages[1], platform::GetString(platform::ids::kMsgMailNotConfigured));
-  mail_->m_bEnabled = 0;
-  EXPECT_FALSE(mail_->Fire());
-  EXPECT_EQ(prompt_.messages.size(), 2u);
-}
-
 TEST_F(AlertEmailTest, ServerRefusalShowsTheSessionError) {
   testing::SmtpScript script;
   script.greeting = {"554 go away\r\n"};
