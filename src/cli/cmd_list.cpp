@@ -40,8 +40,8 @@ void PrintTree(const model::WDGroup& group, int depth, int& number, std::ostream
     std::string shown = Show(row.value);
     if (shown.size() > 40) shown = Show(text::Shorten(row.value, 40));
     out << indent << "#" << ++number << " " << Show(value.GetName()) << "  [" << StateWord(row.state) << "]  " << shown
-        << (shown.empty() ? "" : Show(value.GetUnit())) << "  " << row.change << "  "
-        << (row.never_sampled ? "never" : TimeText(row.time)) << "  " << Show(row.address) << "\n";
+        << "  " << row.change << "  " << (row.never_sampled ? "never" : TimeText(row.time)) << "  " << Show(row.address)
+        << "\n";
   }
 }
 
