@@ -71,7 +71,7 @@ int32_t FetchWorker::Run(const std::shared_ptr<WDFetchJob>& job, const std::shar
   }
   // Nobody left to tell: the job stays as it is and goes with its last owner.
   if (job->Target().expired()) return FetchResultOk;
-  if (!job->Finish(outcome.result, std::move(outcome.text))) return FetchResultOk;
+  if (!job->Finish(outcome.result, std::move(outcome.text), outcome.cut)) return FetchResultOk;
   Notify(dispatcher.get(), Notification::FetchFinished, job);
   return outcome.result;
 }

@@ -203,7 +203,10 @@ FetchOutcome PageFetcher::FetchLocal(const std::string& path) {
     if (m_hooks.afterRead) m_hooks.afterRead();
   }
   close(fd);
-  if (outcome.result == FetchResultOk) outcome.text = buffer.TakeText();
+  if (outcome.result == FetchResultOk) {
+    outcome.cut = buffer.WasCut();
+    outcome.text = buffer.TakeText();
+  }
   return outcome;
 }
 
@@ -269,6 +272,7 @@ FetchOutcome PageFetcher::FetchNetwork(const std::string& url) {
       outcome.result = FetchResultTimedOut;
     } else if (rc == CURLE_OK || transfer.buffer.IsComplete()) {
       outcome.result = FetchResultOk;
+      outcome.cut = transfer.buffer.WasCut();
       outcome.text = transfer.buffer.TakeText();
     } else if (transfer.received) {
       outcome.result = FetchResultStopped;
