@@ -63,7 +63,8 @@ int32_t FetchWorker::Run(const std::shared_ptr<WDFetchJob>& job, const std::shar
   FetchOutcome outcome;
   if (std::shared_ptr<const FetchSession> session = CurrentSession()) {
     FetchHooks hooks;
-    hooks.stopRequested = IsStopFlagSet;
+    // A job given up by the overdue check ends its own fetch too: nobody waits for it any more.
+    hooks.stopRequested = [&job] { return IsStopFlagSet() || job->IsGivenUp(); };
     hooks.afterRead = [&job, &dispatcher] {
       if (job->TakeNotify()) Notify(dispatcher.get(), Notification::DataArriving, job);
     };
