@@ -1,5 +1,6 @@
 #include "engine/qvx_doc.h"
 
+#include <arpa/inet.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -21,6 +22,15 @@ constexpr size_t kMaxCatalogBytes = size_t{2} << 30;
 
 bool SameUrl(const std::string& a, const std::string& b) {
   return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+// An address on this machine needs no network, like a local file.
+bool IsLoopbackHost(const std::string& server) {
+  if (strcasecmp(server.c_str(), "localhost") == 0 || server == "[::1]") return true;
+  const size_t dot = server.rfind('.');
+  if (dot != std::string::npos && strcasecmp(server.c_str() + dot, ".localhost") == 0) return true;
+  unsigned char v4[4];
+  return inet_pton(AF_INET, server.c_str(), v4) == 1 && v4[0] == 127;
 }
 
 void ReportFileError(const std::string& path, const std::string& reason) {
@@ -262,9 +272,10 @@ bool WDQvxDoc::StartPageFetch(model::WDValPage* page, int force, StartRefusal* w
   // While the running fetches are being stopped, a new one would be stopped at once.
   if (IsStopFlagSet()) return refuse(StartRefusal::Stopping);
   std::string path;
-  const bool local = LocalFilePath(page->m_strURL, path);
+  const bool file = LocalFilePath(page->m_strURL, path);
   text::ParsedUrl parsed;
-  if (!local && !text::ParseUrl(page->m_strURL, parsed)) return refuse(StartRefusal::BadAddress);
+  if (!file && !text::ParseUrl(page->m_strURL, parsed)) return refuse(StartRefusal::BadAddress);
+  const bool local = file || IsLoopbackHost(parsed.server);
   if (!local && force == 0 && online_.IsOnline() == 0) return refuse(StartRefusal::Offline);
   return manager_->StartJob(page, why);
 }

@@ -106,7 +106,8 @@ class WDQvxDoc : public model::DocumentHooks {
   // Returns the number of pages tried.
   int RefreshDue();
   // Starts a fetch of page. force 1: a command of the user (no online check); 0: the periodic pass,
-  // which fetches network addresses only while online (local files always). why says why it refused.
+  // which fetches network addresses only while online (local files and addresses on this machine,
+  // localhost and 127.x.x.x, always). Refused while the stop flag is set. why says why it refused.
   bool StartPageFetch(model::WDValPage* page, int force, StartRefusal* why = nullptr);
   // Hands a finished job to its page, found by address (letter case aside): stores the result as the
   // page's state and, for a page read, lets every beacon extract its value and check its alerts. The

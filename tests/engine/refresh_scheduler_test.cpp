@@ -223,17 +223,28 @@ TEST_F(RefreshScheduler, DueRulesAtStartIntervalsAndTimedOutPages) {
   EXPECT_FALSE(timedOut->IsDue());
 }
 
-TEST_F(RefreshScheduler, OfflineThePassFetchesOnlyLocalFiles) {
+TEST_F(RefreshScheduler, OfflineThePassFetchesOnlyPagesOnThisMachine) {
+  // The network page goes through a proxy on loopback, so that no test traffic leaves the machine.
+  SessionConfig config;
+  config.viaProxy = true;
+  config.proxyServer = "127.0.0.1";
+  config.proxyPort = server.Port();
+  config.retries = 1;
+  ASSERT_TRUE(CreateSession(config));
+  const std::string netUrl = "http://192.0.2.77/net";
+  server.Serve(netUrl, HttpTestServer::Response("net\n"));
+  server.Serve("/here", HttpTestServer::Response("here\n"));
   doc.OnlineCheck() = FixedNetwork({"127.0.0.1", "169.254.3.4"});
   const std::string file = dir / "page.html";
   testing::WriteFileBytes(file, "<i>local</i>\n");
-  server.Serve("/net", HttpTestServer::Response("net\n"));
   model::WDValue* local = AddBeacon("local", "file://" + file, "<i>{?}</i>");
-  model::WDValue* net = AddBeacon("net", server.Url("/net"));
-  EXPECT_EQ(doc.OnTimerTick(), 2);
-  EXPECT_EQ(doc.IsBusy(), 1u);
+  model::WDValue* here = AddBeacon("here", server.Url("/here"));
+  model::WDValue* net = AddBeacon("net", netUrl);
+  EXPECT_EQ(doc.OnTimerTick(), 3);
+  EXPECT_EQ(doc.IsBusy(), 2u);
   Drain();
   EXPECT_EQ(local->GetLastText(true, 0), "local");
+  EXPECT_EQ(here->GetHistory().GetCount(), 1);
   EXPECT_EQ(net->GetHistory().GetCount(), 0);
   StartRefusal why = StartRefusal::None;
   EXPECT_FALSE(doc.StartPageFetch(net->GetPage(), 0, &why));
@@ -242,10 +253,11 @@ TEST_F(RefreshScheduler, OfflineThePassFetchesOnlyLocalFiles) {
   EXPECT_TRUE(doc.StartPageFetch(net->GetPage(), 1));
   Drain();
   EXPECT_EQ(net->GetHistory().GetCount(), 1);
-  // A private address counts as online.
+  // With a proxy, a private address counts as online.
   doc.OnlineCheck() = FixedNetwork({"192.168.1.20"});
   EXPECT_TRUE(doc.StartPageFetch(net->GetPage(), 0));
   Drain();
+  EXPECT_EQ(server.Requests().size(), 3u);
 }
 
 TEST_F(RefreshScheduler, OverdueJobIsGivenUpAndStopsThePassUntilAllAreRetired) {
