@@ -17,6 +17,7 @@
 
 #include "support/cli_runner.h"
 #include "support/http_test_server.h"
+#include "support/no_proxy.h"
 #include "support/temp_folder.h"
 
 extern char** environ;
@@ -44,12 +45,7 @@ std::string ClosedPortUrl() {
 
 class CheckAndRun : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    for (const char* name :
-         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
-      unsetenv(name);
-    }
-  }
+  static void SetUpTestSuite() { testing::ClearProxyEnvironment(); }
 
   testing::CliResult Cli(std::vector<std::string> args) {
     args.insert(args.begin(), {"--catalog", catalog});
