@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 pages=${1:-1000}
-cli=build/src/quorvex-cli
+source bench/common.sh
 
 need=()
 command -v nginx >/dev/null || [ -x /usr/sbin/nginx ] || need+=(nginx)
@@ -28,11 +28,7 @@ if [ ${#need[@]} -gt 0 ]; then
       DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y --no-install-recommends "${need[@]}" >/dev/null; }
   [ "$made_policy" -eq 0 ] || "${as_root[@]}" rm -f /usr/sbin/policy-rc.d
 fi
-if [ ! -x "$cli" ]; then
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build build -j2 --target quorvex-cli >/dev/null
-fi
-cli=$(realpath "$cli")
+cli=$(quorvex_cli)
 
 work=$(mktemp -d /tmp/quorvex-bench-XXXXXX)
 chmod 755 "$work"
@@ -51,7 +47,7 @@ for i in $(seq 1 "$pages"); do
     "$i" "$i" "$i" >"$work/www/p$i.html"
 done
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+port=$(free_port)
 cat >"$work/nginx.conf" <<EOF
 worker_processes 2;
 pid $work/nginx.pid;
@@ -73,10 +69,7 @@ EOF
 nginx=$(command -v nginx || echo /usr/sbin/nginx)
 "$nginx" -c "$work/nginx.conf" -p "$work" -g 'daemon off;' &
 nginx_pid=$!
-for _ in $(seq 1 100); do
-  curl -fs "http://127.0.0.1:$port/p1.html" >/dev/null 2>&1 && break
-  sleep 0.1
-done
+wait_for_url "http://127.0.0.1:$port/p1.html"
 
 # Every quorvex-cli run below uses its own settings folder and catalog.
 export QUORVEX_CONFIG_DIR="$work/config"

@@ -10,6 +10,7 @@
 #include "engine/fetch_session.h"
 #include "engine/page_fetcher.h"
 #include "platform/clock.h"
+#include "platform/resource_limits.h"
 #include "platform/thread_priority.h"
 
 namespace quorvex::engine {
@@ -113,6 +114,7 @@ constexpr size_t kWorkerStack = size_t{1} << 20;
 
 bool FetchWorker::Start(const std::shared_ptr<WDFetchJob>& job, const std::shared_ptr<Dispatcher>& dispatcher) {
   if (!job || !dispatcher || job->HasWorker()) return false;
+  platform::RaiseOpenFileLimit();
   auto start = std::make_unique<WorkerStart>(WorkerStart{job, dispatcher});
   pthread_attr_t attributes;
   if (pthread_attr_init(&attributes) != 0) return false;
