@@ -32,6 +32,8 @@ constexpr int64_t kOverdueSeconds = 300;
 class WDQvxDoc : public model::DocumentHooks {
  public:
   WDQvxDoc();
+  // Workers still running keep their jobs until they end and what they post is dropped; stop them
+  // first (StopAll, FetchWorker::WaitForAll) when the process goes on.
   ~WDQvxDoc() override;
   WDQvxDoc(const WDQvxDoc&) = delete;
   WDQvxDoc& operator=(const WDQvxDoc&) = delete;
@@ -102,8 +104,9 @@ class WDQvxDoc : public model::DocumentHooks {
   // The refresh tick (every minute): with AutoFreshing on, forgets the online answer and, unless the
   // stop flag is set, runs RefreshDue. Returns what RefreshDue returned, 0 when it did not run.
   int OnTimerTick();
-  // The periodic pass: gives up overdue jobs, then tries StartPageFetch(page, 0) for every due page.
-  // Returns the number of pages tried.
+  // The periodic pass: gives up jobs running longer than the overdue limit; when it gave one up, that
+  // stops every running fetch and nothing is started (the pass resumes once the list is empty).
+  // Otherwise tries StartPageFetch(page, 0) for every due page. Returns the number of pages tried.
   int RefreshDue();
   // Starts a fetch of page. force 1: a command of the user (no online check); 0: the periodic pass,
   // which fetches network addresses only while online (local files and addresses on this machine,
