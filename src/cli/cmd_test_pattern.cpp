@@ -1,5 +1,5 @@
-// quorvex-cli test-pattern: applies a search pattern to a page read from a file or standard input,
-// the way a beacon applies it to a fetched page.
+// quorvex-cli test-pattern: applies a search pattern to a page fetched from its address, or read from a
+// file or standard input, the way a beacon applies it to a fetched page.
 #include <algorithm>
 #include <cctype>
 #include <fstream>
@@ -7,8 +7,13 @@
 #include <sstream>
 
 #include "cli/command.h"
+#include "cli/console_prompt.h"
+#include "cli/pass_report.h"
+#include "engine/fetch_session.h"
+#include "engine/page_buffer.h"
+#include "engine/page_fetcher.h"
+#include "settings/app_context.h"
 #include "text/code_page.h"
-#include "text/page_text.h"
 #include "text/pattern_matcher.h"
 
 namespace quorvex::cli {
@@ -46,9 +51,12 @@ class TestPatternCommand : public Command {
   std::string Help() const override {
     return "Usage: quorvex-cli test-pattern [--pattern TEXT | --pattern-file FILE] [--charset 0-3] [--position] "
            "SOURCE\n"
-           "Applies a search pattern to the page in SOURCE (a file, or - for standard input) and prints the\n"
-           "value it locates. The page is prepared as a fetch delivers it: CR bytes dropped, cut to 51,999\n"
-           "bytes, then converted from its character set to Windows-1251.\n"
+           "Applies a search pattern to the page in SOURCE and prints the value it locates. SOURCE is a page\n"
+           "address (anything with \"://\", such as http://example.com/ or file:///tmp/page.html), fetched\n"
+           "exactly as the monitor fetches it (CONNECTION settings: proxy, time-out, retries, page limit);\n"
+           "or a file, or - for standard input, prepared the same way. Either way CR bytes are dropped, the\n"
+           "text is cut at CONNECTION.PageLimit bytes (52,000 unless raised) and converted from its\n"
+           "character set to Windows-1251.\n"
            "  --pattern TEXT       the search pattern; an empty pattern prints the page checksum (#CRC#...)\n"
            "  --pattern-file FILE  read the pattern from FILE, byte for byte (a trailing newline is kept;\n"
            "                       blanks at the ends of the pattern's text pieces are ignored anyway)\n"
@@ -57,7 +65,8 @@ class TestPatternCommand : public Command {
            "  --position           also print 'line L, column C' (0-based) of the value in the page\n"
            "The value's bytes are printed exactly, then a newline. When the pattern does not match, the\n"
            "result code (999 not found, 1000 ambiguous, 1001 malformed) and its message go to standard\n"
-           "error. Exit status: 0 value found, 1 usage error, 2 no match or unreadable input.\n";
+           "error, with a hint when the page was cut at the limit. Exit status: 0 value found, 1 usage\n"
+           "error, 2 no match, or the page could not be read or fetched.\n";
   }
 
   int Run(const std::vector<std::string>& args, CommandIo& io) override {
@@ -77,17 +86,45 @@ class TestPatternCommand : public Command {
       return kExitFailed;
     }
     const std::string& source = parser.Positionals()[0];
-    std::string raw;
-    if (!(source == "-" ? ReadAll(io.in, raw) : ReadFile(source, raw))) {
-      io.err << "quorvex-cli: test-pattern: cannot read '" << source << "'\n";
-      return kExitFailed;
+    const settings::WDSettings* settings = settings::GetSettings();
+    const engine::SessionConfig config =
+        settings ? engine::SessionConfigFromSettings(*settings) : engine::SessionConfig();
+    const size_t limit = engine::FetchSession(config).PageLimit();
+    std::string page;
+    bool cut = false;
+    if (source != "-" && source.find("://") != std::string::npos) {
+      ConsolePrompt prompt(io.err, false);
+      if (!engine::CreateSession(config)) return kExitFailed;
+      engine::FetchOutcome outcome = engine::PageFetcher(*engine::CurrentSession(), {}).Fetch(source);
+      if (outcome.result != engine::FetchResultOk) {
+        engine::PageReport report;
+        report.started = true;
+        report.result = outcome.result;
+        io.err << "quorvex-cli: test-pattern: cannot fetch '" << source
+               << "': " << PageFailureReason(report, config.readTimeoutSeconds) << " (fetch result " << outcome.result
+               << ")\n";
+        return kExitFailed;
+      }
+      page = std::move(outcome.text);
+      cut = outcome.cut;
+    } else {
+      std::string raw;
+      if (!(source == "-" ? ReadAll(io.in, raw) : ReadFile(source, raw))) {
+        io.err << "quorvex-cli: test-pattern: cannot read '" << source << "'\n";
+        return kExitFailed;
+      }
+      // The same buffer a fetch reads into, so a file gives the text its address would give.
+      engine::PageBuffer buffer(limit);
+      buffer.Append(raw.data(), raw.size());
+      cut = buffer.WasCut();
+      page = buffer.TakeText();
     }
 
-    std::string page = text::PreparePageText(std::move(raw));
     text::ConvertCodePage(page, charset);
     text::WDPatternMatcher matcher(page.data(), page.size(), pattern);
     if (int32_t result = matcher.Extract(); result != text::MatchOk) {
       io.err << result << ": " << text::WDPatternMatcher::ErrorMessage(result) << "\n";
+      if (cut) io.err << "Note: " << PageCutHint(limit) << "\n";
       return kExitFailed;
     }
     io.out << matcher.GetValue() << "\n";

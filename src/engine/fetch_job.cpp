@@ -28,6 +28,11 @@ std::string WDFetchJob::TakeText() {
   return std::exchange(m_text, std::string());
 }
 
+bool WDFetchJob::WasCut() const {
+  std::lock_guard lock(m_lock);
+  return m_cut;
+}
+
 bool WDFetchJob::GiveUp(int32_t result) {
   std::lock_guard lock(m_lock);
   if (m_finished || m_givenUp) return false;
@@ -41,13 +46,16 @@ bool WDFetchJob::IsGivenUp() const {
   return m_givenUp;
 }
 
-bool WDFetchJob::Finish(int32_t result, std::string text) {
+bool WDFetchJob::Finish(int32_t result, std::string text, bool cut) {
   std::lock_guard lock(m_lock);
   if (m_givenUp || m_finished) return false;
   m_finished = true;
   m_nResult = result;
   m_hasText = result == FetchResultOk;
-  if (m_hasText) m_text = std::move(text);
+  if (m_hasText) {
+    m_text = std::move(text);
+    m_cut = cut;
+  }
   return true;
 }
 

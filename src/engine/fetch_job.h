@@ -67,6 +67,8 @@ class WDFetchJob {
   const std::string& Text() const { return m_text; }
   // Moves the page text out of the job; the job has no text afterwards.
   std::string TakeText();
+  // True when the page text was cut at the session's page limit.
+  bool WasCut() const;
 
   // Whole seconds since 1970 when the worker was started; 0 before.
   int64_t StartTime() const { return m_startTime.load(); }
@@ -86,7 +88,7 @@ class WDFetchJob {
   friend class FetchWorker;
 
   // Worker side: hands back result and text. False when the job had been given up (nothing changed).
-  bool Finish(int32_t result, std::string text);
+  bool Finish(int32_t result, std::string text, bool cut = false);
   // Worker side: true (and the flag cleared) when a DataArriving notification is wanted now.
   bool TakeNotify() { return m_notify.exchange(false); }
   void MarkStarted(int64_t now);
@@ -94,6 +96,7 @@ class WDFetchJob {
   mutable std::mutex m_lock;  // result, text and the finish/give-up decision
   std::string m_text;
   bool m_hasText = false;
+  bool m_cut = false;
   const std::string m_strUrl;
   int32_t m_nResult = FetchResultOk;
   bool m_finished = false;

@@ -6,6 +6,7 @@
 #include "engine/page_fetcher.h"
 #include "platform/string_table.h"
 #include "platform/user_prompt.h"
+#include "settings/settings.h"
 
 namespace quorvex::engine {
 namespace {
@@ -35,6 +36,17 @@ bool ProxyUsable(const SessionConfig& config) {
 }
 
 }  // namespace
+
+SessionConfig SessionConfigFromSettings(const settings::WDSettings& settings) {
+  SessionConfig config;
+  config.viaProxy = settings.m_bViaProxy != 0;
+  config.proxyServer = settings.m_strProxyServer;
+  config.proxyPort = settings.m_nProxyPort;
+  config.timeoutSeconds = settings.m_nTimeOut;
+  config.retries = settings.m_nRetries;
+  config.pageLimit = static_cast<size_t>(std::max(settings.m_nPageLimit, 0));
+  return config;
+}
 
 FetchSession::FetchSession(const SessionConfig& config)
     : m_viaProxy(config.viaProxy),

@@ -8,6 +8,10 @@
 
 #include "engine/page_buffer.h"
 
+namespace quorvex::settings {
+class WDSettings;
+}
+
 namespace quorvex::engine {
 
 // The CONNECTION settings a session is built from, as the settings store holds them.
@@ -22,6 +26,10 @@ struct SessionConfig {
   // limit after which the fetch manager gives up a job.
   int readTimeoutSeconds = 300;
 };
+
+// The session settings as the store holds them (ViaProxy, ProxyServer, ProxyPort, TimeOut, Retries,
+// PageLimit). Every fetch of the program, the scheduler's and the command line's, is built from this.
+SessionConfig SessionConfigFromSettings(const settings::WDSettings& settings);
 
 // Immutable once made; shared by every worker that started while it was current.
 class FetchSession {

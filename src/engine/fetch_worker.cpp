@@ -1,15 +1,16 @@
 #include "engine/fetch_worker.h"
 
+#include <pthread.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 #include "engine/fetch_session.h"
 #include "engine/page_fetcher.h"
 #include "platform/clock.h"
+#include "platform/resource_limits.h"
 #include "platform/thread_priority.h"
 
 namespace quorvex::engine {
@@ -63,7 +64,8 @@ int32_t FetchWorker::Run(const std::shared_ptr<WDFetchJob>& job, const std::shar
   FetchOutcome outcome;
   if (std::shared_ptr<const FetchSession> session = CurrentSession()) {
     FetchHooks hooks;
-    hooks.stopRequested = IsStopFlagSet;
+    // A job given up by the overdue check ends its own fetch too: nobody waits for it any more.
+    hooks.stopRequested = [&job] { return IsStopFlagSet() || job->IsGivenUp(); };
     hooks.afterRead = [&job, &dispatcher] {
       if (job->TakeNotify()) Notify(dispatcher.get(), Notification::DataArriving, job);
     };
@@ -71,28 +73,62 @@ int32_t FetchWorker::Run(const std::shared_ptr<WDFetchJob>& job, const std::shar
   }
   // Nobody left to tell: the job stays as it is and goes with its last owner.
   if (job->Target().expired()) return FetchResultOk;
-  if (!job->Finish(outcome.result, std::move(outcome.text))) return FetchResultOk;
+  if (!job->Finish(outcome.result, std::move(outcome.text), outcome.cut)) return FetchResultOk;
   Notify(dispatcher.get(), Notification::FetchFinished, job);
   return outcome.result;
 }
 
+namespace {
+
+struct WorkerStart {
+  std::shared_ptr<WDFetchJob> job;
+  std::shared_ptr<Dispatcher> dispatcher;
+};
+
+void* WorkerMain(void* argument) {
+  std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(argument));
+  platform::LowerThreadPriority();
+  FetchWorker::Run(start->job, start->dispatcher);
+  // Let go of the job and the dispatcher before counting this worker as ended.
+  start.reset();
+  WorkerEnded();
+  return nullptr;
+}
+
+// A fetch needs little stack; a small one makes starting and ending a worker cheaper, and a thousand
+// workers at once (ThreadsAtTheTime 0) do not reserve gigabytes. Sanitizer builds keep the default,
+// as their frames are several times larger.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr size_t kWorkerStack = 0;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr size_t kWorkerStack = 0;
+#else
+constexpr size_t kWorkerStack = size_t{1} << 20;
+#endif
+#else
+constexpr size_t kWorkerStack = size_t{1} << 20;
+#endif
+
+}  // namespace
+
 bool FetchWorker::Start(const std::shared_ptr<WDFetchJob>& job, const std::shared_ptr<Dispatcher>& dispatcher) {
   if (!job || !dispatcher || job->HasWorker()) return false;
+  platform::RaiseOpenFileLimit();
+  auto start = std::make_unique<WorkerStart>(WorkerStart{job, dispatcher});
+  pthread_attr_t attributes;
+  if (pthread_attr_init(&attributes) != 0) return false;
+  pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+  if (kWorkerStack > 0) pthread_attr_setstacksize(&attributes, kWorkerStack);
   WorkerStarting();
-  try {
-    std::thread([job = std::shared_ptr<WDFetchJob>(job),
-                 dispatcher = std::shared_ptr<Dispatcher>(dispatcher)]() mutable {
-      platform::LowerThreadPriority();
-      Run(job, dispatcher);
-      // Let go of the job and the dispatcher before counting this worker as ended.
-      job.reset();
-      dispatcher.reset();
-      WorkerEnded();
-    }).detach();
-  } catch (const std::system_error&) {
+  pthread_t thread;
+  const int rc = pthread_create(&thread, &attributes, WorkerMain, start.get());
+  pthread_attr_destroy(&attributes);
+  if (rc != 0) {
     WorkerEnded();
     return false;
   }
+  start.release();  // the worker owns it now
   job->MarkStarted(platform::Now());
   return true;
 }

@@ -121,8 +121,50 @@ bool IsConnectFailure(CURLcode rc) {
          rc == CURLE_OPERATION_TIMEDOUT;
 }
 
+// Easy handles outlive their fetch: a handle keeps its connections alive and its internal state, so the
+// next fetch from the same server saves the connection set-up and most system calls. A handle is used by
+// one thread at a time (taken from and given back to the pool), as libcurl requires; its options are
+// reset before every use.
+class HandlePool {
+ public:
+  CURL* Take() {
+    CURL* handle = nullptr;
+    {
+      std::lock_guard lock(m_lock);
+      if (!m_idle.empty()) {
+        handle = m_idle.back();
+        m_idle.pop_back();
+      }
+    }
+    if (!handle) return curl_easy_init();
+    curl_easy_reset(handle);
+    return handle;
+  }
+  void Give(CURL* handle) {
+    {
+      std::lock_guard lock(m_lock);
+      if (m_idle.size() < kMaxIdle) {
+        m_idle.push_back(handle);
+        return;
+      }
+    }
+    curl_easy_cleanup(handle);
+  }
+
+ private:
+  // Enough for the usual number of simultaneous fetches; more are made and dropped as needed.
+  static constexpr size_t kMaxIdle = 32;
+  std::mutex m_lock;
+  std::vector<CURL*> m_idle;
+};
+
+HandlePool& Handles() {
+  static auto* pool = new HandlePool;  // never destroyed: workers may outlive static destruction
+  return *pool;
+}
+
 struct CurlDeleter {
-  void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+  void operator()(CURL* curl) const { Handles().Give(curl); }
 };
 
 // libcurl refuses addresses with blanks; users paste them.
@@ -203,7 +245,10 @@ FetchOutcome PageFetcher::FetchLocal(const std::string& path) {
     if (m_hooks.afterRead) m_hooks.afterRead();
   }
   close(fd);
-  if (outcome.result == FetchResultOk) outcome.text = buffer.TakeText();
+  if (outcome.result == FetchResultOk) {
+    outcome.cut = buffer.WasCut();
+    outcome.text = buffer.TakeText();
+  }
   return outcome;
 }
 
@@ -229,7 +274,7 @@ FetchOutcome PageFetcher::FetchNetwork(const std::string& url) {
   const std::string curlAddress = CurlAddress(address);
 
   for (int attempt = 1;; ++attempt) {
-    std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+    std::unique_ptr<CURL, CurlDeleter> curl(Handles().Take());
     if (!curl) return outcome;
     Transfer transfer(m_session.PageLimit(), m_hooks, m_session.ReadTimeoutSeconds());
     CURL* h = curl.get();
@@ -252,6 +297,8 @@ FetchOutcome PageFetcher::FetchNetwork(const std::string& url) {
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, OnProgress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    // A kept handle holds one idle connection at most.
+    curl_easy_setopt(h, CURLOPT_MAXCONNECTS, 1L);
     if (m_session.ViaProxy()) {
       curl_easy_setopt(h, CURLOPT_PROXY, m_session.ProxyServer().c_str());
       curl_easy_setopt(h, CURLOPT_PROXYPORT, static_cast<long>(m_session.ProxyPort()));
@@ -269,6 +316,7 @@ FetchOutcome PageFetcher::FetchNetwork(const std::string& url) {
       outcome.result = FetchResultTimedOut;
     } else if (rc == CURLE_OK || transfer.buffer.IsComplete()) {
       outcome.result = FetchResultOk;
+      outcome.cut = transfer.buffer.WasCut();
       outcome.text = transfer.buffer.TakeText();
     } else if (transfer.received) {
       outcome.result = FetchResultStopped;

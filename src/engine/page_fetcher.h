@@ -21,6 +21,7 @@ struct FetchHooks {
 struct FetchOutcome {
   int32_t result = FetchResultFailed;
   std::string text;  // the page text; empty unless result is FetchResultOk
+  bool cut = false;  // the text was cut at the session's page limit
 };
 
 // If url names a local file (a file: address, or a plain absolute path), stores its path in path and

@@ -1,14 +1,19 @@
 #include "engine/qvx_doc.h"
 
+#include <arpa/inet.h>
 #include <strings.h>
 
 #include <algorithm>
 
+#include "engine/fetch_worker.h"
+#include "engine/page_fetcher.h"
+#include "platform/agent_state.h"
 #include "platform/paths.h"
 #include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "platform/user_prompt.h"
 #include "settings/app_context.h"
+#include "text/url.h"
 
 namespace quorvex::engine {
 namespace {
@@ -20,6 +25,15 @@ bool SameUrl(const std::string& a, const std::string& b) {
   return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
+// An address on this machine needs no network, like a local file.
+bool IsLoopbackHost(const std::string& server) {
+  if (strcasecmp(server.c_str(), "localhost") == 0 || server == "[::1]") return true;
+  const size_t dot = server.rfind('.');
+  if (dot != std::string::npos && strcasecmp(server.c_str() + dot, ".localhost") == 0) return true;
+  unsigned char v4[4];
+  return inet_pton(AF_INET, server.c_str(), v4) == 1 && v4[0] == 127;
+}
+
 void ReportFileError(const std::string& path, const std::string& reason) {
   std::string text = platform::GetString(platform::ids::kMsgCantOpenFile) + "\n" + path;
   if (!reason.empty()) text += "\n" + reason;
@@ -28,7 +42,23 @@ void ReportFileError(const std::string& path, const std::string& reason) {
 
 }  // namespace
 
-WDQvxDoc::WDQvxDoc() {
+// Without another receiver the document takes finished jobs itself.
+class WDQvxDoc::OwnReceiver : public FetchTarget {
+ public:
+  explicit OwnReceiver(WDQvxDoc& doc) : doc_(doc) {}
+  void OnFetchNotification(Notification code, const std::shared_ptr<WDFetchJob>& job) override {
+    if (code == Notification::FetchFinished) doc_.FinishJob(job);
+  }
+
+ private:
+  WDQvxDoc& doc_;
+};
+
+WDQvxDoc::WDQvxDoc()
+    : dispatcher_(std::make_shared<Dispatcher>()),
+      manager_(std::make_unique<WDFetchManager>(dispatcher_)),
+      receiver_(std::make_shared<OwnReceiver>(*this)) {
+  manager_->SetTarget(receiver_);
   model::SetActiveDocument(this);
 }
 
@@ -198,9 +228,94 @@ void WDQvxDoc::RemovePageIfEmpty(model::WDValPage* page) {
   if (it != pages_.end()) pages_.erase(it);
 }
 
-bool WDQvxDoc::RequestRefresh(model::WDValue&) {
-  // Fetching arrives with the engine; until then nothing can be started.
-  return false;
+bool WDQvxDoc::RequestRefresh(model::WDValue& value) {
+  model::WDValPage* page = value.GetPage();
+  if (!page) return false;
+  if (manager_->IsUrlInProgress(page->m_strURL)) return true;
+  return StartPageFetch(page, 1);
+}
+
+void WDQvxDoc::SetFetchTarget(std::weak_ptr<FetchTarget> target) {
+  manager_->SetTarget(std::move(target));
+}
+
+void WDQvxDoc::UseOwnReceiver() {
+  manager_->SetTarget(receiver_);
+}
+
+int WDQvxDoc::OnTimerTick() {
+  const settings::WDSettings* s = settings::GetSettings();
+  if (!s || s->m_bAutoFreshing == 0) return 0;
+  online_.Invalidate();
+  if (IsStopFlagSet()) return 0;
+  return RefreshDue();
+}
+
+int WDQvxDoc::RefreshDue() {
+  // Giving a job up stops every running fetch; fetches started now would only be stopped with them.
+  // The pass resumes once the list is empty.
+  if (manager_->AbortOverdue(overdue_)) return 0;
+  int tried = 0;
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    model::WDValPage* page = pages_[i].get();
+    if (!page->IsDue()) continue;
+    StartPageFetch(page, 0);
+    ++tried;
+  }
+  return tried;
+}
+
+bool WDQvxDoc::StartPageFetch(model::WDValPage* page, int force, StartRefusal* why) {
+  auto refuse = [why](StartRefusal reason) {
+    if (why) *why = reason;
+    return false;
+  };
+  if (!settings::GetSettings()) return refuse(StartRefusal::NoSettings);
+  if (!page) return refuse(StartRefusal::BadAddress);
+  if (!page->HasEnabledValue()) return refuse(StartRefusal::NoEnabledBeacon);
+  if (manager_->IsUrlInProgress(page->m_strURL)) return refuse(StartRefusal::InProgress);
+  // While the running fetches are being stopped, a new one would be stopped at once.
+  if (IsStopFlagSet()) return refuse(StartRefusal::Stopping);
+  std::string path;
+  const bool file = LocalFilePath(page->m_strURL, path);
+  text::ParsedUrl parsed;
+  if (!file && !text::ParseUrl(page->m_strURL, parsed)) return refuse(StartRefusal::BadAddress);
+  const bool local = file || IsLoopbackHost(parsed.server);
+  if (!local && force == 0 && online_.IsOnline() == 0) return refuse(StartRefusal::Offline);
+  return manager_->StartJob(page, why);
+}
+
+bool WDQvxDoc::FinishJob(const std::shared_ptr<WDFetchJob>& job) {
+  if (!job) return false;
+  // The page is looked up, never taken from the job: it may have been deleted while the job ran.
+  model::WDValPage* page = FindPage(job->Url(), false);
+  if (page) {
+    page->m_nState = job->Result();
+    if (job->Result() == FetchResultOk && job->HasText()) {
+      std::string text = job->TakeText();
+      page->ProcessText(text.data(), text.size());
+      // The time of the last check is part of the catalog.
+      modified_ = true;
+    }
+  }
+  // Retired in every case: a job left listed would hold the stop flag and the periodic pass forever.
+  manager_->RemoveJob(job);
+  if (IsBusy() == 0) platform::UpdateAgentState();
+  return page != nullptr;
+}
+
+int WDQvxDoc::RefreshAll() {
+  int started = 0;
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    if (StartPageFetch(pages_[i].get(), 1)) ++started;
+  }
+  return started;
+}
+
+bool WDQvxDoc::StopAll() {
+  if (IsBusy() == 0) return false;
+  manager_->RequestStop();
+  return true;
 }
 
 void WDQvxDoc::ResetIteration() {

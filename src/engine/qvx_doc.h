@@ -1,12 +1,17 @@
 #pragma once
-// The one catalog document: owns the pages (one per distinct address), the folder tree and, later,
-// the fetch manager. Opens and saves the catalog file and repairs the tree after loading.
+// The one catalog document: owns the pages (one per distinct address), the folder tree and the fetch
+// manager. Opens and saves the catalog file, repairs the tree after loading, and drives the refresh:
+// the periodic pass, the user's refresh commands and the hand-back of finished fetches.
 // UI thread only.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/dispatcher.h"
+#include "engine/fetch_job.h"
+#include "engine/fetch_manager.h"
+#include "engine/online_check.h"
 #include "model/catalog_archive.h"
 #include "model/document_hooks.h"
 #include "model/group.h"
@@ -15,9 +20,14 @@
 
 namespace quorvex::engine {
 
+// Seconds after which a running fetch is given up by the periodic pass.
+constexpr int64_t kOverdueSeconds = 300;
+
 class WDQvxDoc : public model::DocumentHooks {
  public:
   WDQvxDoc();
+  // Workers still running keep their jobs until they end and what they post is dropped; stop them
+  // first (StopAll, FetchWorker::WaitForAll) when the process goes on.
   ~WDQvxDoc() override;
   WDQvxDoc(const WDQvxDoc&) = delete;
   WDQvxDoc& operator=(const WDQvxDoc&) = delete;
@@ -65,9 +75,52 @@ class WDQvxDoc : public model::DocumentHooks {
   // DocumentHooks
   void SetModifiedFlag(bool modified = true) override { modified_ = modified; }
   bool MoveBeacon(const std::string& url, model::WDValue& value) override;
+  // The beacon's page is fetched now, as a command of the user (StartPageFetch with force 1). True
+  // when a fetch was started or the page is being fetched already.
   bool RequestRefresh(model::WDValue& value) override;
 
+  // ---- refresh
+  // Where workers post; the UI loop drains it (RunPending / WaitAndRun, or a wake-up hook).
+  const std::shared_ptr<Dispatcher>& GetDispatcher() const { return dispatcher_; }
+  WDFetchManager& GetFetchManager() { return *manager_; }
+  // The receiver of fetch notifications (the catalog tree view, a command's progress display); its
+  // FetchFinished must call FinishJob. Until one is set, and after UseOwnReceiver, the document
+  // receives them itself and calls FinishJob. When the target is destroyed while jobs run, their
+  // FetchFinished frees them unread.
+  void SetFetchTarget(std::weak_ptr<FetchTarget> target);
+  void UseOwnReceiver();
+  // The online check asked by the periodic pass (the machine's interfaces unless replaced).
+  WDOnlineCheck& OnlineCheck() { return online_; }
+  // Seconds after which the periodic pass gives a fetch up (kOverdueSeconds; shorter for tests).
+  void SetOverdueLimit(int64_t seconds) { overdue_ = seconds; }
+  int64_t GetOverdueLimit() const { return overdue_; }
+
+  // The refresh tick (every minute): with AutoFreshing on, forgets the online answer and, unless the
+  // stop flag is set, runs RefreshDue. Returns what RefreshDue returned, 0 when it did not run.
+  int OnTimerTick();
+  // The periodic pass: gives up jobs running longer than the overdue limit; when it gave one up, that
+  // stops every running fetch and nothing is started (the pass resumes once the list is empty).
+  // Otherwise tries StartPageFetch(page, 0) for every due page. Returns the number of pages tried.
+  int RefreshDue();
+  // Starts a fetch of page. force 1: a command of the user (no online check); 0: the periodic pass,
+  // which fetches network addresses only while online (local files and addresses on this machine,
+  // localhost and 127.x.x.x, always). Refused while the stop flag is set. why says why it refused.
+  bool StartPageFetch(model::WDValPage* page, int force, StartRefusal* why = nullptr);
+  // Hands a finished job to its page, found by address (letter case aside): stores the result as the
+  // page's state and, for a page read, lets every beacon extract its value and check its alerts. The
+  // job is always retired, also when its page was deleted meanwhile or it came back without text.
+  // True when a page took the result.
+  bool FinishJob(const std::shared_ptr<WDFetchJob>& job);
+  // Number of listed jobs.
+  size_t IsBusy() const { return manager_->GetJobCount(); }
+  // Refresh all (command 32775): StartPageFetch(page, 1) for every page. Returns the number started;
+  // pages beyond the ThreadsAtTheTime limit are not started (the periodic pass takes them later).
+  int RefreshAll();
+  // Stop (command 32809), enabled only while busy: every running fetch ends. False when not busy.
+  bool StopAll();
+
  private:
+  class OwnReceiver;
   void RemovePageIfEmpty(model::WDValPage* page);
 
   std::vector<std::unique_ptr<model::WDValPage>> pages_;
@@ -81,6 +134,11 @@ class WDQvxDoc : public model::DocumentHooks {
   bool old_layout_ = false;
   bool load_failed_ = false;
   std::string path_;
+  std::shared_ptr<Dispatcher> dispatcher_;
+  std::unique_ptr<WDFetchManager> manager_;
+  std::shared_ptr<OwnReceiver> receiver_;
+  WDOnlineCheck online_;
+  int64_t overdue_ = kOverdueSeconds;
 };
 
 }  // namespace quorvex::engine

@@ -57,6 +57,7 @@ const Key kKeys[] = {
     {kConnection, "ViaProxy", &WDSettings::m_bViaProxy},
     {kConnection, "ProxyServer", &WDSettings::m_strProxyServer},
     {kConnection, "ProxyPort", &WDSettings::m_nProxyPort},
+    {kConnection, "PageLimit", &WDSettings::m_nPageLimit},
     {kEmail, "Email", &WDSettings::m_strEmail},
     {kEmail, "SMTPServ", &WDSettings::m_strSMTPServ},
     {kFrameRect, "X_Size", &WDSettings::m_nXSize},
@@ -355,6 +356,9 @@ WDSettings::SetResult WDSettings::SetValue(std::string_view name, std::string_vi
     int32_t parsed;
     if (!platform::IniStore::ParseInt(value, parsed))
       return bad("expected a whole number from -2147483648 to 4294967295");
+    if (*number == &WDSettings::m_nPageLimit && (parsed < kMinPageLimit || parsed > kMaxPageLimit))
+      return bad("expected a number of bytes from " + std::to_string(kMinPageLimit) + " to " +
+                 std::to_string(kMaxPageLimit));
     this->*(*number) = parsed;
   } else if (auto* text = std::get_if<std::string WDSettings::*>(&key->member)) {
     this->*(*text) = std::string(value);

@@ -21,6 +21,9 @@ inline constexpr char kSettingsFileName[] = "Quorvex.ini";
 inline constexpr char kCatalogFileName[] = "maindata.dat";
 inline constexpr char kAutostartEntryName[] = "Quorvex Agent.desktop";
 inline constexpr char kUnsetBrowser[] = "???";
+// The range of CONNECTION.PageLimit: the page buffer of old, up to 16 MiB.
+inline constexpr int32_t kMinPageLimit = 52000;
+inline constexpr int32_t kMaxPageLimit = 16777216;
 
 // Language text ids of the settings store's own messages.
 inline constexpr uint16_t kIdSettingsFileSetAside = 61700;
@@ -126,6 +129,8 @@ class WDSettings {
   int32_t m_nProxyPort = 80;
   int32_t m_nTimeOut = 10;
   int32_t m_nRetries = 2;
+  // Bytes of page text a fetch keeps, within [kMinPageLimit, kMaxPageLimit].
+  int32_t m_nPageLimit = kMinPageLimit;
   // FrameRect, read and written here on behalf of the main window.
   int32_t m_nXSize = 640;
   int32_t m_nYSize = 395;

@@ -17,6 +17,7 @@
 #include "engine/fetch_session.h"
 #include "engine/page_buffer.h"
 #include "support/http_test_server.h"
+#include "support/no_proxy.h"
 
 namespace quorvex::engine {
 namespace {
@@ -95,13 +96,7 @@ class RecordingTarget : public FetchTarget {
 
 class FetchWorkerTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    // The tests talk to loopback directly; a proxy from the environment must not get in between.
-    for (const char* name :
-         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
-      unsetenv(name);
-    }
-  }
+  static void SetUpTestSuite() { testing::ClearProxyEnvironment(); }
   void SetUp() override {
     SetStopFlag(false);
     config.timeoutSeconds = 5;

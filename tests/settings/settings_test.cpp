@@ -65,6 +65,7 @@ TEST(Settings, MissingFileGivesEveryDefault) {
   EXPECT_EQ(settings.m_nProxyPort, 80);
   EXPECT_EQ(settings.m_nTimeOut, 10);
   EXPECT_EQ(settings.m_nRetries, 2);
+  EXPECT_EQ(settings.m_nPageLimit, 52000);
   EXPECT_EQ(settings.m_strEmail, "");
   EXPECT_EQ(settings.m_strSMTPServ, "");
   EXPECT_EQ(settings.m_nDataVersion, 1);
@@ -97,6 +98,8 @@ TEST(Settings, EverySettingSurvivesTheFile) {
         font.lfHeight = -(10 + n);
         font.SetFaceName("Face " + name);
         text = FontHex(font);
+      } else if (name == "CONNECTION.PageLimit") {
+        text = std::to_string(kMinPageLimit + n);
       } else if (!value.empty() && (std::isdigit(static_cast<unsigned char>(value[0])) || value[0] == '-')) {
         text = std::to_string(1000 + n);
       } else if (name.find("TopPos") != std::string::npos) {
@@ -107,7 +110,7 @@ TEST(Settings, EverySettingSurvivesTheFile) {
       std::string error;
       ASSERT_EQ(settings.SetValue(name, text, &error), WDSettings::SetResult::Ok) << name << ": " << error;
     }
-    EXPECT_EQ(n, 30);
+    EXPECT_EQ(n, 31);
     ASSERT_TRUE(settings.Save()) << settings.LastError();
     WDSettings again(f.ini);
     EXPECT_TRUE(again.Load());
@@ -120,9 +123,10 @@ TEST(Settings, EverySettingSurvivesTheFile) {
       "[INTERFACE]",     "HistoryDeepth=",    "HideAllMessages=", "SavePrompt=", "SoundEnable=",  "RunMinimize=",
       "ToolBarVisible=", "StatusBarVisible=", "Browser=",         "[COMMON]",    "AutoFreshing=", "ContainerPlace=",
       "DataFilePath=",   "ThreadsAtTheTime=", "LangFileName=",    "WorkDir=",    "[CONNECTION]",  "TimeOut=",
-      "Retries=",        "ViaProxy=",         "ProxyServer=",     "ProxyPort=",  "[EMAIL]",       "Email=",
-      "SMTPServ=",       "[FrameRect]",       "X_Size=",          "Y_Size=",     "X_TopPos=",     "Y_TopPos=",
-      "X_SplitterPos=",  "[RData]",           "Data1=",           "Data2=",      "Data3=",        "Data4="};
+      "Retries=",        "ViaProxy=",         "ProxyServer=",     "ProxyPort=",  "PageLimit=",    "[EMAIL]",
+      "Email=",          "SMTPServ=",         "[FrameRect]",      "X_Size=",     "Y_Size=",       "X_TopPos=",
+      "Y_TopPos=",       "X_SplitterPos=",    "[RData]",          "Data1=",      "Data2=",        "Data3=",
+      "Data4="};
   size_t at = 0;
   for (const char* item : order) {
     size_t found = text.find(item, at);
@@ -373,6 +377,12 @@ TEST(Settings, ValuesByNameRefuseWhatCannotBeStored) {
   EXPECT_EQ(settings.GetFrameRect(100, 100).X_TopPos, 17);
   EXPECT_EQ(settings.SetValue("FrameRect.X_TopPos", ""), WDSettings::SetResult::Ok);
   EXPECT_EQ(settings.GetFrameRect(1000, 100).X_TopPos, (1000 - 640) / 2);
+  // The page limit keeps to the range a fetch can use.
+  EXPECT_EQ(settings.SetValue("CONNECTION.PageLimit", "51999"), WDSettings::SetResult::BadValue);
+  EXPECT_EQ(settings.SetValue("CONNECTION.PageLimit", "16777217"), WDSettings::SetResult::BadValue);
+  EXPECT_EQ(settings.m_nPageLimit, kMinPageLimit);
+  EXPECT_EQ(settings.SetValue("connection.pagelimit", "16777216"), WDSettings::SetResult::Ok);
+  EXPECT_EQ(settings.m_nPageLimit, kMaxPageLimit);
 }
 
 }  // namespace
