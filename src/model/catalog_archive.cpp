@@ -14,7 +14,7 @@ const ArchiveRegistry& CatalogRegistry() {
     auto* r = new ArchiveRegistry;
     r->Register<WDValPage>("WDValPage");
     r->Register<WDValue>("WDValue");
-    r->Register<WDHistoryRecord>("WDHistoryRecord");
+    r->RegisterValue<WDHistoryRecord>("WDHistoryRecord");
     r->Register<WDEventMessager>("WDEventMessager");
     r->Register<WDGroup>("WDGroup");
     r->Register<WDItem>("WDItem");
@@ -108,12 +108,14 @@ void WDValue::Load(ArchiveReader& in) {
 
 void WDHistory::Store(ArchiveWriter& out) const {
   out.WriteInt32(m_bKeepAll);
-  out.WriteObjectArray(m_records);
+  out.WriteValueArray(m_records);
 }
 
 void WDHistory::Load(ArchiveReader& in) {
   m_bKeepAll = in.ReadInt32();
-  in.ReadOwnedArray(m_records);
+  // Each sample takes at least its tag, its TIME and a one-byte string prefix.
+  constexpr size_t kMinStoredRecord = 2 + 4 + 1;
+  in.ReadValueArray(m_records, kMinStoredRecord);
 }
 
 void WDHistoryRecord::Store(ArchiveWriter& out) const {
@@ -121,9 +123,9 @@ void WDHistoryRecord::Store(ArchiveWriter& out) const {
   out.WriteString(m_strText);
 }
 
-void WDHistoryRecord::Load(ArchiveReader& in) {
-  m_time = in.ReadTime();
-  m_strText = in.ReadString();
+WDHistoryRecord WDHistoryRecord::Read(ArchiveReader& in) {
+  const int64_t time = in.ReadTime();
+  return WDHistoryRecord(in.ReadString(), time);
 }
 
 // ---- page and schedule
