@@ -53,6 +53,16 @@ ArchiveReader::ArchiveReader(std::string_view bytes, const ArchiveRegistry& regi
       registry_(registry),
       generation_(generation) {
   table_.push_back(0);  // number 0 is null
+  slots_.push_back(0);
+}
+
+void ArchiveReader::Number(Slot slot) {
+  if (slot == 0) {
+    table_.push_back(0);
+    return;
+  }
+  table_.push_back(static_cast<uint32_t>(slots_.size()));  // below kMaxMapCount: checked before numbering
+  slots_.push_back(slot);
 }
 
 ArchiveReader::~ArchiveReader() {
@@ -205,7 +215,7 @@ const ArchiveClass* ArchiveReader::ReadNewClass(size_t tag_offset) {
     FailAt(tag_offset, ArchiveError::kBadIndex, "more classes and objects than an archive can number");
     return nullptr;
   }
-  table_.push_back(reinterpret_cast<Slot>(cls) | 1);
+  Number(reinterpret_cast<Slot>(cls) | 1);
   return cls;
 }
 
@@ -233,11 +243,12 @@ bool ArchiveReader::ReadTag(size_t tag_offset, const ArchiveClass** cls, uint32_
     *number = n;
     return true;
   }
-  if (n == 0 || n >= table_.size() || !IsClassSlot(table_[n])) {
+  const Slot slot = SlotOf(n);
+  if (!IsClassSlot(slot)) {
     FailAt(tag_offset, ArchiveError::kBadIndex, "no class has number " + std::to_string(n));
     return false;
   }
-  *cls = SlotClass(table_[n]);
+  *cls = SlotClass(slot);
   return true;
 }
 
@@ -262,11 +273,12 @@ ArchiveObject* ArchiveReader::ReadObjectCore(const std::type_info& wanted, KindT
 
   if (!cls) {
     if (number == 0) return nullptr;
-    if (number >= table_.size() || IsClassSlot(table_[number])) {
+    const Slot slot = SlotOf(number);
+    if (number >= table_.size() || IsClassSlot(slot)) {
       FailAt(tag_offset, ArchiveError::kBadIndex, "no object has number " + std::to_string(number));
       return nullptr;
     }
-    ArchiveObject* object = SlotObject(table_[number]);
+    ArchiveObject* object = SlotObject(slot);
     if (!object) {
       FailAt(tag_offset, ArchiveError::kBadIndex,
              "object " + std::to_string(number) + " is stored by value and cannot be referred to");
@@ -301,7 +313,7 @@ ArchiveObject* ArchiveReader::ReadObjectCore(const std::type_info& wanted, KindT
   }
   ArchiveObject* raw = object.get();
   // Numbered before its fields are read, as the writer numbered it before writing them.
-  table_.push_back(reinterpret_cast<Slot>(raw));
+  Number(reinterpret_cast<Slot>(raw));
   if (*cls->type != wanted && !is_kind(raw)) {
     kept_.push_back(std::move(object));
     FailAt(tag_offset, ArchiveError::kBadClass, "an object of class " + cls->name + " where another class belongs");
@@ -325,7 +337,7 @@ bool ArchiveReader::ReadValueTag(const std::type_info& type) {
   if (!ReadTag(tag_offset, &cls, &number)) return false;
   if (!cls) {
     if (number == 0) return false;
-    if (number >= table_.size() || IsClassSlot(table_[number])) {
+    if (number >= table_.size() || IsClassSlot(SlotOf(number))) {
       FailAt(tag_offset, ArchiveError::kBadIndex, "no object has number " + std::to_string(number));
     } else {
       FailAt(tag_offset, ArchiveError::kBadIndex,
@@ -338,7 +350,7 @@ bool ArchiveReader::ReadValueTag(const std::type_info& type) {
     FailAt(tag_offset, ArchiveError::kBadClass, "an object of class " + cls->name + " where another class belongs");
     return false;
   }
-  table_.push_back(0);  // numbered like any object, but never found again
+  Number(0);  // numbered like any object, but never found again
   return true;
 }
 

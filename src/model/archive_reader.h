@@ -166,13 +166,16 @@ class ArchiveReader {
     return dynamic_cast<const T*>(object) != nullptr;
   }
 
-  // One slot per number, one machine word each (a catalog numbers every sample, so the table is
-  // as long as the history): an object's address, or a class's address with its lowest bit set.
-  // Both are aligned, so that bit is free; slot 0 (null) and the slots of values hold 0.
+  // What a number stands for: an object's address, or a class's address with its lowest bit set.
+  // Both are aligned, so that bit is free; 0 for null and for values.
   using Slot = uintptr_t;
   static bool IsClassSlot(Slot slot) { return (slot & 1) != 0; }
   static const ArchiveClass* SlotClass(Slot slot) { return reinterpret_cast<const ArchiveClass*>(slot & ~Slot{1}); }
   static ArchiveObject* SlotObject(Slot slot) { return reinterpret_cast<ArchiveObject*>(slot); }
+  // The slot of number, 0 when nothing may refer to it (null, a value, or not numbered yet).
+  Slot SlotOf(uint32_t number) const { return number < table_.size() ? slots_[table_[number]] : 0; }
+  // Gives the next number to slot (0 for a value).
+  void Number(Slot slot);
 
   void FailShort(size_t needed);
   void FailAt(size_t offset, ArchiveError code, std::string message);
@@ -196,7 +199,10 @@ class ArchiveReader {
   const ArchiveRegistry& registry_;
   ArchiveGeneration generation_;
   ArchiveStatus status_;
-  std::vector<Slot> table_;
+  // A catalog numbers every sample, so the table is as long as the history: four bytes per number,
+  // the index of its slot in slots_, which holds only what can be referred to (slots_[0] is 0).
+  std::vector<uint32_t> table_;
+  std::vector<Slot> slots_;
   std::vector<std::unique_ptr<ArchiveObject>> kept_;  // objects whose load or class check failed
   int depth_ = 0;
 };
