@@ -1,6 +1,8 @@
 #include "model/archive_reader.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace quorvex::model {
 namespace {
@@ -219,6 +221,27 @@ const ArchiveClass* ArchiveReader::ReadNewClass(size_t tag_offset) {
   return cls;
 }
 
+void ArchiveReader::SetReleaseHook(std::function<void(size_t offset)> release, size_t stride) {
+  release_ = std::move(release);
+  release_stride_ = std::max<size_t>(stride, 1);
+  release_at_ = std::numeric_limits<size_t>::max();
+  if (release_) ScheduleRelease();
+}
+
+void ArchiveReader::ScheduleRelease() {
+  const size_t last = std::numeric_limits<size_t>::max();
+  release_at_ = position() > last - release_stride_ ? last : position() + release_stride_;
+}
+
+void ArchiveReader::ReleaseConsumed() {
+  if (!ok() || !release_) {
+    release_at_ = std::numeric_limits<size_t>::max();
+    return;
+  }
+  release_(position());
+  ScheduleRelease();
+}
+
 bool ArchiveReader::ReadTag(size_t tag_offset, const ArchiveClass** cls, uint32_t* number) {
   *cls = nullptr;
   *number = 0;
@@ -266,6 +289,7 @@ bool ArchiveReader::MayNumberNew(size_t tag_offset) {
 
 ArchiveObject* ArchiveReader::ReadObjectCore(const std::type_info& wanted, KindTest is_kind, bool owned,
                                              std::unique_ptr<ArchiveObject>* created) {
+  MaybeRelease();
   const size_t tag_offset = position();
   const ArchiveClass* cls;
   uint32_t number;
@@ -331,6 +355,7 @@ ArchiveObject* ArchiveReader::ReadObjectCore(const std::type_info& wanted, KindT
 }
 
 bool ArchiveReader::ReadValueTag(const std::type_info& type) {
+  MaybeRelease();
   const size_t tag_offset = position();
   const ArchiveClass* cls;
   uint32_t number;

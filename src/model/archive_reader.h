@@ -1,6 +1,7 @@
 #pragma once
 // Reads a catalog archive from bytes already in memory (read the whole file once, then parse), as
-// doc/archive-format.md describes. Layouts (the model classes' Load functions) call the primitive
+// doc/archive-format.md describes; the owner of the bytes may give back the memory of what was
+// read already (SetReleaseHook). Layouts (the model classes' Load functions) call the primitive
 // readers in field order and ReadOwnedObject / ReadObject for object pointers; the reader creates
 // objects by their stored class name through the registry. Lists of a value class (samples) are
 // read with ReadValueArray straight into a vector of values.
@@ -27,6 +28,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -156,6 +159,12 @@ class ArchiveReader {
     return ok();
   }
 
+  // Lets the owner of the bytes give their memory back while the reader moves on: release(offset)
+  // is called at the start of an OBJECT whenever the reader has moved at least stride bytes since
+  // the last call (stride 0 counts as 1), with an offset the reader never reads before again. The
+  // bytes from offset on must stay as they are. Not called after a failure.
+  void SetReleaseHook(std::function<void(size_t offset)> release, size_t stride);
+
   // Objects and classes numbered so far.
   uint32_t numbered() const { return static_cast<uint32_t>(table_.size() - 1); }
 
@@ -186,6 +195,12 @@ class ArchiveReader {
   bool MayNumberNew(size_t tag_offset);
   ArchiveObject* ReadObjectCore(const std::type_info& wanted, KindTest is_kind, bool owned,
                                 std::unique_ptr<ArchiveObject>* created);
+  // Calls the release hook when the reader has moved far enough since the last call.
+  void MaybeRelease() {
+    if (position() >= release_at_) ReleaseConsumed();
+  }
+  void ReleaseConsumed();
+  void ScheduleRelease();
   // The tag of a value-array element: true when a new object of the value class `type` follows
   // (it has been numbered); false for null and on failure.
   bool ReadValueTag(const std::type_info& type);
@@ -205,6 +220,9 @@ class ArchiveReader {
   std::vector<Slot> slots_;
   std::vector<std::unique_ptr<ArchiveObject>> kept_;  // objects whose load or class check failed
   int depth_ = 0;
+  std::function<void(size_t)> release_;
+  size_t release_stride_ = 0;
+  size_t release_at_ = std::numeric_limits<size_t>::max();  // position of the next call; max without a hook
 };
 
 }  // namespace quorvex::model

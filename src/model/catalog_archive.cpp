@@ -9,6 +9,9 @@
 namespace quorvex::model {
 namespace {
 
+// How far the reader moves between two offers to give back the bytes it has read.
+constexpr size_t kReleaseStride = size_t{1} << 20;
+
 const ArchiveRegistry& CatalogRegistry() {
   static const ArchiveRegistry* registry = [] {
     auto* r = new ArchiveRegistry;
@@ -288,11 +291,12 @@ void WDAlertExec::Load(ArchiveReader& in) {
 
 // ---- the file
 
-bool IsOldLayout(const std::string& bytes) {
+bool IsOldLayout(std::string_view bytes) {
   return ArchiveReader::DetectGeneration(bytes) == ArchiveGeneration::kOlder;
 }
 
-CatalogReadResult ReadCatalog(const std::string& bytes, CatalogContents& out) {
+CatalogReadResult ReadCatalog(std::string_view bytes, CatalogContents& out,
+                              const std::function<void(size_t offset)>& release) {
   CatalogReadResult result;
   result.oldLayout = IsOldLayout(bytes);
   CatalogContents contents;
@@ -300,6 +304,7 @@ CatalogReadResult ReadCatalog(const std::string& bytes, CatalogContents& out) {
     // The reader may still hold objects of a failed load that point at the beacons: it goes first.
     ArchiveReader in(bytes, CatalogRegistry(),
                      result.oldLayout ? ArchiveGeneration::kOlder : ArchiveGeneration::kCurrent);
+    if (release) in.SetReleaseHook(release, kReleaseStride);
     if (!result.oldLayout) {
       contents.version = in.ReadInt32();
       in.ReadDword();

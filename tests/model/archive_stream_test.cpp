@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/archive_reader.h"
 #include "model/archive_writer.h"
@@ -406,6 +407,46 @@ TEST_F(ArchiveStream, ValueArraysPastTheEscapeKeepLaterNumbersRight) {
   EXPECT_EQ(static_cast<TestSeries*>(back.roots[1].get())->samples[1].text, "two");
   EXPECT_EQ(static_cast<TestNode*>(back.roots[3].get())->links[0], back.roots[2].get());
   EXPECT_EQ(Write(back), bytes);
+}
+
+TEST_F(ArchiveStream, BytesOfferedForReleaseAreNeverReadAgain) {
+  TestDocument doc;
+  auto node = std::make_unique<TestNode>();
+  for (uint32_t i = 0; i < 300; ++i) node->children.push_back(Leaf(i, std::string(i % 40, 'x'), i));
+  auto series = std::make_unique<TestSeries>();
+  for (int i = 0; i < 300; ++i) series->samples.push_back({i, std::string(i % 30, 's')});
+  node->children.push_back(std::move(series));
+  node->links = {node->children[0].get(), node->children[299].get()};
+  doc.roots.push_back(std::move(node));
+  const std::string bytes = Write(doc);
+
+  // The hook spoils every byte it is told about: a reader that looked back would notice.
+  std::string spoiled = bytes;
+  std::vector<size_t> offsets;
+  TestDocument back;
+  {
+    ArchiveReader in(spoiled, registry_, ArchiveGeneration::kCurrent);
+    in.SetReleaseHook(
+        [&](size_t offset) {
+          spoiled.replace(0, offset, offset, '\xEE');
+          offsets.push_back(offset);
+        },
+        1000);
+    ASSERT_TRUE(back.Load(in)) << in.status().message;
+  }
+  EXPECT_EQ(Write(back), bytes);
+  ASSERT_GT(offsets.size(), 5u);
+  for (size_t i = 1; i < offsets.size(); ++i) EXPECT_GE(offsets[i], offsets[i - 1] + 1000);
+
+  // After a failure nothing more is offered.
+  offsets.clear();
+  const std::string cut = bytes.substr(0, 2500);
+  ArchiveReader in(cut, registry_, ArchiveGeneration::kCurrent);
+  in.SetReleaseHook([&](size_t offset) { offsets.push_back(offset); }, 1);
+  TestDocument partial;
+  EXPECT_FALSE(partial.Load(in));
+  ASSERT_FALSE(offsets.empty());
+  EXPECT_LT(offsets.back(), cut.size());
 }
 
 TEST_F(ArchiveStream, TheOlderGenerationHasNoHeaderAndIsDetected) {
