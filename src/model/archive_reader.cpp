@@ -243,6 +243,7 @@ void ArchiveReader::ReleaseConsumed() {
 }
 
 bool ArchiveReader::ReadTag(size_t tag_offset, const ArchiveClass** cls, uint32_t* number) {
+  MaybeRelease();  // every byte before a tag has been read for good
   *cls = nullptr;
   *number = 0;
   const uint16_t tag = ReadWord();
@@ -289,7 +290,6 @@ bool ArchiveReader::MayNumberNew(size_t tag_offset) {
 
 ArchiveObject* ArchiveReader::ReadObjectCore(const std::type_info& wanted, KindTest is_kind, bool owned,
                                              std::unique_ptr<ArchiveObject>* created) {
-  MaybeRelease();
   const size_t tag_offset = position();
   const ArchiveClass* cls;
   uint32_t number;
@@ -355,7 +355,6 @@ ArchiveObject* ArchiveReader::ReadObjectCore(const std::type_info& wanted, KindT
 }
 
 bool ArchiveReader::ReadValueTag(const std::type_info& type) {
-  MaybeRelease();
   const size_t tag_offset = position();
   const ArchiveClass* cls;
   uint32_t number;

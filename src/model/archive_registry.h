@@ -21,7 +21,8 @@ class ArchiveReader;
 class ArchiveWriter;
 
 // Root of every class that is stored as a tagged, numbered object (not needed by parts that are
-// only ever embedded in another object's layout, though it does them no harm). It gives objects
+// only ever embedded in another object's layout, though it does them no harm, nor by value classes,
+// see ArchiveRegistry::RegisterValue). It gives objects
 // a dynamic type and a common pointer type for the stream's object table. Derive from it once,
 // non-virtually: the writer identifies an object by its ArchiveObject address.
 class ArchiveObject {
