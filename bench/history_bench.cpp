@@ -12,8 +12,8 @@ namespace {
 quorvex::model::WDHistory MakeHistory(int count) {
   quorvex::model::WDHistory history;
   for (int i = 0; i < count; ++i) {
-    history.AddRecord(std::make_unique<quorvex::model::WDHistoryRecord>(
-        "<b>" + std::to_string(1000 + i % 97) + ",5</b> USD", 1600000000 + 3600 * i));
+    history.AddRecord(
+        quorvex::model::WDHistoryRecord("<b>" + std::to_string(1000 + i % 97) + ",5</b> USD", 1600000000 + 3600 * i));
   }
   return history;
 }

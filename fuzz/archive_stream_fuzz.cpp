@@ -1,5 +1,6 @@
 // Reads arbitrary bytes as an archive of the test classes. A clean read must survive a round trip:
-// what was read, written and read again writes the very same bytes.
+// what was read, written and read again writes the very same bytes; and a read that gives its bytes
+// back as it goes must come to the same result.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -38,15 +39,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const ArchiveGeneration generation = ArchiveReader::DetectGeneration(bytes);
 
+  // The same read again while every byte offered for release is spoiled: a reader that looked back
+  // at such a byte would come to another result.
+  std::string spoiled(bytes);
+  TestDocument spoiled_doc;
+  ArchiveReader spoiled_in(spoiled, Registry(), generation);
+  spoiled_in.SetReleaseHook([&spoiled](size_t offset) { spoiled.replace(0, offset, offset, '\xA5'); }, 16);
+  spoiled_doc.Load(spoiled_in);
+
   TestDocument doc;
   {
     ArchiveReader in(bytes, Registry(), generation);
     if (!doc.Load(in)) {
       if (in.status().message.empty()) std::abort();
+      if (spoiled_in.ok() || spoiled_in.status().message != in.status().message) std::abort();
       return 0;
     }
   }
   const std::string first = WriteBack(doc, generation);
+  if (!spoiled_in.ok() || WriteBack(spoiled_doc, generation) != first) std::abort();
   TestDocument again;
   ArchiveReader in(first, Registry(), generation);
   if (!again.Load(in) || !in.AtEnd()) std::abort();

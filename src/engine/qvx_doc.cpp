@@ -9,6 +9,7 @@
 #include "engine/page_fetcher.h"
 #include "platform/agent_state.h"
 #include "platform/paths.h"
+#include "platform/read_once_file.h"
 #include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "platform/user_prompt.h"
@@ -75,9 +76,9 @@ bool WDQvxDoc::OnNewDocument(const std::string& path) {
   pages_.clear();
   roots_.clear();
   m_strNote.clear();
-  std::string bytes;
+  platform::ReadOnceFile file;
   std::string error;
-  switch (platform::ReadWholeFile(path, bytes, &error, kMaxCatalogBytes)) {
+  switch (file.Read(path, &error, kMaxCatalogBytes)) {
     case platform::ReadResult::Missing:
       // A new user: start with an empty catalog.
       Repair();
@@ -92,7 +93,10 @@ bool WDQvxDoc::OnNewDocument(const std::string& path) {
       break;
   }
   model::CatalogContents contents;
-  model::CatalogReadResult result = model::ReadCatalog(bytes, contents);
+  // The file's memory goes back as the catalog is built from it: a large catalog never needs its
+  // file's size in memory on top of itself.
+  model::CatalogReadResult result =
+      model::ReadCatalog(file.bytes(), contents, [&file](size_t offset) { file.Release(offset); });
   if (!result.ok) {
     load_failed_ = true;
     ReportFileError(path, result.message);

@@ -1,6 +1,8 @@
 #include "model/archive_reader.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace quorvex::model {
 namespace {
@@ -53,6 +55,16 @@ ArchiveReader::ArchiveReader(std::string_view bytes, const ArchiveRegistry& regi
       registry_(registry),
       generation_(generation) {
   table_.push_back(0);  // number 0 is null
+  slots_.push_back(0);
+}
+
+void ArchiveReader::Number(Slot slot) {
+  if (slot == 0) {
+    table_.push_back(0);
+    return;
+  }
+  table_.push_back(static_cast<uint32_t>(slots_.size()));  // below kMaxMapCount: checked before numbering
+  slots_.push_back(slot);
 }
 
 ArchiveReader::~ArchiveReader() {
@@ -205,69 +217,117 @@ const ArchiveClass* ArchiveReader::ReadNewClass(size_t tag_offset) {
     FailAt(tag_offset, ArchiveError::kBadIndex, "more classes and objects than an archive can number");
     return nullptr;
   }
-  table_.push_back(reinterpret_cast<Slot>(cls) | 1);
+  Number(reinterpret_cast<Slot>(cls) | 1);
   return cls;
+}
+
+void ArchiveReader::SetReleaseHook(std::function<void(size_t offset)> release, size_t stride) {
+  release_ = std::move(release);
+  release_stride_ = std::max<size_t>(stride, 1);
+  release_at_ = std::numeric_limits<size_t>::max();
+  if (release_) ScheduleRelease();
+}
+
+void ArchiveReader::ScheduleRelease() {
+  const size_t last = std::numeric_limits<size_t>::max();
+  release_at_ = position() > last - release_stride_ ? last : position() + release_stride_;
+}
+
+void ArchiveReader::ReleaseConsumed() {
+  if (!ok() || !release_) {
+    release_at_ = std::numeric_limits<size_t>::max();
+    return;
+  }
+  release_(position());
+  ScheduleRelease();
+}
+
+bool ArchiveReader::ReadTag(size_t tag_offset, const ArchiveClass** cls, uint32_t* number) {
+  MaybeRelease();  // every byte before a tag has been read for good
+  *cls = nullptr;
+  *number = 0;
+  const uint16_t tag = ReadWord();
+  if (!ok()) return false;
+  if (tag == kNewClassTag) {
+    *cls = ReadNewClass(tag_offset);
+    return *cls != nullptr;
+  }
+  uint32_t n;
+  bool is_class;
+  if (tag == kBigObjectTag) {
+    n = ReadDword();
+    if (!ok()) return false;
+    is_class = (n & kBigClassTag) != 0;
+    n &= ~kBigClassTag;
+  } else {
+    is_class = (tag & kClassTag) != 0;
+    n = tag & ~kClassTag;
+  }
+  if (!is_class) {
+    *number = n;
+    return true;
+  }
+  const Slot slot = SlotOf(n);
+  if (!IsClassSlot(slot)) {
+    FailAt(tag_offset, ArchiveError::kBadIndex, "no class has number " + std::to_string(n));
+    return false;
+  }
+  *cls = SlotClass(slot);
+  return true;
+}
+
+bool ArchiveReader::MayNumberNew(size_t tag_offset) {
+  if (depth_ >= kMaxNesting) {
+    FailAt(tag_offset, ArchiveError::kGeneric, "objects nested more than " + std::to_string(kMaxNesting) + " deep");
+    return false;
+  }
+  if (table_.size() > kMaxMapCount) {
+    FailAt(tag_offset, ArchiveError::kBadIndex, "more classes and objects than an archive can number");
+    return false;
+  }
+  return true;
 }
 
 ArchiveObject* ArchiveReader::ReadObjectCore(const std::type_info& wanted, KindTest is_kind, bool owned,
                                              std::unique_ptr<ArchiveObject>* created) {
   const size_t tag_offset = position();
-  const uint16_t tag = ReadWord();
-  if (!ok()) return nullptr;
+  const ArchiveClass* cls;
+  uint32_t number;
+  if (!ReadTag(tag_offset, &cls, &number)) return nullptr;
 
-  const ArchiveClass* cls = nullptr;
-  if (tag == kNewClassTag) {
-    cls = ReadNewClass(tag_offset);
-    if (!cls) return nullptr;
-  } else {
-    uint32_t number;
-    bool is_class;
-    if (tag == kBigObjectTag) {
-      number = ReadDword();
-      if (!ok()) return nullptr;
-      is_class = (number & kBigClassTag) != 0;
-      number &= ~kBigClassTag;
-    } else {
-      is_class = (tag & kClassTag) != 0;
-      number = tag & ~kClassTag;
+  if (!cls) {
+    if (number == 0) return nullptr;
+    const Slot slot = SlotOf(number);
+    if (number >= table_.size() || IsClassSlot(slot)) {
+      FailAt(tag_offset, ArchiveError::kBadIndex, "no object has number " + std::to_string(number));
+      return nullptr;
     }
-    if (is_class) {
-      if (number == 0 || number >= table_.size() || !IsClassSlot(table_[number])) {
-        FailAt(tag_offset, ArchiveError::kBadIndex, "no class has number " + std::to_string(number));
-        return nullptr;
-      }
-      cls = SlotClass(table_[number]);
-    } else {
-      if (number == 0) return nullptr;
-      if (number >= table_.size() || IsClassSlot(table_[number])) {
-        FailAt(tag_offset, ArchiveError::kBadIndex, "no object has number " + std::to_string(number));
-        return nullptr;
-      }
-      if (owned) {
-        // Its owner is whoever read it first; a second owner would free it twice.
-        FailAt(tag_offset, ArchiveError::kBadIndex,
-               "object " + std::to_string(number) + " appears again where a new object must be");
-        return nullptr;
-      }
-      ArchiveObject* object = SlotObject(table_[number]);
-      if (typeid(*object) != wanted && !is_kind(object)) {
-        const ArchiveClass* found = registry_.FindByType(typeid(*object));
-        FailAt(tag_offset, ArchiveError::kBadClass,
-               "object " + std::to_string(number) + " of class " + (found ? found->name : std::string("?")) +
-                   " is not of the expected class");
-        return nullptr;
-      }
-      return object;
+    ArchiveObject* object = SlotObject(slot);
+    if (!object) {
+      FailAt(tag_offset, ArchiveError::kBadIndex,
+             "object " + std::to_string(number) + " is stored by value and cannot be referred to");
+      return nullptr;
     }
+    if (owned) {
+      // Its owner is whoever read it first; a second owner would free it twice.
+      FailAt(tag_offset, ArchiveError::kBadIndex,
+             "object " + std::to_string(number) + " appears again where a new object must be");
+      return nullptr;
+    }
+    if (typeid(*object) != wanted && !is_kind(object)) {
+      const ArchiveClass* found = registry_.FindByType(typeid(*object));
+      FailAt(tag_offset, ArchiveError::kBadClass,
+             "object " + std::to_string(number) + " of class " + (found ? found->name : std::string("?")) +
+                 " is not of the expected class");
+      return nullptr;
+    }
+    return object;
   }
 
   // A new object of class cls.
-  if (depth_ >= kMaxNesting) {
-    FailAt(tag_offset, ArchiveError::kGeneric, "objects nested more than " + std::to_string(kMaxNesting) + " deep");
-    return nullptr;
-  }
-  if (table_.size() > kMaxMapCount) {
-    FailAt(tag_offset, ArchiveError::kBadIndex, "more classes and objects than an archive can number");
+  if (!MayNumberNew(tag_offset)) return nullptr;
+  if (cls->by_value) {
+    FailAt(tag_offset, ArchiveError::kBadClass, "an object of class " + cls->name + " where another class belongs");
     return nullptr;
   }
   std::unique_ptr<ArchiveObject> object = cls->create();
@@ -277,7 +337,7 @@ ArchiveObject* ArchiveReader::ReadObjectCore(const std::type_info& wanted, KindT
   }
   ArchiveObject* raw = object.get();
   // Numbered before its fields are read, as the writer numbered it before writing them.
-  table_.push_back(reinterpret_cast<Slot>(raw));
+  Number(reinterpret_cast<Slot>(raw));
   if (*cls->type != wanted && !is_kind(raw)) {
     kept_.push_back(std::move(object));
     FailAt(tag_offset, ArchiveError::kBadClass, "an object of class " + cls->name + " where another class belongs");
@@ -292,6 +352,30 @@ ArchiveObject* ArchiveReader::ReadObjectCore(const std::type_info& wanted, KindT
   }
   *created = std::move(object);
   return raw;
+}
+
+bool ArchiveReader::ReadValueTag(const std::type_info& type) {
+  const size_t tag_offset = position();
+  const ArchiveClass* cls;
+  uint32_t number;
+  if (!ReadTag(tag_offset, &cls, &number)) return false;
+  if (!cls) {
+    if (number == 0) return false;
+    if (number >= table_.size() || IsClassSlot(SlotOf(number))) {
+      FailAt(tag_offset, ArchiveError::kBadIndex, "no object has number " + std::to_string(number));
+    } else {
+      FailAt(tag_offset, ArchiveError::kBadIndex,
+             "object " + std::to_string(number) + " appears again where a new object must be");
+    }
+    return false;
+  }
+  if (!MayNumberNew(tag_offset)) return false;
+  if (*cls->type != type || !cls->by_value) {
+    FailAt(tag_offset, ArchiveError::kBadClass, "an object of class " + cls->name + " where another class belongs");
+    return false;
+  }
+  Number(0);  // numbered like any object, but never found again
+  return true;
 }
 
 }  // namespace quorvex::model

@@ -1,8 +1,10 @@
 #pragma once
 // Reads a catalog archive from bytes already in memory (read the whole file once, then parse), as
-// doc/archive-format.md describes. Layouts (the model classes' Load functions) call the primitive
+// doc/archive-format.md describes; the owner of the bytes may give back the memory of what was
+// read already (SetReleaseHook). Layouts (the model classes' Load functions) call the primitive
 // readers in field order and ReadOwnedObject / ReadObject for object pointers; the reader creates
-// objects by their stored class name through the registry.
+// objects by their stored class name through the registry. Lists of a value class (samples) are
+// read with ReadValueArray straight into a vector of values.
 //
 // Failure: the first failure is kept in status(); from then on every read does nothing and returns
 // a zero value (0, "", nullptr), so a layout may read on and the caller checks once. Counts and
@@ -23,8 +25,11 @@
 // dereference pointers they do not own; then any destruction order is safe.
 //
 // Lifetime: bytes and registry must outlive the reader. Thread: one thread at a time.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -132,6 +137,34 @@ class ArchiveReader {
     return ok();
   }
 
+  // An OBJARRAY whose elements are new objects of the value class T (ArchiveRegistry::
+  // RegisterValue), appended to out by value through T::Read. Every tag form is accepted and every
+  // element takes its number as usual, but the reader keeps no pointer to it: a later reference to
+  // such a number is a bad-index failure (nothing in a catalog refers to a sample). Null elements
+  // are left out; a reference as an element is a bad-index failure, another class a bad-class one.
+  // min_element_bytes, the fewest bytes a non-null element takes (tag included), only limits what
+  // is reserved ahead. Returns ok(); an element whose fields failed is not appended.
+  template <class T>
+  bool ReadValueArray(std::vector<T>& out, size_t min_element_bytes) {
+    const uint32_t count = ReadCount();
+    if (count == 0) return ok();
+    out.reserve(out.size() + std::min<size_t>(count, remaining() / std::max<size_t>(min_element_bytes, 1)));
+    for (uint32_t i = 0; i < count && ok(); ++i) {
+      if (!ReadValueTag(typeid(T))) continue;  // null, or failed
+      ++depth_;
+      T value = T::Read(*this);
+      --depth_;
+      if (ok()) out.push_back(std::move(value));
+    }
+    return ok();
+  }
+
+  // Lets the owner of the bytes give their memory back while the reader moves on: release(offset)
+  // is called at the start of an OBJECT whenever the reader has moved at least stride bytes since
+  // the last call (stride 0 counts as 1), with an offset the reader never reads before again. The
+  // bytes from offset on must stay as they are. Not called after a failure.
+  void SetReleaseHook(std::function<void(size_t offset)> release, size_t stride);
+
   // Objects and classes numbered so far.
   uint32_t numbered() const { return static_cast<uint32_t>(table_.size() - 1); }
 
@@ -142,18 +175,35 @@ class ArchiveReader {
     return dynamic_cast<const T*>(object) != nullptr;
   }
 
-  // One slot per number, one machine word each (a catalog numbers every sample, so the table is
-  // as long as the history): an object's address, or a class's address with its lowest bit set.
-  // Both are aligned, so that bit is free; slot 0 (null) holds 0.
+  // What a number stands for: an object's address, or a class's address with its lowest bit set.
+  // Both are aligned, so that bit is free; 0 for null and for values.
   using Slot = uintptr_t;
   static bool IsClassSlot(Slot slot) { return (slot & 1) != 0; }
   static const ArchiveClass* SlotClass(Slot slot) { return reinterpret_cast<const ArchiveClass*>(slot & ~Slot{1}); }
   static ArchiveObject* SlotObject(Slot slot) { return reinterpret_cast<ArchiveObject*>(slot); }
+  // The slot of number, 0 when nothing may refer to it (null, a value, or not numbered yet).
+  Slot SlotOf(uint32_t number) const { return number < table_.size() ? slots_[table_[number]] : 0; }
+  // Gives the next number to slot (0 for a value).
+  void Number(Slot slot);
 
   void FailShort(size_t needed);
   void FailAt(size_t offset, ArchiveError code, std::string message);
+  // An OBJECT's tag: true with *cls set for a new object of class *cls (not yet numbered), true
+  // with *cls null for a reference to *number (0 = null); false on failure.
+  bool ReadTag(size_t tag_offset, const ArchiveClass** cls, uint32_t* number);
+  // Checks that a new object may take the next number, nested one level deeper.
+  bool MayNumberNew(size_t tag_offset);
   ArchiveObject* ReadObjectCore(const std::type_info& wanted, KindTest is_kind, bool owned,
                                 std::unique_ptr<ArchiveObject>* created);
+  // Calls the release hook when the reader has moved far enough since the last call.
+  void MaybeRelease() {
+    if (position() >= release_at_) ReleaseConsumed();
+  }
+  void ReleaseConsumed();
+  void ScheduleRelease();
+  // The tag of a value-array element: true when a new object of the value class `type` follows
+  // (it has been numbered); false for null and on failure.
+  bool ReadValueTag(const std::type_info& type);
   const ArchiveClass* ReadNewClass(size_t tag_offset);
   std::string ReadUtf16(uint64_t units);
   uint64_t ReadLengthPrefix(bool* utf16);
@@ -164,9 +214,15 @@ class ArchiveReader {
   const ArchiveRegistry& registry_;
   ArchiveGeneration generation_;
   ArchiveStatus status_;
-  std::vector<Slot> table_;
+  // A catalog numbers every sample, so the table is as long as the history: four bytes per number,
+  // the index of its slot in slots_, which holds only what can be referred to (slots_[0] is 0).
+  std::vector<uint32_t> table_;
+  std::vector<Slot> slots_;
   std::vector<std::unique_ptr<ArchiveObject>> kept_;  // objects whose load or class check failed
   int depth_ = 0;
+  std::function<void(size_t)> release_;
+  size_t release_stride_ = 0;
+  size_t release_at_ = std::numeric_limits<size_t>::max();  // position of the next call; max without a hook
 };
 
 }  // namespace quorvex::model

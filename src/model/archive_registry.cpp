@@ -6,7 +6,8 @@ namespace quorvex::model {
 
 bool ArchiveRegistry::Add(ArchiveClass entry) {
   if (entry.name.empty() || entry.name.size() > kMaxClassNameLength) return false;
-  if (!entry.type || !entry.create || !entry.store || !entry.load) return false;
+  if (!entry.type) return false;
+  if (!entry.by_value && (!entry.create || !entry.store || !entry.load)) return false;
   if (by_name_.count(entry.name) || by_type_.count(std::type_index(*entry.type))) return false;
   classes_.push_back(std::make_unique<ArchiveClass>(std::move(entry)));
   const ArchiveClass* added = classes_.back().get();

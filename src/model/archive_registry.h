@@ -21,7 +21,8 @@ class ArchiveReader;
 class ArchiveWriter;
 
 // Root of every class that is stored as a tagged, numbered object (not needed by parts that are
-// only ever embedded in another object's layout, though it does them no harm). It gives objects
+// only ever embedded in another object's layout, though it does them no harm, nor by value classes,
+// see ArchiveRegistry::RegisterValue). It gives objects
 // a dynamic type and a common pointer type for the stream's object table. Derive from it once,
 // non-virtually: the writer identifies an object by its ArchiveObject address.
 class ArchiveObject {
@@ -35,11 +36,14 @@ class ArchiveObject {
 };
 
 // One storable class. The functions are plain pointers so a registry entry can be built without
-// templates; ArchiveRegistry::Register<T> fills them from T's members.
+// templates; ArchiveRegistry::Register<T> fills them from T's members. A value class
+// (RegisterValue) has no functions: its objects live by value in their owner's vector, and the
+// reader and writer reach its fields through ReadValueArray / WriteValueArray, which know T.
 struct ArchiveClass {
   std::string name;                                      // as stored in the file: 1 to 63 bytes, matched exactly
   uint16_t schema = 1;                                   // stored with the class; a file with another number is refused
-  const std::type_info* type = nullptr;                  // the exact C++ type create() returns
+  const std::type_info* type = nullptr;                  // the exact C++ type of its objects
+  bool by_value = false;                                 // a value class: the three functions are null
   std::unique_ptr<ArchiveObject> (*create)() = nullptr;  // a default object, never null
   void (*store)(const ArchiveObject& object, ArchiveWriter& out) = nullptr;  // object's fields
   void (*load)(ArchiveObject& object, ArchiveReader& in) = nullptr;          // the same, back
@@ -68,7 +72,23 @@ class ArchiveRegistry {
     return Add(std::move(c));
   }
 
-  // Registers a ready-made entry (all three functions and the type must be set).
+  // Registers T under name as a value class: its objects are tagged and numbered in the stream like
+  // any other, but held by value in a vector of their owner and never referred to (see
+  // ArchiveReader::ReadValueArray). T is movable and has
+  //   void Store(ArchiveWriter& out) const;   // writes the fields
+  //   static T Read(ArchiveReader& in);       // reads them back; never throws
+  // It need not derive from ArchiveObject. Returns false as Register does.
+  template <class T>
+  bool RegisterValue(std::string_view name, uint16_t schema = 1) {
+    ArchiveClass c;
+    c.name = std::string(name);
+    c.schema = schema;
+    c.type = &typeid(T);
+    c.by_value = true;
+    return Add(std::move(c));
+  }
+
+  // Registers a ready-made entry (the type must be set, and all three functions unless by_value).
   bool Add(ArchiveClass entry);
 
   // nullptr when nothing is registered under name / for exactly this dynamic type.

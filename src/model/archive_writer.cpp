@@ -112,6 +112,38 @@ void ArchiveWriter::WriteNumberTag(uint32_t number, uint32_t big_flag) {
   }
 }
 
+bool ArchiveWriter::WriteNewObjectTag(const ArchiveClass* cls) {
+  if (!ok() || !cls) return false;
+  uint32_t class_number = 0;
+  for (const auto& [known, number] : classes_) {
+    if (known == cls) {
+      class_number = number;
+      break;
+    }
+  }
+  if (class_number != 0) {
+    WriteNumberTag(class_number, kBigClassTag);
+  } else {
+    if (!TakeNumber(&class_number)) return false;
+    classes_.emplace_back(cls, class_number);
+    WriteWord(kNewClassTag);
+    WriteWord(cls->schema);
+    WriteWord(static_cast<uint16_t>(cls->name.size()));
+    out_.append(cls->name);
+  }
+  uint32_t object_number = 0;
+  return TakeNumber(&object_number);
+}
+
+const ArchiveClass* ArchiveWriter::FindValueClass(const std::type_info& type) {
+  const ArchiveClass* cls = registry_.FindByType(type);
+  if (!cls || !cls->by_value) {
+    Fail(ArchiveError::kBadClass, std::string("no archive value class is registered for type ") + type.name());
+    return nullptr;
+  }
+  return cls;
+}
+
 void ArchiveWriter::WriteObject(const ArchiveObject* object) {
   if (!ok()) return;
   if (!object) {
@@ -123,31 +155,13 @@ void ArchiveWriter::WriteObject(const ArchiveObject* object) {
     return;
   }
   const ArchiveClass* cls = registry_.FindByType(typeid(*object));
-  if (!cls) {
+  if (!cls || cls->by_value) {
     Fail(ArchiveError::kBadClass, std::string("no archive class is registered for type ") + typeid(*object).name());
     return;
   }
-  uint32_t class_number = 0;
-  for (const auto& [known, number] : classes_) {
-    if (known == cls) {
-      class_number = number;
-      break;
-    }
-  }
-  if (class_number != 0) {
-    WriteNumberTag(class_number, kBigClassTag);
-  } else {
-    if (!TakeNumber(&class_number)) return;
-    classes_.emplace_back(cls, class_number);
-    WriteWord(kNewClassTag);
-    WriteWord(cls->schema);
-    WriteWord(static_cast<uint16_t>(cls->name.size()));
-    out_.append(cls->name);
-  }
-  uint32_t object_number = 0;
-  if (!TakeNumber(&object_number)) return;
+  if (!WriteNewObjectTag(cls)) return;
   // Numbered before its fields, so a field that points back at the object becomes a reference.
-  objects_.emplace(object, object_number);
+  objects_.emplace(object, next_number_ - 1);
   cls->store(*object, *this);
 }
 

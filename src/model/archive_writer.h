@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -62,6 +63,20 @@ class ArchiveWriter {
     for (const auto& item : items) WriteObject(AsObject(item));
   }
 
+  // An OBJARRAY of objects of the value class T (ArchiveRegistry::RegisterValue), held by value:
+  // COUNT, then each element tagged and numbered as WriteObject would write a new object, its
+  // fields from T::Store. Nothing can refer to such an element, so the writer does not remember it.
+  template <class T>
+  void WriteValueArray(const std::vector<T>& items) {
+    WriteCount(items.size());
+    if (items.empty() || !ok()) return;
+    const ArchiveClass* cls = FindValueClass(typeid(T));
+    for (const T& item : items) {
+      if (!WriteNewObjectTag(cls)) return;
+      item.Store(*this);
+    }
+  }
+
   const std::string& bytes() const { return out_; }
   std::string TakeBytes() { return std::move(out_); }
   // Objects and classes numbered so far (the next number is this plus one).
@@ -75,6 +90,11 @@ class ArchiveWriter {
   }
 
   void WriteNumberTag(uint32_t number, uint32_t big_flag);
+  // The registered value class of type, or nullptr after a failure.
+  const ArchiveClass* FindValueClass(const std::type_info& type);
+  // The tag of a new object of class cls (introducing the class the first time), and the object's
+  // number taken. False on failure.
+  bool WriteNewObjectTag(const ArchiveClass* cls);
   bool TakeNumber(uint32_t* number);
 
   const ArchiveRegistry& registry_;

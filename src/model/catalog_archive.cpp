@@ -9,12 +9,15 @@
 namespace quorvex::model {
 namespace {
 
+// How far the reader moves between two offers to give back the bytes it has read.
+constexpr size_t kReleaseStride = size_t{1} << 20;
+
 const ArchiveRegistry& CatalogRegistry() {
   static const ArchiveRegistry* registry = [] {
     auto* r = new ArchiveRegistry;
     r->Register<WDValPage>("WDValPage");
     r->Register<WDValue>("WDValue");
-    r->Register<WDHistoryRecord>("WDHistoryRecord");
+    r->RegisterValue<WDHistoryRecord>("WDHistoryRecord");
     r->Register<WDEventMessager>("WDEventMessager");
     r->Register<WDGroup>("WDGroup");
     r->Register<WDItem>("WDItem");
@@ -108,12 +111,14 @@ void WDValue::Load(ArchiveReader& in) {
 
 void WDHistory::Store(ArchiveWriter& out) const {
   out.WriteInt32(m_bKeepAll);
-  out.WriteObjectArray(m_records);
+  out.WriteValueArray(m_records);
 }
 
 void WDHistory::Load(ArchiveReader& in) {
   m_bKeepAll = in.ReadInt32();
-  in.ReadOwnedArray(m_records);
+  // Each sample takes at least its tag, its TIME and a one-byte string prefix.
+  constexpr size_t kMinStoredRecord = 2 + 4 + 1;
+  in.ReadValueArray(m_records, kMinStoredRecord);
 }
 
 void WDHistoryRecord::Store(ArchiveWriter& out) const {
@@ -121,9 +126,9 @@ void WDHistoryRecord::Store(ArchiveWriter& out) const {
   out.WriteString(m_strText);
 }
 
-void WDHistoryRecord::Load(ArchiveReader& in) {
-  m_time = in.ReadTime();
-  m_strText = in.ReadString();
+WDHistoryRecord WDHistoryRecord::Read(ArchiveReader& in) {
+  const int64_t time = in.ReadTime();
+  return WDHistoryRecord(in.ReadString(), time);
 }
 
 // ---- page and schedule
@@ -286,11 +291,12 @@ void WDAlertExec::Load(ArchiveReader& in) {
 
 // ---- the file
 
-bool IsOldLayout(const std::string& bytes) {
+bool IsOldLayout(std::string_view bytes) {
   return ArchiveReader::DetectGeneration(bytes) == ArchiveGeneration::kOlder;
 }
 
-CatalogReadResult ReadCatalog(const std::string& bytes, CatalogContents& out) {
+CatalogReadResult ReadCatalog(std::string_view bytes, CatalogContents& out,
+                              const std::function<void(size_t offset)>& release) {
   CatalogReadResult result;
   result.oldLayout = IsOldLayout(bytes);
   CatalogContents contents;
@@ -298,6 +304,7 @@ CatalogReadResult ReadCatalog(const std::string& bytes, CatalogContents& out) {
     // The reader may still hold objects of a failed load that point at the beacons: it goes first.
     ArchiveReader in(bytes, CatalogRegistry(),
                      result.oldLayout ? ArchiveGeneration::kOlder : ArchiveGeneration::kCurrent);
+    if (release) in.SetReleaseHook(release, kReleaseStride);
     if (!result.oldLayout) {
       contents.version = in.ReadInt32();
       in.ReadDword();

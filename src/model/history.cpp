@@ -1,6 +1,7 @@
 #include "model/history.h"
 
 #include <ctime>
+#include <utility>
 
 #include "platform/string_table.h"
 #include "text/time_format.h"
@@ -24,20 +25,27 @@ int64_t EarliestWindowStart() {
 
 }  // namespace
 
-WDHistoryRecord* WDHistory::GetAt(int index) const {
+const WDHistoryRecord* WDHistory::GetAt(int index) const {
   if (index < 0 || index >= GetCount()) return nullptr;
-  return m_records[static_cast<size_t>(index)].get();
+  return &m_records[static_cast<size_t>(index)];
 }
 
-WDHistoryRecord* WDHistory::GetLast() const {
-  return m_records.empty() ? nullptr : m_records.back().get();
+WDHistoryRecord* WDHistory::GetAt(int index) {
+  return const_cast<WDHistoryRecord*>(std::as_const(*this).GetAt(index));
 }
 
-void WDHistory::AddRecord(std::unique_ptr<WDHistoryRecord> record) {
-  if (!record) return;
+const WDHistoryRecord* WDHistory::GetLast() const {
+  return m_records.empty() ? nullptr : &m_records.back();
+}
+
+WDHistoryRecord* WDHistory::GetLast() {
+  return m_records.empty() ? nullptr : &m_records.back();
+}
+
+void WDHistory::AddRecord(WDHistoryRecord record) {
   if (IsKeepAll()) {
-    if (m_records.size() > 1 && !HasLastChanged() && record->GetText(true, 0) == m_records.back()->GetText(true, 0)) {
-      m_records.back()->SetTime(record->GetTime());
+    if (m_records.size() > 1 && !HasLastChanged() && record.GetText(true, 0) == m_records.back().GetText(true, 0)) {
+      m_records.back().SetTime(record.GetTime());
       return;
     }
     m_records.push_back(std::move(record));
@@ -50,10 +58,6 @@ void WDHistory::AddRecord(std::unique_ptr<WDHistoryRecord> record) {
   size_t last = m_records.size() - 1;
   m_records[last - 1] = std::move(m_records[last]);
   m_records[last] = std::move(record);
-}
-
-void WDHistory::AppendLoaded(std::unique_ptr<WDHistoryRecord> record) {
-  if (record) m_records.push_back(std::move(record));
 }
 
 bool WDHistory::HasLastChanged() const {
@@ -75,9 +79,9 @@ double WDHistory::Extreme(int64_t span, int64_t end, bool largest) const {
   int64_t start = span == 0 ? EarliestWindowStart() : end - span;
   bool found = false;
   double best = 0.0;
-  for (const auto& record : m_records) {
-    if (record->GetTime() < start || record->GetTime() > end) continue;
-    double number = record->GetNumber();
+  for (const WDHistoryRecord& record : m_records) {
+    if (record.GetTime() < start || record.GetTime() > end) continue;
+    double number = record.GetNumber();
     if (!found || (largest ? number > best : number < best)) best = number;
     found = true;
   }
@@ -95,7 +99,7 @@ double WDHistory::GetMinimum(int64_t span, int64_t end) const {
 int WDHistory::FindFirstAt(int64_t time) const {
   int count = GetCount();
   for (int i = 0; i < count; ++i) {
-    if (m_records[static_cast<size_t>(i)]->GetTime() >= time) return i;
+    if (m_records[static_cast<size_t>(i)].GetTime() >= time) return i;
   }
   return count;
 }
@@ -112,7 +116,7 @@ std::string WDHistory::BuildExportText(bool dateOnly, bool separateTime, const s
   const std::string between = !dateOnly && separateTime ? fieldSep : std::string(" ");
   std::string out;
   for (auto it = m_records.rbegin(); it != m_records.rend(); ++it) {
-    const WDHistoryRecord& record = **it;
+    const WDHistoryRecord& record = *it;
     out += text::FormatLocalTime(record.GetTime(), dateFormat);
     out += between;
     if (!dateOnly) out += text::FormatLocalTime(record.GetTime(), timeFormat);

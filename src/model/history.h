@@ -3,8 +3,8 @@
 // are held as their first and latest sample; or only the last two samples), what counts as a change,
 // and serves the graph, lists and export. Not thread-safe: UI thread only.
 #include <cstdint>
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/history_record.h"
@@ -13,7 +13,7 @@ namespace quorvex::model {
 
 class WDHistory {
  public:
-  using Records = std::vector<std::unique_ptr<WDHistoryRecord>>;
+  using Records = std::vector<WDHistoryRecord>;
 
   WDHistory() = default;
   WDHistory(const WDHistory&) = delete;
@@ -22,11 +22,14 @@ class WDHistory {
   WDHistory& operator=(WDHistory&&) = default;
 
   int GetCount() const { return static_cast<int>(m_records.size()); }
-  // The record at index (oldest is 0), or nullptr outside 0..GetCount()-1. Owned by the history:
-  // valid until the record is removed by AddRecord or Clear, or the history is destroyed.
-  WDHistoryRecord* GetAt(int index) const;
-  // The newest record or nullptr.
-  WDHistoryRecord* GetLast() const;
+  // The record at index (oldest is 0), or nullptr outside 0..GetCount()-1. The records live in
+  // the history's own array: a pointer stays valid only until the history next changes
+  // (AddRecord, AppendLoaded, Clear, Load, assignment) or is destroyed; do not keep it longer.
+  const WDHistoryRecord* GetAt(int index) const;
+  WDHistoryRecord* GetAt(int index);
+  // The newest record or nullptr; valid as long as GetAt's.
+  const WDHistoryRecord* GetLast() const;
+  WDHistoryRecord* GetLast();
 
   // 1 = keep every change (runs of equal samples compressed); 0 = keep the previous and the current
   // sample only. The flag is stored as written (a 32-bit word in the archive).
@@ -34,11 +37,11 @@ class WDHistory {
   int32_t GetKeepAll() const { return m_bKeepAll; }
   void SetKeepAll(int32_t keepAll) { m_bKeepAll = keepAll; }
 
-  // Adds a new sample (null is ignored). With keep-all, a sample equal (tag-stripped text) to the
+  // Adds a new sample. With keep-all, a sample equal (tag-stripped text) to the
   // newest one, when the last two are already equal, only moves the newest record's time forward;
   // otherwise it is appended. Without keep-all, the last two records become the previous newest and
   // the new one (records older than those are left alone).
-  void AddRecord(std::unique_ptr<WDHistoryRecord> record);
+  void AddRecord(WDHistoryRecord record);
 
   // Whether the newest sample differs from the one before: numerically for numbers, by the
   // tag-stripped text otherwise. True with fewer than two records.
@@ -64,9 +67,9 @@ class WDHistory {
                               const std::string& recordSep, bool quote) const;
 
   // For the archive: the records as stored, oldest first, and loading them back without any
-  // compression. AppendLoaded ignores null.
+  // compression.
   const Records& GetRecords() const { return m_records; }
-  void AppendLoaded(std::unique_ptr<WDHistoryRecord> record);
+  void AppendLoaded(WDHistoryRecord record) { m_records.push_back(std::move(record)); }
   // Destroys every record.
   void Clear() { m_records.clear(); }
 

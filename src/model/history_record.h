@@ -1,16 +1,18 @@
 #pragma once
 // One sample of a beacon: the extracted text, kept exactly as extracted, and when it was taken.
-// The text is interpreted (number, checksum, plain text) only when asked. Not thread-safe; lives on
-// the UI thread with the history that owns it.
+// The text is interpreted (number, checksum, plain text) only when asked. A plain value, held by
+// value in its history (a catalog holds millions of them); stored in the archive as a value class.
+// Not thread-safe; lives on the UI thread with the history that owns it.
 #include <cstdint>
 #include <string>
 #include <utility>
 
-#include "model/archive_registry.h"
-
 namespace quorvex::model {
 
-class WDHistoryRecord : public ArchiveObject {
+class ArchiveReader;
+class ArchiveWriter;
+
+class WDHistoryRecord {
  public:
   // Empty text, taken now (platform::Now()).
   WDHistoryRecord();
@@ -34,7 +36,7 @@ class WDHistoryRecord : public ArchiveObject {
   int GetType() const;
 
   void Store(ArchiveWriter& out) const;
-  void Load(ArchiveReader& in);
+  static WDHistoryRecord Read(ArchiveReader& in);
 
  private:
   std::string m_strText;

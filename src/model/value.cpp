@@ -65,7 +65,7 @@ int WDValue::Refresh(const char* pageText, size_t length) {
     if (matcher.Extract() != 0) {
       m_nStatus = 1;
     } else {
-      m_history.AddRecord(std::make_unique<WDHistoryRecord>(matcher.GetValue()));
+      m_history.AddRecord(WDHistoryRecord(matcher.GetValue()));
       CheckAlert(0);
       MarkDocumentModified();
     }

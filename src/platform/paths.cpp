@@ -11,6 +11,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/read_once_file.h"
+
 namespace quorvex::platform {
 namespace {
 
@@ -218,39 +220,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
 
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::string* error, size_t max_bytes) {
   bytes.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return ReadResult::Missing;
-    SetError(error, "cannot open " + path + ": " + ErrnoText(errno));
-    return ReadResult::Failed;
-  }
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    SetError(error, "cannot read " + path + ": not a regular file");
-    return ReadResult::Failed;
-  }
-  char buffer[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int err = errno;
-      ::close(fd);
-      SetError(error, "cannot read " + path + ": " + ErrnoText(err));
-      return ReadResult::Failed;
-    }
-    if (n == 0) break;
-    if (bytes.size() + static_cast<size_t>(n) > max_bytes) {
-      ::close(fd);
-      bytes.clear();
-      SetError(error, "cannot read " + path + ": the file is larger than " + std::to_string(max_bytes) + " bytes");
-      return ReadResult::Failed;
-    }
-    bytes.append(buffer, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  return ReadResult::Ok;
+  ReadOnceFile file;
+  const ReadResult result = file.Read(path, error, max_bytes);
+  if (result == ReadResult::Ok) bytes.assign(file.bytes());
+  return result;
 }
 
 }  // namespace quorvex::platform

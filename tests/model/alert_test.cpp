@@ -64,7 +64,7 @@ class AlertTest : public ::testing::Test {
 
   // Appends a sample as a refresh would and evaluates the alerts.
   bool Sample(const std::string& text) {
-    value_->GetHistory().AddRecord(std::make_unique<WDHistoryRecord>(text));
+    value_->GetHistory().AddRecord(WDHistoryRecord(text));
     return value_->CheckAlert(0);
   }
 
@@ -329,7 +329,7 @@ TEST_F(AlertTest, MailActionSendsThroughTheRelay) {
   app_.Settings().m_strEmail = "monitor@example.com";
   app_.Settings().m_nTimeOut = 5;
   value_->SetKind(kKindNumber);
-  value_->GetHistory().AddRecord(std::make_unique<WDHistoryRecord>("10"));
+  value_->GetHistory().AddRecord(WDHistoryRecord("10"));
   WDEventMessager& event = AddEvent(kOpGreater, "10");
   event.m_actMessage.m_bEnabled = 0;
   WDAlertEmail& mail = event.m_actEmail;

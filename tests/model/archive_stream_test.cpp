@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/archive_reader.h"
 #include "model/archive_writer.h"
@@ -15,6 +16,8 @@ using testing::TestDocument;
 using testing::TestLeaf;
 using testing::TestMark;
 using testing::TestNode;
+using testing::TestSample;
+using testing::TestSeries;
 
 std::string Bytes(std::initializer_list<int> bytes) {
   std::string out;
@@ -289,6 +292,163 @@ TEST_F(ArchiveStream, NumbersFrom7FFFOnUseTheEscape) {
   EXPECT_NE(dynamic_cast<TestMark*>(root->links[2]), nullptr);
 }
 
+// A sample's fields.
+std::string SampleFields(uint32_t time, const std::string& text) {
+  return Dword(time) + ShortString(text);
+}
+
+TEST_F(ArchiveStream, ValueArraysAreTaggedAndNumberedLikeObjects) {
+  // node (class 1, object 2) { children: series (class 3, object 4) { sample (class 5, object 6),
+  //                            sample (object 7) }, leaf (class 8, object 9); links: the leaf }
+  TestDocument doc;
+  auto node = std::make_unique<TestNode>();
+  auto series = std::make_unique<TestSeries>();
+  series->samples = {{100, "a"}, {200, "bc"}};
+  node->children.push_back(std::move(series));
+  node->children.push_back(Leaf(7, "x", 1));
+  node->links = {node->children[1].get()};
+  doc.roots.push_back(std::move(node));
+
+  const std::string expected = Dword(1) + Dword(0) + Dword(0) + Bytes({0}) + Word(1) + NewClass("TestNode") +
+                               ShortString("") + Word(2) + NewClass("TestSeries") + Word(2) + NewClass("TestSample") +
+                               SampleFields(100, "a") + Word(0x8005) + SampleFields(200, "bc") + NewClass("TestLeaf") +
+                               LeafFields(7, "x", 1) + Word(1) + Word(9) + ShortString("");
+  const std::string bytes = Write(doc);
+  EXPECT_EQ(bytes, expected);
+
+  TestDocument back;
+  ASSERT_TRUE(Read(bytes, back).ok());
+  auto* root = static_cast<TestNode*>(back.roots[0].get());
+  ASSERT_EQ(root->children.size(), 2u);
+  auto* read_series = dynamic_cast<TestSeries*>(root->children[0].get());
+  ASSERT_NE(read_series, nullptr);
+  ASSERT_EQ(read_series->samples.size(), 2u);
+  EXPECT_EQ(read_series->samples[1].time, 200);
+  EXPECT_EQ(read_series->samples[1].text, "bc");
+  ASSERT_EQ(root->links.size(), 1u);
+  EXPECT_EQ(root->links[0], root->children[1].get());  // numbers after the samples stay right
+  EXPECT_EQ(Write(back), bytes);
+}
+
+TEST_F(ArchiveStream, ValueArraysReadEveryTagFormAndReferToNothing) {
+  // A node whose only child is a series holding `elements`, then links.
+  auto node = [](const std::string& elements, int element_count, const std::string& links, int link_count) {
+    return NewClass("TestNode") + ShortString("") + Word(1) + NewClass("TestSeries") + Word(element_count) + elements +
+           Word(link_count) + links;
+  };
+  const std::string first = NewClass("TestSample") + SampleFields(1, "s");  // class 5, object 6
+  auto read = [&](const std::string& bytes, std::unique_ptr<TestNode>* out = nullptr) {
+    ArchiveReader in(bytes, registry_, ArchiveGeneration::kCurrent);
+    auto object = in.ReadOwnedObject<TestNode>();
+    if (out) *out = std::move(object);
+    return in.status();
+  };
+
+  // The class named by WORD, by escape, and null elements (left out); then a link to a leaf
+  // numbered after them.
+  std::unique_ptr<TestNode> good;
+  const std::string elements = first + Word(0) + Word(0x8005) + SampleFields(2, "t") + Word(0x7FFF) +
+                               Dword(0x80000005) + SampleFields(3, "u") + Word(0x7FFF) + Dword(0);
+  ASSERT_TRUE(read(node(elements, 5, NewClass("TestLeaf") + LeafFields(4, "", 0) + Word(10), 2), &good).ok());
+  auto* series = static_cast<TestSeries*>(good->children[0].get());
+  ASSERT_EQ(series->samples.size(), 3u);
+  EXPECT_EQ(series->samples[2].text, "u");
+  EXPECT_EQ(good->links[1], good->links[0]);  // object 10: the leaf after samples 6, 7 and 8
+
+  struct Case {
+    const char* what;
+    std::string bytes;
+    ArchiveError code;
+  } cases[] = {
+      {"link to a sample", node(first, 1, Word(6), 1), ArchiveError::kBadIndex},
+      {"link to a sample by escape", node(first, 1, Word(0x7FFF) + Dword(6), 1), ArchiveError::kBadIndex},
+      {"reference as an element", node(first + Word(6), 2, "", 0), ArchiveError::kBadIndex},
+      {"reference to an object as an element", node(Word(4), 1, "", 0), ArchiveError::kBadIndex},
+      {"reference past the table as an element", node(Word(40), 1, "", 0), ArchiveError::kBadIndex},
+      {"class tag naming a sample", node(first + Word(0x8006), 2, "", 0), ArchiveError::kBadIndex},
+      {"another class as an element", node(NewClass("TestLeaf") + LeafFields(0, "", 0), 1, "", 0),
+       ArchiveError::kBadClass},
+      {"a known object class as an element", node(Word(0x8003) + Word(0), 1, "", 0), ArchiveError::kBadClass},
+      {"a sample where an object belongs", node("", 0, first, 1), ArchiveError::kBadClass},
+      {"more elements than bytes", node(first, 0xFFFE, "", 0), ArchiveError::kEndOfFile},
+      {"a sample cut short", node(first.substr(0, first.size() - 1), 1, "", 0), ArchiveError::kEndOfFile},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(read(c.bytes).code, c.code) << c.what << ": " << read(c.bytes).message;
+  }
+}
+
+TEST_F(ArchiveStream, ValueArraysPastTheEscapeKeepLaterNumbersRight) {
+  // node: class 1, object 2, with marks (class 3, objects 4 .. 0x8002); series: class 0x8003,
+  // object 0x8004; samples: class 0x8005, objects 0x8006 and 0x8007; leaf: class 0x8008, object
+  // 0x8009; a second node refers to the leaf.
+  TestDocument doc;
+  auto marks = std::make_unique<TestNode>();
+  for (int i = 0; i < 0x7FFF; ++i) marks->children.push_back(std::make_unique<TestMark>());
+  doc.roots.push_back(std::move(marks));
+  auto series = std::make_unique<TestSeries>();
+  series->samples = {{1, "one"}, {2, "two"}};
+  doc.roots.push_back(std::move(series));
+  doc.roots.push_back(Leaf(5, "leaf"));
+  auto node = std::make_unique<TestNode>();
+  node->links = {doc.roots[2].get()};
+  doc.roots.push_back(std::move(node));
+  const std::string bytes = Write(doc);
+  const std::string samples = NewClass("TestSample") + SampleFields(1, "one") + Word(0x7FFF) + Dword(0x80008005) +
+                              SampleFields(2, "two") + NewClass("TestLeaf");
+  EXPECT_NE(bytes.find(samples), std::string::npos);
+  const std::string tail =
+      Word(0x8001) + ShortString("") + Word(0) + Word(1) + Word(0x7FFF) + Dword(0x8009) + ShortString("");
+  EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
+
+  TestDocument back;
+  ASSERT_TRUE(Read(bytes, back).ok());
+  ASSERT_EQ(back.roots.size(), 4u);
+  EXPECT_EQ(static_cast<TestSeries*>(back.roots[1].get())->samples[1].text, "two");
+  EXPECT_EQ(static_cast<TestNode*>(back.roots[3].get())->links[0], back.roots[2].get());
+  EXPECT_EQ(Write(back), bytes);
+}
+
+TEST_F(ArchiveStream, BytesOfferedForReleaseAreNeverReadAgain) {
+  TestDocument doc;
+  auto node = std::make_unique<TestNode>();
+  for (uint32_t i = 0; i < 300; ++i) node->children.push_back(Leaf(i, std::string(i % 40, 'x'), i));
+  auto series = std::make_unique<TestSeries>();
+  for (int i = 0; i < 300; ++i) series->samples.push_back({i, std::string(i % 30, 's')});
+  node->children.push_back(std::move(series));
+  node->links = {node->children[0].get(), node->children[299].get()};
+  doc.roots.push_back(std::move(node));
+  const std::string bytes = Write(doc);
+
+  // The hook spoils every byte it is told about: a reader that looked back would notice.
+  std::string spoiled = bytes;
+  std::vector<size_t> offsets;
+  TestDocument back;
+  {
+    ArchiveReader in(spoiled, registry_, ArchiveGeneration::kCurrent);
+    in.SetReleaseHook(
+        [&](size_t offset) {
+          spoiled.replace(0, offset, offset, '\xEE');
+          offsets.push_back(offset);
+        },
+        1000);
+    ASSERT_TRUE(back.Load(in)) << in.status().message;
+  }
+  EXPECT_EQ(Write(back), bytes);
+  ASSERT_GT(offsets.size(), 5u);
+  for (size_t i = 1; i < offsets.size(); ++i) EXPECT_GE(offsets[i], offsets[i - 1] + 1000);
+
+  // After a failure nothing more is offered.
+  offsets.clear();
+  const std::string cut = bytes.substr(0, 2500);
+  ArchiveReader in(cut, registry_, ArchiveGeneration::kCurrent);
+  in.SetReleaseHook([&](size_t offset) { offsets.push_back(offset); }, 1);
+  TestDocument partial;
+  EXPECT_FALSE(partial.Load(in));
+  ASSERT_FALSE(offsets.empty());
+  EXPECT_LT(offsets.back(), cut.size());
+}
+
 TEST_F(ArchiveStream, TheOlderGenerationHasNoHeaderAndIsDetected) {
   TestDocument doc;
   doc.roots.push_back(Leaf(5, "t", 9));
@@ -319,6 +479,9 @@ TestDocument RichDocument() {
   inner->links = {outer.get()};  // back to an ancestor: read while the ancestor is still loading
   outer->children.push_back(std::move(inner));
   outer->children.push_back(Leaf(2, "two", 5));
+  auto series = std::make_unique<TestSeries>();
+  series->samples = {{7, "seven"}, {8, ""}};
+  outer->children.push_back(std::move(series));
   doc.roots.push_back(std::move(outer));
   doc.roots.push_back(Leaf(3, "three", 6));
   doc.trailer = "trailer";
@@ -492,7 +655,7 @@ TEST_F(ArchiveStream, ObjectsHandedOverEarlierStayWithTheCallerAfterAFailure) {
   EXPECT_EQ(status.code, ArchiveError::kEndOfFile);
   ASSERT_EQ(doc.roots.size(), 1u);
   auto* outer = static_cast<TestNode*>(doc.roots[0].get());
-  EXPECT_EQ(outer->children.size(), 2u);
+  EXPECT_EQ(outer->children.size(), 3u);
 }
 
 TEST(ArchiveRegistryTest, RefusesDuplicatesAndNamesTheFormatCannotHold) {
@@ -516,6 +679,20 @@ TEST(ArchiveRegistryTest, RefusesDuplicatesAndNamesTheFormatCannotHold) {
   ArchiveReader in(out.bytes(), registry, ArchiveGeneration::kCurrent);
   EXPECT_NE(in.ReadOwnedObject<TestNode>(), nullptr);
   EXPECT_TRUE(in.ok() && in.AtEnd());
+
+  // Value classes share the names and types; the writer refuses what is not registered as one.
+  EXPECT_FALSE(registry.RegisterValue<TestSample>("TestLeaf"));
+  EXPECT_FALSE(registry.RegisterValue<TestLeaf>("TestSample"));
+  ArchiveWriter unregistered(registry);
+  unregistered.WriteValueArray(std::vector<TestSample>(1));
+  EXPECT_EQ(unregistered.status().code, ArchiveError::kBadClass);
+  EXPECT_TRUE(registry.RegisterValue<TestSample>("TestSample"));
+  ArchiveWriter empty(registry);
+  empty.WriteValueArray(std::vector<TestSample>());
+  EXPECT_EQ(empty.bytes(), Word(0));
+  ArchiveWriter not_a_value(registry);
+  not_a_value.WriteValueArray(std::vector<TestNode>(1));
+  EXPECT_EQ(not_a_value.status().code, ArchiveError::kBadClass);
 }
 
 }  // namespace

@@ -300,6 +300,22 @@ TEST(CatalogArchive, MoreThan0x7FFEObjectsUseTheLargeNumberEscape) {
   EXPECT_EQ(read_sub.GetChild(1), read.pages[1]->GetValue(0));
 }
 
+TEST(CatalogArchive, ReadingMayGiveBackTheBytesAlreadyRead) {
+  // Large enough for the reader to offer its bytes back a few times.
+  const std::string bytes = WriteContents(testing::MakeSizedCatalog(40, 5000));
+  std::string spoiled = bytes;
+  size_t calls = 0;
+  CatalogContents read;
+  const CatalogReadResult result = ReadCatalog(spoiled, read, [&](size_t offset) {
+    ASSERT_LE(offset, spoiled.size());
+    spoiled.replace(0, offset, offset, '\0');  // a reader that looked back would notice
+    ++calls;
+  });
+  ASSERT_TRUE(result.ok) << result.message;
+  EXPECT_GE(calls, 2u);
+  EXPECT_EQ(WriteContents(read), bytes);
+}
+
 // ---- hostile input
 
 TEST(CatalogArchive, TruncationAtEveryByteFailsCleanly) {

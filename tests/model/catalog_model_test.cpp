@@ -147,7 +147,7 @@ TEST(MonitoredValue, RawTextGetsAbsoluteRootLinks) {
   WDValPage page("https://shop.example.com:8443/list?x=1");
   page.AddValue(std::make_unique<WDValue>());
   WDValue* value = page.GetValue(0);
-  value->GetHistory().AddRecord(std::make_unique<WDHistoryRecord>(
+  value->GetHistory().AddRecord(WDHistoryRecord(
       "<a href=\"/item/1\">a</a> <a href=\"page.htm\">b</a> <a href=\"http://x.org/\">c</a> <a href=/bare>d</a>"));
   EXPECT_EQ(value->GetLastText(false, 0),
             "<a href=\"http://shop.example.com/item/1\">a</a> <a href=\"page.htm\">b</a> "

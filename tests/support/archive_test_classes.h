@@ -1,7 +1,9 @@
 #pragma once
 // Small stored classes for exercising the archive object stream without the catalog model: a leaf
-// with plain fields, a node that owns children and links to objects it does not own, and an empty
-// marker. Shared by the tests, the fuzz target and the benchmark.
+// with plain fields, a node that owns children and links to objects it does not own, an empty
+// marker, and a series holding samples of a value class by value. Shared by the tests, the fuzz
+// target and the benchmark.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -68,10 +70,40 @@ class TestMark : public ArchiveObject {
   void Load(ArchiveReader&) {}
 };
 
+// A value class: tagged and numbered in the stream, held by value in a TestSeries.
+struct TestSample {
+  int64_t time = 0;
+  std::string text;
+
+  // The fewest bytes a stored sample takes: tag, TIME, empty STRING.
+  static constexpr size_t kMinStoredBytes = 2 + 4 + 1;
+
+  void Store(ArchiveWriter& out) const {
+    out.WriteTime(time);
+    out.WriteString(text);
+  }
+  static TestSample Read(ArchiveReader& in) {
+    TestSample sample;
+    sample.time = in.ReadTime();
+    sample.text = in.ReadString();
+    return sample;
+  }
+};
+
+class TestSeries : public ArchiveObject {
+ public:
+  std::vector<TestSample> samples;
+
+  void Store(ArchiveWriter& out) const { out.WriteValueArray(samples); }
+  void Load(ArchiveReader& in) { in.ReadValueArray(samples, TestSample::kMinStoredBytes); }
+};
+
 inline void RegisterTestClasses(model::ArchiveRegistry& registry) {
   registry.Register<TestNode>("TestNode");
   registry.Register<TestLeaf>("TestLeaf");
   registry.Register<TestMark>("TestMark");
+  registry.Register<TestSeries>("TestSeries");
+  registry.RegisterValue<TestSample>("TestSample");
 }
 
 // A file laid out like a catalog: a header word and reserved fields (current generation only),

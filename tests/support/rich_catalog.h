@@ -41,7 +41,7 @@ inline model::WDValue& AddTestBeacon(model::WDValPage& page, const std::string& 
 inline void AddTestSamples(model::WDValue& value, int count, int64_t first_time, const std::string& suffix) {
   for (int i = 0; i < count; ++i) {
     value.GetHistory().AppendLoaded(
-        std::make_unique<model::WDHistoryRecord>(std::to_string(1000 + i % 977) + suffix, first_time + i * 600));
+        model::WDHistoryRecord(std::to_string(1000 + i % 977) + suffix, first_time + i * 600));
   }
 }
 
@@ -103,8 +103,8 @@ inline model::CatalogContents MakeRichCatalog(int samples = 3000) {
   auto local = MakeTestPage("\xea\xee\xf0\xe7\xe8\xed\xe0.html", 3, 0, 1, model::kUnitDays, 1, 1);
   model::WDValue& whole = AddTestBeacon(*local, "Whole page", model::kKindChecksum, "", "");
   whole.GetAlert().SetEnabled(false);
-  whole.GetHistory().AppendLoaded(std::make_unique<model::WDHistoryRecord>("#CRC#2105851804", 1690000000));
-  whole.GetHistory().AppendLoaded(std::make_unique<model::WDHistoryRecord>("#CRC#17", 4000000000));
+  whole.GetHistory().AppendLoaded(model::WDHistoryRecord("#CRC#2105851804", 1690000000));
+  whole.GetHistory().AppendLoaded(model::WDHistoryRecord("#CRC#17", 4000000000));
   AddFullEvent(whole, model::kOpEqual, "");
 
   // An address beginning with 0xED, UTF-8 texts, a number beacon without unit.
