@@ -182,9 +182,9 @@ TEST_F(RefreshScheduler, DueRulesAtStartIntervalsAndTimedOutPages) {
   model::WDValue* disabled = AddBeacon("disabled", server.Url("/w"));
 
   // Once per run: due while the newest sample is older than the program's start.
-  atStart->GetHistory().AddRecord(std::make_unique<model::WDHistoryRecord>("old", start - 10));
+  atStart->GetHistory().AddRecord(model::WDHistoryRecord("old", start - 10));
   EXPECT_TRUE(atStart->IsDue());
-  atStart->GetHistory().AddRecord(std::make_unique<model::WDHistoryRecord>("new", start));
+  atStart->GetHistory().AddRecord(model::WDHistoryRecord("new", start));
   EXPECT_FALSE(atStart->IsDue());
 
   // Every 5 minutes: due from newest + 300 s on.
@@ -193,9 +193,9 @@ TEST_F(RefreshScheduler, DueRulesAtStartIntervalsAndTimedOutPages) {
   page->m_freq.m_nUnit = model::kUnitMinutes;
   page->m_freq.m_nCount = 5;
   platform::SetFixedNow(start + 1000);
-  interval->GetHistory().AddRecord(std::make_unique<model::WDHistoryRecord>("v", start + 701));
+  interval->GetHistory().AddRecord(model::WDHistoryRecord("v", start + 701));
   EXPECT_FALSE(interval->IsDue());
-  interval->GetHistory().AddRecord(std::make_unique<model::WDHistoryRecord>("w", start + 700));
+  interval->GetHistory().AddRecord(model::WDHistoryRecord("w", start + 700));
   EXPECT_TRUE(interval->IsDue());
 
   // A page whose last fetch was given up waits for the user.
