@@ -203,7 +203,9 @@ TEST(CatalogDocument, CutFileIsReportedWithItsReason) {
   WDQvxDoc doc;
   EXPECT_FALSE(doc.OnNewDocument(path));
   ASSERT_EQ(prompt.messages.size(), 1u);
-  EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(platform::ids::kMsgCantOpenFile) + "\n" + path + "\nend of file", 0), 0u)
+  EXPECT_EQ(
+      prompt.messages[0].rfind(platform::GetString(platform::ids::kMsgCantOpenFile) + "\n" + path + "\nend of file", 0),
+      0u)
       << prompt.messages[0];
   ASSERT_NE(doc.GetRoot(), nullptr);  // an empty catalog to show, never saved over the file
   EXPECT_TRUE(doc.AllBeacons().empty());
