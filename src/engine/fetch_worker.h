@@ -28,8 +28,9 @@ class FetchWorker {
   //  - Notification::DataArriving after a read, while the job's notify flag is set (the flag is cleared;
   //    the receiver calls RequestNotify for the next one);
   //  - Notification::FetchFinished once, after result and text are set.
-  // When the target no longer exists as the fetch ends, or the job was given up (WDFetchJob::GiveUp),
-  // the worker leaves the job as it is and posts nothing. A notification whose target is destroyed
+  // A job given up (WDFetchJob::GiveUp) ends its fetch as the stop flag would. When the target no
+  // longer exists as the fetch ends, or the job was given up, the worker leaves the job as it is and
+  // posts nothing. A notification whose target is destroyed
   // before it is delivered is dropped. The thread holds the job and the dispatcher until it ends.
   static bool Start(const std::shared_ptr<WDFetchJob>& job, const std::shared_ptr<Dispatcher>& dispatcher);
 
