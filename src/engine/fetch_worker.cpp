@@ -3,7 +3,10 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <deque>
+#include <functional>
 #include <mutex>
 #include <utility>
 
@@ -85,14 +88,57 @@ struct WorkerStart {
   std::shared_ptr<Dispatcher> dispatcher;
 };
 
+// Threads whose fetch has ended wait a while for the next one: handing a fetch to a waiting thread
+// costs a fraction of starting a thread, which matters when a pass fetches hundreds of pages. Each
+// running fetch still has a thread of its own. Never destroyed, like the count.
+struct ThreadPark {
+  std::mutex lock;
+  std::condition_variable handed;
+  std::deque<WorkerStart> handOvers;  // never more than waiting threads
+  size_t waiting = 0;
+};
+
+ThreadPark& Park() {
+  static auto* park = new ThreadPark;
+  return *park;
+}
+
+// How long a thread without a fetch waits for one before it ends.
+constexpr std::chrono::seconds kParkTime{10};
+
 void* WorkerMain(void* argument) {
-  std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(argument));
+  WorkerStart start = std::move(*std::unique_ptr<WorkerStart>(static_cast<WorkerStart*>(argument)));
   platform::LowerThreadPriority();
-  FetchWorker::Run(start->job, start->dispatcher);
-  // Let go of the job and the dispatcher before counting this worker as ended.
-  start.reset();
-  WorkerEnded();
-  return nullptr;
+  ThreadPark& park = Park();
+  while (true) {
+    FetchWorker::Run(start.job, start.dispatcher);
+    // Let go of the job and the dispatcher before counting this fetch as ended.
+    start = WorkerStart();
+    WorkerEnded();
+    std::unique_lock lock(park.lock);
+    ++park.waiting;
+    const bool handed = park.handed.wait_for(lock, kParkTime, [&park] { return !park.handOvers.empty(); });
+    --park.waiting;
+    if (!handed) return nullptr;
+    start = std::move(park.handOvers.front());
+    park.handOvers.pop_front();
+  }
+}
+
+// Hands the fetch to a waiting thread; false when none is waiting.
+bool HandOver(const std::shared_ptr<WDFetchJob>& job, const std::shared_ptr<Dispatcher>& dispatcher,
+              const std::function<void()>& stamp) {
+  ThreadPark& park = Park();
+  {
+    std::lock_guard lock(park.lock);
+    if (park.waiting <= park.handOvers.size()) return false;
+    WorkerStarting();
+    // Stamped before the hand-over: the job is the worker's from here on.
+    stamp();
+    park.handOvers.push_back(WorkerStart{job, dispatcher});
+  }
+  park.handed.notify_one();
+  return true;
 }
 
 // A fetch needs little stack; a small one makes starting and ending a worker cheaper, and a thousand
@@ -115,6 +161,7 @@ constexpr size_t kWorkerStack = size_t{1} << 20;
 bool FetchWorker::Start(const std::shared_ptr<WDFetchJob>& job, const std::shared_ptr<Dispatcher>& dispatcher) {
   if (!job || !dispatcher || job->HasWorker()) return false;
   platform::RaiseOpenFileLimit();
+  if (HandOver(job, dispatcher, [&job] { job->MarkStarted(platform::Now()); })) return true;
   auto start = std::make_unique<WorkerStart>(WorkerStart{job, dispatcher});
   pthread_attr_t attributes;
   if (pthread_attr_init(&attributes) != 0) return false;
