@@ -19,10 +19,10 @@ bool CatalogSession::Open(const ArgParser& args) {
   return doc_->OnNewDocument(path);
 }
 
-model::WDValue* CatalogSession::OpenBeacon(const ArgParser& args, const std::string& spec) {
+model::WDValue* CatalogSession::OpenBeacon(const ArgParser& args, const std::string& which) {
   if (!Open(args)) return nullptr;
   std::string error;
-  model::WDValue* value = FindBeacon(spec, error);
+  model::WDValue* value = FindBeacon(which, error);
   if (!value) io_.err << error << "\n";
   return value;
 }
@@ -49,24 +49,24 @@ std::vector<BeaconEntry> CatalogSession::Beacons() const {
   return out;
 }
 
-model::WDValue* CatalogSession::FindBeacon(const std::string& spec, std::string& error) const {
+model::WDValue* CatalogSession::FindBeacon(const std::string& which, std::string& error) const {
   const std::vector<BeaconEntry> beacons = Beacons();
-  if (spec.size() > 1 && spec[0] == '#' && spec.find_first_not_of("0123456789", 1) == std::string::npos) {
-    const size_t n = std::stoul(spec.substr(1));
+  if (which.size() > 1 && which[0] == '#' && which.find_first_not_of("0123456789", 1) == std::string::npos) {
+    const size_t n = std::stoul(which.substr(1));
     if (n >= 1 && n <= beacons.size()) return beacons[n - 1].value;
-    error = "no beacon " + spec + " (the catalog lists " + std::to_string(beacons.size()) + ")";
+    error = "no beacon " + which + " (the catalog lists " + std::to_string(beacons.size()) + ")";
     return nullptr;
   }
   std::vector<const BeaconEntry*> matches;
   for (const auto& entry : beacons) {
-    if (entry.path == spec) return entry.value;
-    if (entry.value->GetName() == spec) matches.push_back(&entry);
+    if (entry.path == which) return entry.value;
+    if (entry.value->GetName() == which) matches.push_back(&entry);
   }
   if (matches.size() == 1) return matches[0]->value;
   if (matches.empty()) {
-    error = "no beacon named '" + spec + "'";
+    error = "no beacon named '" + which + "'";
   } else {
-    error = "'" + spec + "' names " + std::to_string(matches.size()) + " beacons; give one of:";
+    error = "'" + which + "' names " + std::to_string(matches.size()) + " beacons; give one of:";
     for (const auto* entry : matches) error += "\n  #" + std::to_string(entry->number) + "  " + entry->path;
   }
   return nullptr;

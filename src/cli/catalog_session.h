@@ -36,11 +36,11 @@ class CatalogSession {
   settings::AppContext& App();
 
   // Open followed by FindBeacon; prints the reason and gives nullptr on failure.
-  model::WDValue* OpenBeacon(const ArgParser& args, const std::string& spec);
+  model::WDValue* OpenBeacon(const ArgParser& args, const std::string& which);
 
   std::vector<BeaconEntry> Beacons() const;
   // A name, a path "A/B/Name" or "#N". Ambiguous names are an error that lists the candidates.
-  model::WDValue* FindBeacon(const std::string& spec, std::string& error) const;
+  model::WDValue* FindBeacon(const std::string& which, std::string& error) const;
   // The folder at path below the root ("" is the root), created when missing with create.
   model::WDGroup* FindFolder(const std::string& path, bool create);
   std::string PathOf(const model::WDValue* value) const;
