@@ -44,14 +44,14 @@ class CheckCommand : public Command {
 
     std::vector<model::WDValPage*> pages;
     if (!parser.Positionals().empty()) {
-      for (const std::string& spec : parser.Positionals()) {
+      for (const std::string& which : parser.Positionals()) {
         std::string error;
-        model::WDValue* value = session.FindBeacon(spec, error);
+        model::WDValue* value = session.FindBeacon(which, error);
         if (!value) {
           io.err << error << "\n";
           return kExitFailed;
         }
-        if (!value->IsEnabled()) io.err << "quorvex-cli check: '" << spec << "' is disabled and is not fetched\n";
+        if (!value->IsEnabled()) io.err << "quorvex-cli check: '" << which << "' is disabled and is not fetched\n";
         if (value->GetPage()) pages.push_back(value->GetPage());
       }
     } else {

@@ -164,9 +164,9 @@ TEST_F(CatalogCommands, ListNumbersBeaconsAndIndentsFolders) {
 
 TEST_F(CatalogCommands, BeaconsAreFoundByNamePathAndNumber) {
   WriteRichCatalog();
-  auto name_of = [&](const std::string& spec) {
-    const CliResult r = Run({"show", spec});
-    EXPECT_EQ(r.status, kExitOk) << spec << ": " << r.err;
+  auto name_of = [&](const std::string& which) {
+    const CliResult r = Run({"show", which});
+    EXPECT_EQ(r.status, kExitOk) << which << ": " << r.err;
     return Lines(r.out).empty() ? std::string() : Lines(r.out)[0];
   };
   EXPECT_EQ(name_of("Stock"), "name:        Stock");
