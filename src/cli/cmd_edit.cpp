@@ -49,6 +49,24 @@ bool TakeSchedule(const ArgParser& parser, std::vector<std::string>& positionals
   return true;
 }
 
+// The options of add and set, parsed; error holds the first usage error.
+struct EditRequest {
+  explicit EditRequest(const std::vector<std::string>& args)
+      : parser(args, kEditValued, kEditFlags), rest(parser.Positionals()) {
+    if (!parser.Ok()) {
+      error = parser.Error();
+      return;
+    }
+    TakeSchedule(parser, rest, freq, schedule_given, error);
+  }
+
+  ArgParser parser;
+  std::vector<std::string> rest;
+  model::WDFreshFreq freq;
+  bool schedule_given = false;
+  std::string error;
+};
+
 // The kind for the given options: --type wins; otherwise as the catalog derives it.
 int ChooseKind(const ArgParser& parser, const std::string& pattern, const std::string& unit, std::string& error) {
   if (parser.Has("type")) {
@@ -80,13 +98,13 @@ class AddCommand : public Command {
            kScheduleHelp;
   }
   int Run(const std::vector<std::string>& args, CommandIo& io) override {
-    ArgParser parser(args, kEditValued, kEditFlags);
-    if (!parser.Ok()) return UsageError(io, Name(), parser.Error());
-    std::vector<std::string> rest = parser.Positionals();
-    model::WDFreshFreq freq;
-    bool schedule_given = false;
+    EditRequest edit(args);
+    if (!edit.error.empty()) return UsageError(io, Name(), edit.error);
+    const ArgParser& parser = edit.parser;
+    const std::vector<std::string>& rest = edit.rest;
+    const model::WDFreshFreq& freq = edit.freq;
+    const bool schedule_given = edit.schedule_given;
     std::string error;
-    if (!TakeSchedule(parser, rest, freq, schedule_given, error)) return UsageError(io, Name(), error);
     if (!rest.empty()) return UsageError(io, Name(), "unexpected argument '" + rest[0] + "'");
     if (!parser.Has("name") || !parser.Has("url") || parser.Get("url").empty()) {
       return UsageError(io, Name(), "--name and --url are needed");
@@ -134,13 +152,13 @@ class SetCommand : public Command {
            kScheduleHelp;
   }
   int Run(const std::vector<std::string>& args, CommandIo& io) override {
-    ArgParser parser(args, kEditValued, kEditFlags);
-    if (!parser.Ok()) return UsageError(io, Name(), parser.Error());
-    std::vector<std::string> rest = parser.Positionals();
-    model::WDFreshFreq freq;
-    bool schedule_given = false;
+    EditRequest edit(args);
+    if (!edit.error.empty()) return UsageError(io, Name(), edit.error);
+    const ArgParser& parser = edit.parser;
+    const std::vector<std::string>& rest = edit.rest;
+    const model::WDFreshFreq& freq = edit.freq;
+    const bool schedule_given = edit.schedule_given;
     std::string error;
-    if (!TakeSchedule(parser, rest, freq, schedule_given, error)) return UsageError(io, Name(), error);
     if (rest.size() != 1) return UsageError(io, Name(), "give one BEACON");
     if (parser.Has("enable") && parser.Has("disable")) return UsageError(io, Name(), "--enable or --disable");
     if (parser.Has("keep-all") && parser.Has("keep-two")) return UsageError(io, Name(), "--keep-all or --keep-two");
