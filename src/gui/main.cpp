@@ -1,4 +1,6 @@
 // The desktop program.
 #include "gui/shell/wd_app.h"
 
-int main(int argc, char** argv) { return quorvex::gui::RunApplication(argc, argv); }
+int main(int argc, char** argv) {
+  return quorvex::gui::RunApplication(argc, argv);
+}

@@ -13,6 +13,9 @@ inline constexpr uint16_t kCancel = 1001;
 inline constexpr uint16_t kProgramTitle = 57344;
 inline constexpr uint16_t kStatusReady = 57345;
 inline constexpr uint16_t kAboutCaption = 1516;
+inline constexpr uint16_t kAboutCredits = 59394;
+inline constexpr uint16_t kMsgHandOverTooLong = 61705;  // %s: the path
+inline constexpr uint16_t kMsgCantStart = 61706;        // %s: why
 
 // Value labels (report header, screen pane) and the history list.
 inline constexpr uint16_t kLabelValue = 1010;
@@ -42,6 +45,8 @@ inline constexpr uint16_t kTrayExit = 61510;
 inline constexpr uint16_t kTrayShow = 61511;
 inline constexpr uint16_t kTrayCheckAlerts = 61513;
 inline constexpr uint16_t kTrayRefreshAll = 61514;
+inline constexpr uint16_t kTrayMoreBeacons = 61703;  // %s: how many beacons are not listed
+inline constexpr uint16_t kNoTrayNote = 61704;
 
 // Control pane of a beacon.
 inline constexpr uint16_t kUnitLabel = 1013;

@@ -1,0 +1,351 @@
+#include "gui/shell/main_frame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QUrl>
+#include <chrono>
+
+#include "engine/fetch_session.h"
+#include "engine/fetch_worker.h"
+#include "engine/qvx_doc.h"
+#include "gui/shell/about_box.h"
+#include "gui/shell/document_commands.h"
+#include "gui/shell/gui_text.h"
+#include "gui/shell/icons.h"
+#include "gui/shell/splash_screen.h"
+#include "gui/shell/tray_menu.h"
+#include "gui/tabframe/visual_framework.h"
+#include "gui/views/view_notify.h"
+#include "platform/command_ids.h"
+#include "platform/paths.h"
+#include "platform/string_ids.h"
+#include "settings/app_context.h"
+#include "settings/language_folder.h"
+#include "settings/open_target.h"
+
+namespace quorvex::gui {
+namespace {
+
+using namespace platform::cmd;
+
+constexpr char kHomePageUrl[] = "https://quorvex.org/";
+// How long the exit waits for running fetches to end after the stop.
+constexpr std::chrono::milliseconds kStopWait{5000};
+
+// The commands of the tool bar, with their icon names; 0 is a separator.
+struct ToolCommand {
+  uint16_t command;
+  const char* icon;
+};
+constexpr ToolCommand kToolCommands[] = {
+    {kNewBeacon, "new-beacon"},
+    {kNewFolder, "new-folder"},
+    {0, nullptr},
+    {kRefreshAll, "refresh-all"},
+    {kStop, "stop"},
+    {0, nullptr},
+    {kSave, "save"},
+    {kImportContainer, "import"},
+    {kCatalogReport, "report"},
+    {0, nullptr},
+    {kOptions, "options"},
+    {kHelp, "help"},
+};
+
+// Commands this window carries out itself; the views take the item commands once they exist.
+bool IsFrameCommand(uint16_t id) {
+  return id == kShowWindow || id == kHideWindow || id == kHelp || id == kHomePage || id == kToggleToolBar ||
+         id == kToggleStatusBar || id == kAbout || id == kExit;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(settings::AppContext& app, engine::WDQvxDoc& doc)
+    : app_(app), doc_(doc), previousHost_(platform::AgentState()) {
+  setObjectName(QStringLiteral("MainFrame"));
+  setWindowTitle(QString::fromLatin1(kFrameTitle));
+  setWindowIcon(Icon(QStringLiteral("quorvex")));
+  setAcceptDrops(true);
+  platform::SetAgentState(this);
+}
+
+CMainFrame::~CMainFrame() {
+  refreshTimer_.stop();
+  if (platform::AgentState() == this) platform::SetAgentState(previousHost_);
+}
+
+bool CMainFrame::Create(bool showSplash) {
+  settings::WDSettings& s = app_.Settings();
+  ApplyPlacement();
+  views_ = std::make_unique<TVisualFramework>(this, s.m_nXSplitterPos);
+  setCentralWidget(views_->MainSplitter());
+  BuildMenus();
+  BuildToolBar();
+
+  statusLabel_ = new QLabel(Text(platform::ids::kStatusReady));
+  statusLabel_->setObjectName(QStringLiteral("StatusPane"));
+  statusBar()->addWidget(statusLabel_, 1);
+  statusBar()->setVisible(s.m_bStatusBarVisible != 0);
+  SetBarsVisible();
+
+  trayMenu_.setObjectName(QStringLiteral("TrayMenu"));
+  connect(&trayMenu_, &QMenu::aboutToShow, this, [this] { BuildTrayMenu(trayMenu_, &doc_); });
+  connect(&trayMenu_, &QMenu::triggered, this, [this](QAction* action) {
+    const uint16_t command = CommandOf(action);
+    if (command >= kFirstTrayEntry && command <= kLastTrayEntry) {
+      OpenTrayEntry(command - kFirstTrayEntry);
+    } else {
+      OnCommand(command);
+    }
+  });
+  tray_.SetMenu(&trayMenu_);
+  tray_.CreateTrayIcon(QStringLiteral("Quorvex"), ResourceIcon(kIconIdle));
+  tray_.ChangeIcon(kIconIdle);
+  connect(&tray_, &CSystemTray::DoubleClicked, this, [this] { OnCommand(kShowWindow); });
+  connect(&tray_, &CSystemTray::AnimationStep, this, &CMainFrame::AnimationStep);
+
+  refreshTimer_.setObjectName(QStringLiteral("RefreshTimer"));
+  connect(&refreshTimer_, &QTimer::timeout, this, [this] { doc_.OnTimerTick(); });
+  refreshTimer_.start(kRefreshTickMs);
+
+  const bool session = engine::CreateSession(engine::SessionConfigFromSettings(s), doc_.IsBusy());
+  if (showSplash) (new WDSplash)->ShowCentred();
+  UpdateAgentState();
+  views_->SetTabLabels();
+  return session;
+}
+
+void CMainFrame::BuildMenus() {
+  const settings::LanguageFile* language = settings::InstalledLanguage();
+  if (language && language->MainMenu()) BuildMenuBar(*menuBar(), *language->MainMenu(), actions_);
+  for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
+    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+  }
+  connect(menuBar(), &QMenuBar::triggered, this, [this](QAction* action) { OnCommand(CommandOf(action)); });
+  UpdateCommandStates();
+}
+
+void CMainFrame::BuildToolBar() {
+  toolBar_ = addToolBar(QString());
+  toolBar_->setObjectName(QStringLiteral("ToolBar"));
+  toolBar_->setMovable(false);
+  toolBar_->setIconSize(QSize(20, 20));
+  toolBar_->toggleViewAction()->setVisible(false);
+  for (const ToolCommand& tool : kToolCommands) {
+    if (tool.command == 0) {
+      toolBar_->addSeparator();
+      continue;
+    }
+    QAction* action = toolBar_->addAction(Icon(QString::fromLatin1(tool.icon)), TipPart(tool.command));
+    action->setData(tool.command);
+    action->setStatusTip(PromptPart(tool.command));
+    actions_.Add(action);
+    connect(action, &QAction::triggered, this, [this, id = tool.command] { OnCommand(id); });
+  }
+}
+
+void CMainFrame::UpdateCommandStates() {
+  for (uint16_t command : actions_.Commands()) {
+    bool enabled = false;
+    if (IsFrameCommand(command)) {
+      enabled = true;
+    } else if (IsDocumentCommand(command)) {
+      enabled = DocumentCommandEnabled(command, doc_);
+    }
+    actions_.SetEnabled(command, enabled);
+  }
+  actions_.SetChecked(kToggleToolBar, app_.Settings().m_bToolBarVisible != 0);
+  actions_.SetChecked(kToggleStatusBar, app_.Settings().m_bStatusBarVisible != 0);
+}
+
+bool CMainFrame::OnCommand(uint16_t command) {
+  settings::WDSettings& s = app_.Settings();
+  switch (command) {
+    case kShowWindow:
+      ShowAndActivate();
+      return true;
+    case kHideWindow:
+      HideWindow();
+      return true;
+    case kHelp:
+      return settings::OpenTarget(platform::JoinPath(s.WorkDirectory(), "help/help.htm"));
+    case kHomePage:
+      return settings::OpenTarget(kHomePageUrl);
+    case kToggleToolBar:
+      s.m_bToolBarVisible = s.m_bToolBarVisible ? 0 : 1;
+      SetBarsVisible();
+      UpdateCommandStates();
+      return true;
+    case kToggleStatusBar:
+      s.m_bStatusBarVisible = s.m_bStatusBarVisible ? 0 : 1;
+      statusBar()->setVisible(s.m_bStatusBarVisible != 0);
+      UpdateCommandStates();
+      return true;
+    case kAbout: {
+      AboutBox box(this);
+      box.exec();
+      return true;
+    }
+    case kExit:
+      close();
+      return true;
+    default:
+      break;
+  }
+  if (IsDocumentCommand(command) && DocumentCommandEnabled(command, doc_)) {
+    const bool ran = RunDocumentCommand(command, doc_, this);
+    UpdateAgentState();
+    return ran;
+  }
+  return false;
+}
+
+void CMainFrame::SetBarsVisible() {
+  const bool visible = app_.Settings().m_bToolBarVisible != 0;
+  if (toolBar_) toolBar_->setVisible(visible);
+  if (views_) views_->TabWindow()->SetBarVisible(visible);
+}
+
+void CMainFrame::ShowAndActivate() {
+  setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+  show();
+  raise();
+  activateWindow();
+}
+
+void CMainFrame::HideWindow() {
+  hide();
+}
+
+void CMainFrame::StartHidden() {
+  if (tray_.IsEnabled()) return;
+  ShowAndActivate();
+  statusBar()->setVisible(true);
+  statusBar()->showMessage(Text(platform::ids::kNoTrayNote), 20000);
+}
+
+void CMainFrame::UpdateAgentState() {
+  if (doc_.CountActiveEvents() > 0) {
+    tray_.HideTrayIcon();
+    tray_.ShowTrayIcon();
+    tray_.ChangeTip(Text(platform::ids::kTrayAlert));
+    tray_.LoadIconSequence(kIconAlertFirst, kIconAlertLast);
+    tray_.StartCycling(kAlertStepMs, 0);
+    bell_.RingBell(platform::JoinPath(app_.Settings().WorkDirectory(), "sound/bell.wav"));
+  } else if (doc_.IsBusy() != 0) {
+    tray_.ChangeTip(Text(platform::ids::kTrayWorking));
+    tray_.LoadIconSequence(kIconIdle, kIconWorkingLast);
+    tray_.StartCycling(kWorkingStepMs, 0);
+    if (statusLabel_) statusLabel_->setText(Text(platform::ids::kTrayWorking));
+  } else {
+    tray_.ChangeTip(Text(platform::ids::kTrayIdle));
+    tray_.StopCycling();
+    tray_.ChangeIcon(kIconIdle);
+    if (statusLabel_) statusLabel_->setText(Text(platform::ids::kStatusReady));
+  }
+  UpdateCommandStates();
+}
+
+void CMainFrame::ReceiveHandOver(const std::string& containerPath) {
+  ShowAndActivate();
+  if (!containerPath.empty()) ImportContainers(doc_, {FromBytes(containerPath)}, true);
+}
+
+void CMainFrame::ImportDropped(const QStringList& files) {
+  ImportContainers(doc_, files, false);
+}
+
+void CMainFrame::OpenTrayEntry(int index) {
+  const std::vector<model::WDValue*> beacons = doc_.AllBeacons();
+  if (index < 0 || static_cast<size_t>(index) >= beacons.size()) return;
+  const std::string url = beacons[index]->GetURL();
+  if (!url.empty()) settings::OpenTarget(url);
+}
+
+bool CMainFrame::CloseFrame(bool askUser) {
+  if (closed_) return true;
+  if (closing_) return false;
+  closing_ = true;
+  refreshTimer_.stop();
+  views_->Notify(TabNotify::Closing, {});
+  // Fetches still running would change the catalog after it was saved: stop them and take in what
+  // they brought first.
+  doc_.StopAll();
+  engine::FetchWorker::WaitForAll(kStopWait);
+  doc_.GetDispatcher()->RunPending();
+  const bool hidden = !askUser || !isVisible();
+  if (!doc_.SaveModified(hidden)) {
+    closing_ = false;
+    refreshTimer_.start(kRefreshTickMs);
+    return false;
+  }
+  SavePlacement();
+  engine::CloseSession();
+  tray_.StopCycling();
+  tray_.HideTrayIcon();
+  closed_ = true;
+  closing_ = false;
+  return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (!CloseFrame(true)) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  QApplication::quit();
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Minimising hides the window into the tray, where there is one.
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && tray_.IsEnabled()) {
+    QTimer::singleShot(0, this, &CMainFrame::HideWindow);
+  }
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+  QStringList files;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) files.append(url.toLocalFile());
+  }
+  if (files.isEmpty()) return;
+  event->acceptProposedAction();
+  ImportDropped(files);
+}
+
+void CMainFrame::ApplyPlacement() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+  const settings::WDFrameRect rect = app_.Settings().GetFrameRect(area.width(), area.height());
+  resize(rect.X_Size, rect.Y_Size);
+  move(area.left() + rect.X_TopPos, area.top() + rect.Y_TopPos);
+}
+
+void CMainFrame::SavePlacement() {
+  settings::WDSettings& s = app_.Settings();
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->geometry() : QRect();
+  const QRect placed(pos(), size());
+  // A maximised window, or one dragged off the screen, keeps the placement saved before.
+  if (!isMaximized() && placed.width() < area.width() && placed.height() < area.height() && placed.intersects(area)) {
+    s.m_nXSize = placed.width();
+    s.m_nYSize = placed.height();
+    s.m_nXTopPos = placed.left() - area.left();
+    s.m_nYTopPos = placed.top() - area.top();
+  }
+  if (views_) s.m_nXSplitterPos = views_->MainSplitter()->sizes().value(0, s.m_nXSplitterPos);
+}
+
+}  // namespace quorvex::gui

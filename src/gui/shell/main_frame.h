@@ -1,0 +1,122 @@
+#pragma once
+// The program's one top-level window. It places the views (tab framework), builds the menus from the
+// language file, runs the one-minute refresh tick, and is the agent's face: the tray icon with its
+// menu and animation, the bell, and hiding instead of minimising. The views do the catalog work; the
+// frame only routes commands to them and to the document.
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
+#include <QToolBar>
+#include <memory>
+
+#include "gui/shell/alert_bell.h"
+#include "gui/shell/menu_builder.h"
+#include "gui/shell/system_tray.h"
+#include "platform/agent_state.h"
+
+namespace quorvex::engine {
+class WDQvxDoc;
+}
+namespace quorvex::settings {
+class AppContext;
+}
+
+namespace quorvex::gui {
+
+class TVisualFramework;
+
+// The window title that names the running program (also its object name for tests: "MainFrame").
+inline constexpr char kFrameTitle[] = "Catalog - Quorvex";
+// The refresh tick.
+inline constexpr int kRefreshTickMs = 60000;
+// Agent animations: resource ids and step times.
+inline constexpr int kIconIdle = 180;
+inline constexpr int kIconWorkingLast = 183;
+inline constexpr int kIconAlertFirst = 185;
+inline constexpr int kIconAlertLast = 189;
+inline constexpr int kWorkingStepMs = 150;
+inline constexpr int kAlertStepMs = 50;
+
+class CMainFrame : public QMainWindow, public platform::AgentStateHost {
+  Q_OBJECT
+
+ public:
+  // app and doc must outlive the frame. Installs itself as the core's agent-state host.
+  CMainFrame(settings::AppContext& app, engine::WDQvxDoc& doc);
+  ~CMainFrame() override;
+
+  // The creation sequence: menus, tool bar, status bar, tray icon, refresh tick, Internet session,
+  // splash screen, agent state, tab labels. False (with the reason shown) when the Internet session
+  // cannot be made from the settings; the frame still works, fetches are then refused.
+  bool Create(bool showSplash);
+
+  // Show and activate (command 32797, tray double-click, a second start).
+  void ShowAndActivate();
+  // Hide (command 32798, minimising when the tray exists).
+  void HideWindow();
+  // A start that asked to be hidden: without a notification area the window is shown with a note,
+  // so the program never becomes invisible.
+  void StartHidden();
+
+  // Runs a command of the menus, tool bar or tray. False when the command did not run.
+  bool OnCommand(uint16_t command);
+  // Enables, greys and checks the actions for the current state.
+  void UpdateCommandStates();
+
+  // A container handed over by a second start: asks, then imports.
+  void ReceiveHandOver(const std::string& containerPath);
+  // Files dropped on the window: imported without a question.
+  void ImportDropped(const QStringList& files);
+
+  // The exit sequence (exit command, window close, SIGTERM, end of the desktop session): running
+  // fetches stopped, the catalog saved (asking only when shown and SavePrompt is set), the layout
+  // stored. askUser false saves silently. False when the user chose to keep the program open.
+  bool CloseFrame(bool askUser);
+
+  void UpdateAgentState() override;
+
+  CSystemTray& Tray() { return tray_; }
+  AlertBell& Bell() { return bell_; }
+  TVisualFramework& Views() { return *views_; }
+  QMenu& TrayMenu() { return trayMenu_; }
+  CommandActions& Actions() { return actions_; }
+  QTimer& RefreshTimer() { return refreshTimer_; }
+  // The frame's idle status text (pane 0).
+  QString StatusText() const { return statusLabel_->text(); }
+
+ Q_SIGNALS:
+  // A step of the tray animation (the tree animates its fetching items with it).
+  void AnimationStep(int index);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildToolBar();
+  void ApplyPlacement();
+  void SavePlacement();
+  void OpenTrayEntry(int index);
+  void SetBarsVisible();
+
+  settings::AppContext& app_;
+  engine::WDQvxDoc& doc_;
+  std::unique_ptr<TVisualFramework> views_;
+  CommandActions actions_;
+  QToolBar* toolBar_ = nullptr;
+  QLabel* statusLabel_ = nullptr;
+  CSystemTray tray_;
+  QMenu trayMenu_;
+  AlertBell bell_;
+  QTimer refreshTimer_;
+  bool closing_ = false;
+  bool closed_ = false;
+  platform::AgentStateHost* previousHost_;
+};
+
+}  // namespace quorvex::gui

@@ -1,0 +1,66 @@
+#include "gui/shell/tray_menu.h"
+
+#include "engine/qvx_doc.h"
+#include "gui/shell/gui_text.h"
+#include "model/beacon_row.h"
+#include "platform/command_ids.h"
+#include "platform/string_ids.h"
+
+namespace quorvex::gui {
+namespace {
+
+// The state icons of a beacon whose entry can be chosen: a plain beacon, or one whose events hold.
+constexpr int kIconBeacon = 139;
+constexpr int kIconNormalOrAlert = 145;
+
+QAction* AddCommand(QMenu& menu, const QString& label, int command, bool enabled = true) {
+  QAction* action = menu.addAction(label);
+  action->setData(command);
+  action->setEnabled(enabled);
+  return action;
+}
+
+}  // namespace
+
+QString TrayEntryLabel(const std::string& valueText, const std::string& name) {
+  QString value = FromBytes(valueText);
+  value.remove(QLatin1Char('\n'));
+  value.remove(QLatin1Char('\r'));
+  value.replace(QLatin1Char('\t'), QLatin1Char(' '));
+  // Cut by characters, never inside a surrogate pair.
+  if (value.size() > kTrayValueChars) {
+    int cut = kTrayValueChars;
+    if (value.at(cut - 1).isHighSurrogate()) --cut;
+    value.truncate(cut);
+  }
+  return value + QLatin1Char('\t') + FromBytes(name);
+}
+
+bool BuildTrayMenu(QMenu& menu, engine::WDQvxDoc* doc) {
+  menu.clear();
+  if (!doc) return false;
+  AddCommand(menu, Text(platform::ids::kTrayRefreshAll), platform::cmd::kRefreshAll);
+  AddCommand(menu, Text(platform::ids::kTrayCheckAlerts), platform::cmd::kCheckAllAlerts);
+  menu.addSeparator();
+  const std::vector<model::WDValue*> beacons = doc->AllBeacons();
+  int entry = 0;
+  for (model::WDValue* beacon : beacons) {
+    if (entry == kMaxTrayEntries) break;
+    const int icon = beacon->GetState(true);
+    const model::BeaconRow row = model::MakeBeaconRow(*beacon);
+    AddCommand(menu, TrayEntryLabel(row.value, beacon->GetName()), platform::cmd::kFirstTrayEntry + entry,
+               icon == kIconBeacon || icon == kIconNormalOrAlert);
+    ++entry;
+  }
+  if (beacons.size() > static_cast<size_t>(kMaxTrayEntries)) {
+    AddCommand(menu, Text(platform::ids::kTrayMoreBeacons, {std::to_string(beacons.size() - kMaxTrayEntries)}),
+               platform::cmd::kShowWindow);
+  }
+  menu.addSeparator();
+  QAction* show = AddCommand(menu, Text(platform::ids::kTrayShow), platform::cmd::kShowWindow);
+  AddCommand(menu, Text(platform::ids::kTrayExit), platform::cmd::kExit, !doc->IsAnyBeaconBusy());
+  menu.setDefaultAction(show);
+  return true;
+}
+
+}  // namespace quorvex::gui

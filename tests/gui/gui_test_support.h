@@ -1,0 +1,42 @@
+#pragma once
+// What the GUI tests share: a private home for settings, catalogs and the runtime folder, and beacons
+// made the way the command line makes them.
+#include <QTemporaryDir>
+#include <QtTest>
+#include <string>
+
+#include "engine/qvx_doc.h"
+#include "model/group.h"
+#include "model/item.h"
+#include "model/value.h"
+
+namespace quorvex::gui::test {
+
+// Points the settings, data and runtime folders into a temporary folder while it lives.
+class TestHome {
+ public:
+  TestHome() {
+    for (const char* name : {"QUORVEX_CONFIG_DIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
+      const QString folder = dir_.filePath(QString::fromLatin1(name));
+      QDir().mkpath(folder);
+      qputenv(name, folder.toLocal8Bit());
+    }
+  }
+  QString Path(const QString& name) const { return dir_.filePath(name); }
+  std::string PathBytes(const QString& name) const { return Path(name).toStdString(); }
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// A beacon filed at the end of the catalog root. An empty pattern makes a checksum beacon.
+inline model::WDValue* AddBeacon(engine::WDQvxDoc& doc, const std::string& name, const std::string& url,
+                                 const std::string& pattern = {}) {
+  model::WDValue* value = doc.NewBeacon();
+  value->SetKind(pattern.empty() ? model::kKindChecksum : model::kKindText);
+  value->SetProperties(name, url, pattern, {}, {});
+  doc.GetRoot()->AddChild(value);
+  return value;
+}
+
+}  // namespace quorvex::gui::test
