@@ -1,0 +1,251 @@
+// The main window's view framework: layout by object id, tabs, splitters, notifications.
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTabBar>
+#include <QtTest>
+
+#include "gui/shell/gui_text.h"
+#include "gui/tabframe/splitter_wnd.h"
+#include "gui/tabframe/tab_wnd.h"
+#include "gui/tabframe/visual_framework.h"
+#include "gui/views/placeholder_view.h"
+#include "gui/views/view_ids.h"
+#include "platform/string_ids.h"
+
+using namespace quorvex::gui;
+namespace vid = quorvex::gui::view_ids;
+
+namespace {
+
+// Presses on the handle of splitter, moves by delta along the splitter and releases.
+void DragHandle(QSplitter& splitter, int delta) {
+  QSplitterHandle* handle = splitter.handle(1);
+  const QPoint from = handle->rect().center();
+  const QPoint to = splitter.orientation() == Qt::Horizontal ? from + QPoint(delta, 0) : from + QPoint(0, delta);
+  QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, from);
+  QMouseEvent move(QEvent::MouseMove, QPointF(to), QPointF(handle->mapToGlobal(to)), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(handle, &move);
+  QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, to);
+}
+
+}  // namespace
+
+class TabFrameTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void LayoutPlacesEveryViewById();
+  void TabsCanBeDisabledAndTheBarHidden();
+  void OnlyResizableSplittersMove();
+  void TestBarRowStaysFortyHigh();
+  void NotificationsReachEveryPaneOrTheChosenOnes();
+};
+
+void TabFrameTest::LayoutPlacesEveryViewById() {
+  QWidget host;
+  TVisualFramework frame([](int id, QWidget* parent) -> QWidget* {
+    return id == vid::kNote ? new QLabel(parent) : nullptr;  // a "real" view for one id
+  });
+  WDSplitterWnd* main = frame.Create(&host, 230);
+  QCOMPARE(frame.Create(&host), main);
+  QCOMPARE(main->objectName(), QStringLiteral("Splitter"));
+  QCOMPARE(frame.GetObject(vid::kMainSplitter), main);
+  QCOMPARE(main->PaneSize(0), 230);  // before the first layout too
+  main->resize(900, 600);
+  host.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&host));
+  QCOMPARE(main->widget(0), frame.GetObject(vid::kCatalogTree));
+  QCOMPARE(main->widget(1), frame.GetObject(vid::kTabWindow));
+  QCOMPARE(main->PaneSize(0), 230);
+
+  TTabWnd* tabs = frame.TabWindow();
+  QCOMPARE(tabs->TabCount(), vid::kTabCount);
+  namespace ids = quorvex::platform::ids;
+  const uint16_t labels[] = {ids::kTabFolder,  ids::kTabBeacon,  ids::kTabBeacon,  ids::kTabNote,
+                             ids::kTabControl, ids::kTabHistory, ids::kTabHistory, ids::kTabLink};
+  const int tabOfView[] = {0, 1, 1, 2, 2, 3, 4, 5, 5, 5, 6, 6, 6, 7, 7, 7, 7, 7};
+  for (int tab = 0; tab < vid::kTabCount; ++tab) QCOMPARE(tabs->TabLabel(tab), Text(labels[tab]));
+  for (int id = vid::kFirstView; id <= vid::kLastView; ++id) {
+    QWidget* view = frame.GetObject(id);
+    QVERIFY2(view, qPrintable(QString::number(id)));
+    QCOMPARE(tabs->TabOf(view), tabOfView[id - 1]);
+    QCOMPARE(view->property(vid::kObjectIdProperty).toInt(), id);
+    QCOMPARE(view->objectName(), QStringLiteral("view%1").arg(id));
+    QCOMPARE(qobject_cast<PlaceholderView*>(view) == nullptr, id == vid::kNote);
+  }
+  QVERIFY(IsLEControl(frame.GetObject(vid::kLinkControl)));
+  QVERIFY(frame.GetObject(99) == nullptr);
+
+  // The fixed rows and columns, each once its tab has been shown.
+  const struct {
+    int tab, view, width, height;
+  } fixed[] = {
+      {1, vid::kBeaconScreen, -1, 90},    {2, vid::kGraphScreen, -1, 90},    {5, vid::kTextTimeLine, 161, -1},
+      {5, vid::kTextHistControl, -1, 30}, {6, vid::kGraphTimeLine, 161, -1}, {6, vid::kGraphHistControl, -1, 30},
+      {7, vid::kLinkAddress, -1, 30},     {7, vid::kLinkPattern, 250, -1},   {7, vid::kLinkControl, -1, 40}};
+  for (const auto& f : fixed) {
+    QVERIFY(tabs->SetActiveTab(f.tab));
+    QVERIFY(frame.GetObject(f.view)->isVisible());
+    QVERIFY(IsOnActiveTab(frame.GetObject(f.view)));
+    if (f.width >= 0) QCOMPARE(frame.GetObject(f.view)->width(), f.width);
+    if (f.height >= 0) QCOMPARE(frame.GetObject(f.view)->height(), f.height);
+  }
+  QVERIFY(!IsOnActiveTab(frame.GetObject(vid::kFolderList)));
+
+  // Growing the window keeps the fixed panes and the tree's column.
+  main->resize(1100, 700);
+  QCOMPARE(frame.GetObject(vid::kLinkPattern)->width(), 250);
+  QCOMPARE(frame.GetObject(vid::kLinkControl)->height(), 40);
+  QCOMPARE(main->PaneSize(0), 230);
+}
+
+void TabFrameTest::TabsCanBeDisabledAndTheBarHidden() {
+  QWidget host;
+  TVisualFramework frame;
+  frame.Create(&host)->resize(800, 500);
+  host.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&host));
+  TTabWnd* tabs = frame.TabWindow();
+  QSignalSpy changed(tabs, &TTabWnd::ActiveTabChanged);
+
+  tabs->EnableTab(vid::kTabHistoryText, false);
+  QVERIFY(!tabs->IsTabEnabled(vid::kTabHistoryText));
+  QVERIFY(!tabs->SetActiveTab(vid::kTabHistoryText));
+  QTest::mouseClick(tabs->Bar(), Qt::LeftButton, Qt::NoModifier, tabs->Bar()->tabRect(vid::kTabHistoryText).center());
+  QCOMPARE(tabs->ActiveTab(), vid::kTabFolderList);
+  QCOMPARE(changed.count(), 0);
+
+  tabs->EnableTab(vid::kTabHistoryText, true);
+  QTest::mouseClick(tabs->Bar(), Qt::LeftButton, Qt::NoModifier, tabs->Bar()->tabRect(vid::kTabHistoryText).center());
+  QCOMPARE(tabs->ActiveTab(), vid::kTabHistoryText);
+  QCOMPARE(changed.count(), 1);
+  QVERIFY(frame.GetObject(vid::kHistoryText)->isVisible());
+  QVERIFY(!frame.GetObject(vid::kFolderList)->isVisible());
+
+  // Disabling the shown tab moves on to an enabled one.
+  tabs->EnableTab(vid::kTabHistoryText, false);
+  QVERIFY(tabs->ActiveTab() != vid::kTabHistoryText);
+  QVERIFY(tabs->IsTabEnabled(tabs->ActiveTab()));
+
+  const int pageHeight = tabs->TabPage(0)->height();
+  tabs->SetBarVisible(false);
+  QVERIFY(!tabs->IsBarVisible());
+  QTRY_VERIFY(tabs->TabPage(tabs->ActiveTab())->height() > pageHeight);
+  tabs->SetBarVisible(true);
+  QVERIFY(tabs->IsBarVisible() && tabs->Bar()->isVisible());
+
+  auto* caption = tabs->findChild<QLabel*>(QStringLiteral("tabCaption"));
+  QVERIFY(caption && !caption->isVisible());
+  tabs->SetCaption(QStringLiteral("Prices"));
+  QVERIFY(caption->isVisible());
+  QCOMPARE(tabs->Caption(), QStringLiteral("Prices"));
+  tabs->SetCaption(QString());
+  QVERIFY(!caption->isVisible());
+}
+
+void TabFrameTest::OnlyResizableSplittersMove() {
+  QWidget host;
+  host.resize(400, 300);
+  auto* fixed = new WDSplitterWnd(Qt::Horizontal, false, &host);
+  fixed->setGeometry(0, 0, 400, 140);
+  fixed->addWidget(new PlaceholderView(1));
+  fixed->addWidget(new PlaceholderView(2));
+  fixed->SetFixedPane(0, 161);
+  auto* movable = new WDSplitterWnd(Qt::Vertical, true, &host);
+  movable->setGeometry(0, 150, 400, 150);
+  movable->addWidget(new PlaceholderView(3));
+  movable->addWidget(new PlaceholderView(4));
+  movable->SetFixedPane(0, 30);
+  host.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&host));
+
+  QCOMPARE(fixed->handleWidth(), 0);
+  QVERIFY(fixed->handle(1)->testAttribute(Qt::WA_TransparentForMouseEvents));
+  QCOMPARE(fixed->sizes(), QList<int>({161, 239}));
+  DragHandle(*fixed, 40);
+  QCOMPARE(fixed->sizes(), QList<int>({161, 239}));
+  fixed->resize(300, 140);
+  QCOMPARE(fixed->sizes(), QList<int>({161, 139}));
+
+  QVERIFY(movable->handleWidth() > 0);
+  QCOMPARE(movable->sizes().at(0), 30);
+  DragHandle(*movable, 40);
+  QCOMPARE(movable->sizes().at(0), 70);
+  movable->resize(400, 200);  // the user's division stays; the other pane grows
+  QCOMPARE(movable->sizes().at(0), 70);
+  QCOMPARE(movable->PaneSize(0), 70);
+
+  movable->SetResizable(false);
+  QCOMPARE(movable->handleWidth(), 0);
+  DragHandle(*movable, 40);
+  QCOMPARE(movable->sizes().at(0), 30);  // back to the fixed size, and it stays
+}
+
+void TabFrameTest::TestBarRowStaysFortyHigh() {
+  QWidget host;
+  host.resize(300, 400);
+  auto* rows = new WDSplitterWnd(Qt::Vertical, false, &host);
+  rows->addWidget(new PlaceholderView(17));
+  auto* bar = new QLabel;
+  MarkLEControl(bar);
+  rows->addWidget(bar);
+  rows->resize(300, 200);
+  host.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&host));
+  QCOMPARE(rows->sizes(), QList<int>({160, 40}));
+  rows->resize(300, 41);
+  QCOMPARE(rows->sizes(), QList<int>({1, 40}));
+  rows->resize(300, 333);
+  QCOMPARE(rows->sizes(), QList<int>({293, 40}));
+
+  // Not for a resizable splitter, nor for an unmarked lower pane.
+  auto* other = new WDSplitterWnd(Qt::Vertical, true, &host);
+  other->addWidget(new PlaceholderView(1));
+  auto* marked = new PlaceholderView(2);
+  MarkLEControl(marked);
+  other->addWidget(marked);
+  other->resize(300, 200);
+  other->show();
+  QTRY_COMPARE(other->sizes().at(0) + other->sizes().at(1), 200 - other->handleWidth());
+  QVERIFY(other->sizes().at(1) != 40);
+  bar->setProperty(kLEControlProperty, false);
+  rows->resize(300, 300);
+  QVERIFY(rows->sizes().at(1) != 40);
+}
+
+void TabFrameTest::NotificationsReachEveryPaneOrTheChosenOnes() {
+  QWidget host;
+  TVisualFramework frame;
+  frame.Create(&host);
+  const auto placeholder = [&frame](int id) { return qobject_cast<PlaceholderView*>(frame.GetObject(id)); };
+
+  NotifyParam param;
+  param.address = "http://example.org/prices";
+  param.result = 5;
+  param.sender = &host;
+  QCOMPARE(frame.Notify(TabNotify::FetchFailed, param), vid::kLastView);
+  for (int id = vid::kFirstView; id <= vid::kLastView; ++id) {
+    QCOMPARE(placeholder(id)->NotifyCount(), 1);
+    QCOMPARE(placeholder(id)->LastCode(), TabNotify::FetchFailed);
+    QCOMPARE(placeholder(id)->LastParam().address, param.address);
+    QCOMPARE(placeholder(id)->LastParam().result, 5);
+    QCOMPARE(placeholder(id)->LastParam().sender, &host);
+  }
+  QCOMPARE(placeholder(vid::kCatalogTree)->NotifyCount(), 0);  // the tree sends, it does not receive
+
+  QCOMPARE(frame.NotifyObjects(TabNotify::Changed, {}, {vid::kHistoryText, vid::kHistoryGraph, 99}), 2);
+  for (int id = vid::kFirstView; id <= vid::kLastView; ++id) {
+    const bool chosen = id == vid::kHistoryText || id == vid::kHistoryGraph;
+    QCOMPARE(placeholder(id)->LastCode(), chosen ? TabNotify::Changed : TabNotify::FetchFailed);
+  }
+
+  // A destroyed view is left out.
+  delete frame.GetObject(vid::kLinkValue);
+  QCOMPARE(frame.Notify(TabNotify::SelectionApplied, {}), vid::kLastView - 1);
+  QCOMPARE(placeholder(vid::kLinkControl)->LastCode(), TabNotify::SelectionApplied);
+}
+
+QTEST_MAIN(TabFrameTest)
+#include "tabframe_test.moc"
