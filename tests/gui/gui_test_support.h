@@ -19,6 +19,7 @@ class TestHome {
     for (const char* name : {"QUORVEX_CONFIG_DIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
       const QString folder = dir_.filePath(QString::fromLatin1(name));
       QDir().mkpath(folder);
+      QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
       qputenv(name, folder.toLocal8Bit());
     }
   }

@@ -5,6 +5,7 @@
 #include "engine/qvx_doc.h"
 #include "gui/shell/command_line.h"
 #include "gui/shell/gui_text.h"
+#include "gui/shell/icons.h"
 #include "gui/shell/main_frame.h"
 #include "gui/shell/qt_prompt.h"
 #include "gui/shell/tray_menu.h"
@@ -43,7 +44,7 @@ void ShellTest::CommandLine_data() {
   QTest::newRow("container without .bcn") << "/cC:\\Data\\set.txt" << false << ""
                                           << "" << true;
   QTest::newRow("value kept as it stands") << "/c my.bcn /wA.DAT" << false << " my.bcn "
-                                           << "a.dat" << true;
+                                           << "a.dat" << false;
   QTest::newRow("work file without .dat") << "/wcatalog.txt" << false << ""
                                           << "" << true;
   QTest::newRow("first /c counts") << "/cx.txt /cy.bcn" << false << ""
@@ -99,14 +100,16 @@ void ShellTest::TrayMenu() {
   test::TestHome home;
   settings::AppContext context;
   engine::WDQvxDoc doc;
+  doc.OnNewDocument(home.PathBytes(QStringLiteral("catalog.dat")));
   QMenu menu;
   QVERIFY(!BuildTrayMenu(menu, nullptr));
   QVERIFY(menu.actions().isEmpty());
 
+  const int64_t now = time(nullptr);
   model::WDValue* price = test::AddBeacon(doc, "Price", "http://shop.example/item", "Price:{?}</td>");
-  price->GetHistory().AddRecord(model::WDHistoryRecord("12.50\tEUR per piece", 1700000000));
+  price->GetHistory().AddRecord(model::WDHistoryRecord("12.50\tEUR per piece", now));
   model::WDValue* crc = test::AddBeacon(doc, "News", "http://news.example/");
-  crc->GetHistory().AddRecord(model::WDHistoryRecord("#CRC#12345", 1700000000));
+  crc->GetHistory().AddRecord(model::WDHistoryRecord("#CRC#12345", now));
   model::WDValue* off = test::AddBeacon(doc, "Off", "http://off.example/", "x{?}y");
   off->SetEnabled(false);
 
@@ -163,15 +166,15 @@ void ShellTest::AgentState() {
     frame.Create(false);
     CSystemTray& tray = frame.Tray();
     QVERIFY(!tray.IsCycling());
-    QCOMPARE(tray.CurrentIconId(), kIconIdle);
+    QCOMPARE(tray.CurrentIconId(), res::kTrayIdle);
     QCOMPARE(tray.CurrentTip(), Text(platform::ids::kTrayIdle));
     QCOMPARE(frame.StatusText(), Text(platform::ids::kStatusReady));
 
     // A listed fetch: working. The manager tells the frame itself.
     QVERIFY(doc.StartPageFetch(beacon->GetPage(), 1));
     QVERIFY(tray.IsCycling());
-    QCOMPARE(tray.SequenceFirst(), kIconIdle);
-    QCOMPARE(tray.SequenceLast(), kIconWorkingLast);
+    QCOMPARE(tray.SequenceFirst(), res::kTrayIdle);
+    QCOMPARE(tray.SequenceLast(), res::kTrayWorkingLast);
     QCOMPARE(tray.StepMs(), kWorkingStepMs);
     QCOMPARE(tray.CurrentTip(), Text(platform::ids::kTrayWorking));
     QCOMPARE(frame.StatusText(), Text(platform::ids::kTrayWorking));
@@ -181,7 +184,7 @@ void ShellTest::AgentState() {
     doc.GetDispatcher()->RunPending();
     QCOMPARE(doc.IsBusy(), size_t{0});
     QVERIFY(!tray.IsCycling());
-    QCOMPARE(tray.CurrentIconId(), kIconIdle);
+    QCOMPARE(tray.CurrentIconId(), res::kTrayIdle);
 
     // An event that holds: the alert sequence, fast.
     auto event = std::make_unique<model::WDEventMessager>();
@@ -190,8 +193,8 @@ void ShellTest::AgentState() {
     beacon->GetAlert().AddEvent(std::move(event));
     frame.UpdateAgentState();
     QVERIFY(tray.IsCycling());
-    QCOMPARE(tray.SequenceFirst(), kIconAlertFirst);
-    QCOMPARE(tray.SequenceLast(), kIconAlertLast);
+    QCOMPARE(tray.SequenceFirst(), res::kTrayAlertFirst);
+    QCOMPARE(tray.SequenceLast(), res::kTrayAlertLast);
     QCOMPARE(tray.StepMs(), kAlertStepMs);
     QCOMPARE(tray.CurrentTip(), Text(platform::ids::kTrayAlert));
     QVERIFY(frame.CloseFrame(false));

@@ -40,6 +40,12 @@ bool PathExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+// A word of slash options: it starts like one and names nothing on disk.
+bool IsSlashOptionWord(const std::string& arg) {
+  const bool optionLike = arg.rfind("/hide", 0) == 0 || arg.rfind("/c", 0) == 0 || arg.rfind("/w", 0) == 0;
+  return optionLike && !PathExists(arg);
+}
+
 }  // namespace
 
 void ParseSlashOptions(std::string_view raw, StartOptions& options) {
@@ -72,8 +78,8 @@ StartOptions ParseArguments(const std::vector<std::string>& args) {
       }
     } else if (arg.rfind("--", 0) == 0) {
       options.error = "unknown option " + arg;
-    } else if (!arg.empty() && arg[0] == '/' && !PathExists(arg)) {
-      if (!raw.empty()) raw += ' ';
+    } else if (IsSlashOptionWord(arg)) {
+      // Joined as written: a value ends at the next option's "/", not with a blank.
       raw += arg;
     } else if (!arg.empty()) {
       options.importFiles.push_back(arg);

@@ -1,9 +1,9 @@
 #pragma once
 // The desktop program's command line. The slash options keep their historical parse: "/hide"
 // anywhere, "/c" with a container file and "/w" with a catalog file, each value running to the next
-// "/" and lower-cased. Because Linux paths are full of slashes, an argument that names an existing file
-// or folder is never read as slash options; such an argument (or any other plain word) is a container
-// to import after asking. Beside them: --hide, --catalog FILE, --help.
+// "/" and lower-cased. Because Linux paths are full of slashes, only a word that starts with "/hide",
+// "/c" or "/w" and names nothing on disk is read as slash options; any other word is a container to
+// import after asking. Beside them: --hide, --catalog FILE, --help.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,8 +35,7 @@ struct StartOptions {
 // The historical parse of the raw argument text (everything after the program name).
 void ParseSlashOptions(std::string_view raw, StartOptions& options);
 
-// The whole command line (argv without the program name). pathExists decides which arguments are
-// files; by default the file system is asked.
+// The whole command line (argv without the program name).
 StartOptions ParseArguments(const std::vector<std::string>& args);
 
 // The usage text of --help.

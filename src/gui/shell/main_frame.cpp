@@ -20,6 +20,8 @@
 #include "gui/shell/icons.h"
 #include "gui/shell/splash_screen.h"
 #include "gui/shell/tray_menu.h"
+#include "gui/tabframe/splitter_wnd.h"
+#include "gui/tabframe/tab_wnd.h"
 #include "gui/tabframe/visual_framework.h"
 #include "gui/views/view_notify.h"
 #include "platform/command_ids.h"
@@ -44,18 +46,18 @@ struct ToolCommand {
   const char* icon;
 };
 constexpr ToolCommand kToolCommands[] = {
-    {kNewBeacon, "new-beacon"},
-    {kNewFolder, "new-folder"},
+    {kNewBeacon, icon::kNewBeacon},
+    {kNewFolder, icon::kNewFolder},
     {0, nullptr},
-    {kRefreshAll, "refresh-all"},
-    {kStop, "stop"},
+    {kRefreshAll, icon::kRefreshAll},
+    {kStop, icon::kStop},
     {0, nullptr},
-    {kSave, "save"},
-    {kImportContainer, "import"},
-    {kCatalogReport, "report"},
+    {kSave, icon::kSave},
+    {kImportContainer, icon::kImport},
+    {kCatalogReport, icon::kReport},
     {0, nullptr},
-    {kOptions, "options"},
-    {kHelp, "help"},
+    {kOptions, icon::kOptions},
+    {kHelp, icon::kHelp},
 };
 
 // Commands this window carries out itself; the views take the item commands once they exist.
@@ -70,7 +72,7 @@ CMainFrame::CMainFrame(settings::AppContext& app, engine::WDQvxDoc& doc)
     : app_(app), doc_(doc), previousHost_(platform::AgentState()) {
   setObjectName(QStringLiteral("MainFrame"));
   setWindowTitle(QString::fromLatin1(kFrameTitle));
-  setWindowIcon(Icon(QStringLiteral("quorvex")));
+  setWindowIcon(Icon(QString::fromLatin1(icon::kApp)));
   setAcceptDrops(true);
   platform::SetAgentState(this);
 }
@@ -83,8 +85,8 @@ CMainFrame::~CMainFrame() {
 bool CMainFrame::Create(bool showSplash) {
   settings::WDSettings& s = app_.Settings();
   ApplyPlacement();
-  views_ = std::make_unique<TVisualFramework>(this, s.m_nXSplitterPos);
-  setCentralWidget(views_->MainSplitter());
+  views_ = std::make_unique<TVisualFramework>();
+  setCentralWidget(views_->Create(this, s.m_nXSplitterPos));
   BuildMenus();
   BuildToolBar();
 
@@ -105,8 +107,8 @@ bool CMainFrame::Create(bool showSplash) {
     }
   });
   tray_.SetMenu(&trayMenu_);
-  tray_.CreateTrayIcon(QStringLiteral("Quorvex"), ResourceIcon(kIconIdle));
-  tray_.ChangeIcon(kIconIdle);
+  tray_.CreateTrayIcon(QStringLiteral("Quorvex"), ResourceIcon(res::kTrayIdle));
+  tray_.ChangeIcon(res::kTrayIdle);
   connect(&tray_, &CSystemTray::DoubleClicked, this, [this] { OnCommand(kShowWindow); });
   connect(&tray_, &CSystemTray::AnimationStep, this, &CMainFrame::AnimationStep);
 
@@ -115,9 +117,12 @@ bool CMainFrame::Create(bool showSplash) {
   refreshTimer_.start(kRefreshTickMs);
 
   const bool session = engine::CreateSession(engine::SessionConfigFromSettings(s), doc_.IsBusy());
-  if (showSplash) (new WDSplash)->ShowCentred();
+  if (showSplash) {
+    auto* splash = new WDSplash;
+    splash->ShowCentred();
+    splash_ = splash;
+  }
   UpdateAgentState();
-  views_->SetTabLabels();
   return session;
 }
 
@@ -217,6 +222,8 @@ void CMainFrame::ShowAndActivate() {
   show();
   raise();
   activateWindow();
+  // Where no window manager keeps it on top, the splash would vanish behind the window.
+  if (splash_) splash_->raise();
 }
 
 void CMainFrame::HideWindow() {
@@ -235,18 +242,18 @@ void CMainFrame::UpdateAgentState() {
     tray_.HideTrayIcon();
     tray_.ShowTrayIcon();
     tray_.ChangeTip(Text(platform::ids::kTrayAlert));
-    tray_.LoadIconSequence(kIconAlertFirst, kIconAlertLast);
+    tray_.LoadIconSequence(res::kTrayAlertFirst, res::kTrayAlertLast);
     tray_.StartCycling(kAlertStepMs, 0);
     bell_.RingBell(platform::JoinPath(app_.Settings().WorkDirectory(), "sound/bell.wav"));
   } else if (doc_.IsBusy() != 0) {
     tray_.ChangeTip(Text(platform::ids::kTrayWorking));
-    tray_.LoadIconSequence(kIconIdle, kIconWorkingLast);
+    tray_.LoadIconSequence(res::kTrayIdle, res::kTrayWorkingLast);
     tray_.StartCycling(kWorkingStepMs, 0);
     if (statusLabel_) statusLabel_->setText(Text(platform::ids::kTrayWorking));
   } else {
     tray_.ChangeTip(Text(platform::ids::kTrayIdle));
     tray_.StopCycling();
-    tray_.ChangeIcon(kIconIdle);
+    tray_.ChangeIcon(res::kTrayIdle);
     if (statusLabel_) statusLabel_->setText(Text(platform::ids::kStatusReady));
   }
   UpdateCommandStates();
@@ -345,7 +352,7 @@ void CMainFrame::SavePlacement() {
     s.m_nXTopPos = placed.left() - area.left();
     s.m_nYTopPos = placed.top() - area.top();
   }
-  if (views_) s.m_nXSplitterPos = views_->MainSplitter()->sizes().value(0, s.m_nXSplitterPos);
+  if (views_) s.m_nXSplitterPos = views_->MainSplitter()->PaneSize(0);
 }
 
 }  // namespace quorvex::gui

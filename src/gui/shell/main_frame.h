@@ -31,11 +31,7 @@ class TVisualFramework;
 inline constexpr char kFrameTitle[] = "Catalog - Quorvex";
 // The refresh tick.
 inline constexpr int kRefreshTickMs = 60000;
-// Agent animations: resource ids and step times.
-inline constexpr int kIconIdle = 180;
-inline constexpr int kIconWorkingLast = 183;
-inline constexpr int kIconAlertFirst = 185;
-inline constexpr int kIconAlertLast = 189;
+// Steps of the agent's animations (the icons are in icons.h).
 inline constexpr int kWorkingStepMs = 150;
 inline constexpr int kAlertStepMs = 50;
 
@@ -114,6 +110,7 @@ class CMainFrame : public QMainWindow, public platform::AgentStateHost {
   QMenu trayMenu_;
   AlertBell bell_;
   QTimer refreshTimer_;
+  QPointer<QWidget> splash_;
   bool closing_ = false;
   bool closed_ = false;
   platform::AgentStateHost* previousHost_;

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QSvgRenderer>
 
+#include "gui/shell/icons.h"
 #include "gui/shell/version.h"
 
 namespace quorvex::gui {
@@ -23,7 +24,7 @@ QPixmap SplashPicture() {
   QPixmap pixmap(kPictureSize * ratio);
   pixmap.setDevicePixelRatio(ratio);
   pixmap.fill(QColor(0x1d, 0x2b, 0x3a));
-  QSvgRenderer renderer(QStringLiteral(":/icons/splash.svg"));
+  QSvgRenderer renderer(QString::fromLatin1(icon::kSplashPath));
   if (renderer.isValid()) {
     QPainter painter(&pixmap);
     renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(kPictureSize)));

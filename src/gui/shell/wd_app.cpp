@@ -114,8 +114,8 @@ int RunApplication(int argc, char** argv) {
     for (const std::string& file : imports) ImportContainers(doc, {QString::fromStdString(file)}, true);
 
     // A kill or the end of the desktop session ends the program the way its exit command does.
-    StopSignalNotifier signals;
-    QObject::connect(&signals, &StopSignalNotifier::Received, &frame, [&frame] {
+    StopSignalNotifier stopSignals;
+    QObject::connect(&stopSignals, &StopSignalNotifier::Received, &frame, [&frame] {
       frame.CloseFrame(false);
       QApplication::quit();
     });
