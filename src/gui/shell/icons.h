@@ -35,6 +35,11 @@ inline constexpr char kDelete[] = "delete";
 inline constexpr char kOptions[] = "options";
 inline constexpr char kHelp[] = "help";
 inline constexpr char kAbout[] = "about";
+// The tabs of the main window: the same label stands over a text and a graph, the icon tells them apart.
+inline constexpr char kViewText[] = "view-text";
+inline constexpr char kViewGraph[] = "view-graph";
+inline constexpr char kNote[] = "note";
+inline constexpr char kLink[] = "link";
 // The splash picture (400 x 260); the version line goes on it at about (20, 210).
 inline constexpr char kSplashPath[] = ":/icons/splash.svg";
 }  // namespace icon

@@ -69,6 +69,10 @@ QString TTabWnd::TabLabel(int index) const {
   return m_pBar->tabText(index);
 }
 
+void TTabWnd::SetTabIcon(int index, const QIcon& icon) {
+  m_pBar->setTabIcon(index, icon);
+}
+
 void TTabWnd::EnableTab(int index, bool enable) {
   m_pBar->setTabEnabled(index, enable);
 }

@@ -6,6 +6,7 @@
 // Tabs can be disabled: a disabled tab cannot be chosen, neither with the mouse nor through
 // SetActiveTab. Disabling the active tab makes the next enabled tab active, so a caller that
 // changes the enabled set and then wants a given tab activates a tab that stays enabled first.
+#include <QIcon>
 #include <QWidget>
 
 class QLabel;
@@ -31,6 +32,7 @@ class TTabWnd : public QWidget {
 
   void SetTabLabel(int index, const QString& label);
   QString TabLabel(int index) const;
+  void SetTabIcon(int index, const QIcon& icon);
 
   void EnableTab(int index, bool enable);
   bool IsTabEnabled(int index) const;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "gui/shell/gui_text.h"
+#include "gui/shell/icons.h"
 #include "gui/tabframe/splitter_wnd.h"
 #include "gui/tabframe/tab_wnd.h"
 #include "gui/views/placeholder_view.h"
@@ -150,8 +151,12 @@ void TVisualFramework::SetTabLabels() {
   namespace ids = platform::ids;
   static constexpr uint16_t kLabels[kTabCount] = {ids::kTabFolder,  ids::kTabBeacon,  ids::kTabBeacon,  ids::kTabNote,
                                                   ids::kTabControl, ids::kTabHistory, ids::kTabHistory, ids::kTabLink};
-  for (int tab = 0; tab < kTabCount && tab < m_pTabWnd->TabCount(); ++tab)
+  static constexpr const char* kIcons[kTabCount] = {icon::kFolderOpen, icon::kViewText, icon::kViewGraph, icon::kNote,
+                                                    icon::kOptions,    icon::kViewText, icon::kViewGraph, icon::kLink};
+  for (int tab = 0; tab < kTabCount && tab < m_pTabWnd->TabCount(); ++tab) {
     m_pTabWnd->SetTabLabel(tab, Text(kLabels[tab]));
+    m_pTabWnd->SetTabIcon(tab, Icon(QString::fromLatin1(kIcons[tab])));
+  }
 }
 
 int TVisualFramework::Notify(TabNotify code, const NotifyParam& param) const {
