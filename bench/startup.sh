@@ -37,7 +37,8 @@ for run in $(seq 1 "$runs"); do
   start=$(date +%s%N)
   "$gui" --catalog "$catalog" &
   pid=$!
-  xdotool search --sync --onlyvisible --name '^Catalog - Quorvex$' >/dev/null
+  # Polled here: xdotool's own --sync waits half a second between its looks.
+  until xdotool search --onlyvisible --name '^Catalog - Quorvex$' >/dev/null 2>&1; do sleep 0.005; done
   end=$(date +%s%N)
   ms=$(((end - start) / 1000000))
   echo "run $run: visible after $ms ms"

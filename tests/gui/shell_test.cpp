@@ -15,6 +15,7 @@
 #include "platform/command_ids.h"
 #include "platform/string_ids.h"
 #include "settings/app_context.h"
+#include "settings/language_folder.h"
 
 using namespace quorvex;
 using namespace quorvex::gui;
@@ -152,6 +153,8 @@ void ShellTest::AgentState() {
   test::TestHome home;
   settings::AppContext context;
   context.Settings().m_bSoundEnable = 0;
+  QCOMPARE(settings::LoadLanguage(context.Settings().WorkDirectory(), settings::kEnglishFileName),
+           settings::LanguageResult::kOk);
   engine::WDQvxDoc doc;
   model::SetActiveDocument(&doc);
   doc.OnNewDocument(home.PathBytes(QStringLiteral("catalog.dat")));
@@ -164,6 +167,12 @@ void ShellTest::AgentState() {
   {
     CMainFrame frame(context, doc);
     frame.Create(false);
+    // Menus from the language file: the context menus show their first command bold.
+    QMenu& beaconMenu = frame.ContextMenu(ContextMenuKind::Beacon);
+    QVERIFY(!beaconMenu.isEmpty());
+    QCOMPARE(CommandOf(beaconMenu.defaultAction()), platform::cmd::kShowBeacon);
+    QVERIFY(!frame.Actions().Of(platform::cmd::kStop).isEmpty());
+    QVERIFY(!frame.Actions().Of(platform::cmd::kStop).front()->isEnabled());
     CSystemTray& tray = frame.Tray();
     QVERIFY(!tray.IsCycling());
     QCOMPARE(tray.CurrentIconId(), res::kTrayIdle);
@@ -178,6 +187,7 @@ void ShellTest::AgentState() {
     QCOMPARE(tray.StepMs(), kWorkingStepMs);
     QCOMPARE(tray.CurrentTip(), Text(platform::ids::kTrayWorking));
     QCOMPARE(frame.StatusText(), Text(platform::ids::kTrayWorking));
+    QVERIFY(frame.Actions().Of(platform::cmd::kStop).front()->isEnabled());
 
     // The fetch ends: idle again, the first icon back.
     QVERIFY(engine::FetchWorker::WaitForAll(std::chrono::seconds(10)));

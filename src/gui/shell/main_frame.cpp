@@ -127,8 +127,14 @@ bool CMainFrame::Create(bool showSplash) {
 }
 
 void CMainFrame::BuildMenus() {
-  const settings::LanguageFile* language = settings::InstalledLanguage();
-  if (language && language->MainMenu()) BuildMenuBar(*menuBar(), *language->MainMenu(), actions_);
+  if (const settings::LanguageFile* language = settings::InstalledLanguage()) {
+    if (language->MainMenu()) BuildMenuBar(*menuBar(), *language->MainMenu(), actions_);
+    const settings::MenuModel* contexts[] = {language->PopupMenu(), language->TreeMenu(), language->AlertMenu()};
+    for (int kind = 0; kind < 3; ++kind) {
+      if (contexts[kind]) BuildContextMenu(contextMenus_[kind], *contexts[kind], actions_);
+    }
+  }
+  for (QMenu& menu : contextMenus_) connect(&menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
   for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
   }

@@ -35,6 +35,10 @@ inline constexpr int kRefreshTickMs = 60000;
 inline constexpr int kWorkingStepMs = 150;
 inline constexpr int kAlertStepMs = 50;
 
+// The context menus of the language file: of a beacon (tree and folder list), of a folder (tree) and
+// of an alert window.
+enum class ContextMenuKind { Beacon, Folder, Alert };
+
 class CMainFrame : public QMainWindow, public platform::AgentStateHost {
   Q_OBJECT
 
@@ -78,6 +82,9 @@ class CMainFrame : public QMainWindow, public platform::AgentStateHost {
   TVisualFramework& Views() { return *views_; }
   QMenu& TrayMenu() { return trayMenu_; }
   CommandActions& Actions() { return actions_; }
+  // A context menu for the views; its actions carry command ids like the menu bar's. Empty when the
+  // language file has none.
+  QMenu& ContextMenu(ContextMenuKind kind) { return contextMenus_[static_cast<int>(kind)]; }
   QTimer& RefreshTimer() { return refreshTimer_; }
   // The frame's idle status text (pane 0).
   QString StatusText() const { return statusLabel_->text(); }
@@ -108,6 +115,7 @@ class CMainFrame : public QMainWindow, public platform::AgentStateHost {
   QLabel* statusLabel_ = nullptr;
   CSystemTray tray_;
   QMenu trayMenu_;
+  QMenu contextMenus_[3];
   AlertBell bell_;
   QTimer refreshTimer_;
   QPointer<QWidget> splash_;

@@ -90,7 +90,11 @@ int RunApplication(int argc, char** argv) {
       options.workFile.empty() ? std::string() : StartOptions::ExistingCase(options.workFile, options.workAsGiven);
   settings::AppContext context(appOptions);
   settings::WDSettings& s = context.Settings();
-  settings::LoadLanguage(s.WorkDirectory(), s.m_strLangFileName);
+  // A language file that cannot be used falls back to English; without that the built-in texts serve.
+  if (settings::LoadLanguage(s.WorkDirectory(), s.m_strLangFileName) != settings::LanguageResult::kOk &&
+      settings::LoadLanguage(s.WorkDirectory(), settings::kEnglishFileName) != settings::LanguageResult::kOk) {
+    prompt.ShowMessage(settings::kNoEnglishMessage, platform::PromptIcon::Stop);
+  }
 
   engine::WDQvxDoc doc;
   model::SetActiveDocument(&doc);
