@@ -15,6 +15,12 @@ CatalogSession::~CatalogSession() {
 bool CatalogSession::Open(const ArgParser& args) {
   prompt_ = std::make_unique<ConsolePrompt>(io_.err, args.Has("yes"));
   const std::string path = ResolveCatalogPath(args);
+  std::string error;
+  if ((access_ == CatalogAccess::Change && !writeLock_.Acquire(path, &error)) ||
+      (access_ == CatalogAccess::Own && !owner_.Open(path, &error))) {
+    io_.err << error << "\n";
+    return false;
+  }
   doc_ = std::make_unique<engine::WDQvxDoc>();
   return doc_->OnNewDocument(path);
 }

@@ -7,6 +7,7 @@
 
 #include "cli/command.h"
 #include "cli/console_prompt.h"
+#include "engine/catalog_lock.h"
 #include "engine/qvx_doc.h"
 #include "settings/app_context.h"
 
@@ -24,12 +25,17 @@ struct BeaconEntry {
   model::WDValue* value = nullptr;
 };
 
+// How a command uses the catalog: reading the last saved file, changing it under the catalog's lock
+// (asking its owner to let go), or keeping it open as its owner (the agent).
+enum class CatalogAccess { Read, Change, Own };
+
 class CatalogSession {
  public:
-  explicit CatalogSession(CommandIo& io) : io_(io) {}
+  explicit CatalogSession(CommandIo& io, CatalogAccess access = CatalogAccess::Read) : io_(io), access_(access) {}
   ~CatalogSession();
 
-  // Opens settings and catalog; false (with the reason printed) when the catalog cannot be read.
+  // Opens settings and catalog, first taking the lock as the access asks; false (with the reason
+  // printed) when the catalog cannot be read or locked.
   bool Open(const ArgParser& args);
   engine::WDQvxDoc& Doc() { return *doc_; }
   // The running application context (RunCli makes one for every command).
@@ -47,9 +53,14 @@ class CatalogSession {
 
   // Saves when modified; false (reported) on failure.
   bool Save();
+  // The owner's side of the lock (CatalogAccess::Own), for the agent's loop.
+  engine::CatalogOwner& Owner() { return owner_; }
 
  private:
   CommandIo& io_;
+  CatalogAccess access_;
+  engine::CatalogWriteLock writeLock_;
+  engine::CatalogOwner owner_;
   std::unique_ptr<ConsolePrompt> prompt_;
   std::unique_ptr<engine::WDQvxDoc> doc_;
 };

@@ -38,7 +38,7 @@ class CheckCommand : public Command {
     if (parser.Has("all") && !parser.Positionals().empty()) {
       return UsageError(io, Name(), "give --all or BEACON names, not both");
     }
-    CatalogSession session(io);
+    CatalogSession session(io, CatalogAccess::Change);
     if (!session.Open(parser)) return kExitFailed;
     engine::WDQvxDoc& doc = session.Doc();
 

@@ -118,7 +118,7 @@ class AddCommand : public Command {
       return UsageError(io, Name(), "a text or number beacon needs a --pattern");
     }
 
-    CatalogSession session(io);
+    CatalogSession session(io, CatalogAccess::Change);
     if (!session.Open(parser)) return kExitFailed;
     model::WDValue* value = session.Doc().NewBeacon();
     value->SetKind(static_cast<uint16_t>(kind));
@@ -168,7 +168,7 @@ class SetCommand : public Command {
       return UsageError(io, Name(), "--type is text, number or checksum");
     }
 
-    CatalogSession session(io);
+    CatalogSession session(io, CatalogAccess::Change);
     model::WDValue* value = session.OpenBeacon(parser, rest[0]);
     if (!value) return kExitFailed;
     if (parser.Has("name")) value->SetName(parser.Get("name"));

@@ -76,7 +76,7 @@ class EventCommand : public Command {
         return UsageError(io, Name(), "--mail-charset is 0 to 3");
       }
     }
-    CatalogSession session(io);
+    CatalogSession session(io, CatalogAccess::Change);
     model::WDValue* value = session.OpenBeacon(parser, pos[1]);
     if (!value) return kExitFailed;
     if (verb == "list") {
@@ -131,7 +131,7 @@ class AlertsCommand : public Command {
     if (!parser.Ok()) return UsageError(io, Name(), parser.Error());
     const auto& pos = parser.Positionals();
     if (pos.size() != 2 || (pos[0] != "on" && pos[0] != "off")) return UsageError(io, Name(), "give on|off BEACON");
-    CatalogSession session(io);
+    CatalogSession session(io, CatalogAccess::Change);
     model::WDValue* value = session.OpenBeacon(parser, pos[1]);
     if (!value) return kExitFailed;
     value->GetAlert().SetEnabled(pos[0] == "on");

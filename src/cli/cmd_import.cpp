@@ -25,7 +25,7 @@ class ImportCommand : public Command {
     if (!parser.Ok()) return UsageError(io, Name(), parser.Error());
     if (parser.Positionals().empty()) return UsageError(io, Name(), "give at least one FILE");
 
-    CatalogSession session(io);
+    CatalogSession session(io, CatalogAccess::Change);
     if (!session.Open(parser)) return kExitFailed;
     model::WDGroup* folder = session.FindFolder(parser.Get("folder"), true);
     bool failed = false;

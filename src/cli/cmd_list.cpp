@@ -135,7 +135,7 @@ class RemoveCommand : public Command {
     ArgParser parser(args, kCatalogValued, kCatalogFlags);
     if (!parser.Ok()) return UsageError(io, Name(), parser.Error());
     if (parser.Positionals().size() != 1) return UsageError(io, Name(), "give one BEACON");
-    CatalogSession session(io);
+    CatalogSession session(io, CatalogAccess::Change);
     model::WDValue* value = session.OpenBeacon(parser, parser.Positionals()[0]);
     if (!value) return kExitFailed;
     const std::string name = Show(value->GetName());

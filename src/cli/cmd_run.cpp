@@ -57,7 +57,7 @@ class RunCommand : public Command {
       return UsageError(io, Name(), "--ticks takes a count (1 or more)");
     }
 
-    CatalogSession session(io);
+    CatalogSession session(io, CatalogAccess::Own);
     if (!session.Open(parser)) return kExitFailed;
     engine::WDQvxDoc& doc = session.Doc();
     doc.SetOverdueLimit(overdue);
@@ -80,6 +80,7 @@ class RunCommand : public Command {
              << details.str() << std::flush;
     };
     engine::RefreshAgent agent(doc, options);
+    agent.SetOwner(&session.Owner());
     agent.Run([] { return StopSignals::Count() > 0; }, onPass);
     const bool saved = agent.Shutdown(
         kStopWait, [] { return StopSignals::Count() > 1; }, onPass);

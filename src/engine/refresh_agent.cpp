@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/catalog_lock.h"
 #include "engine/qvx_doc.h"
 
 namespace quorvex::engine {
@@ -9,6 +10,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kLongestWait{250};
+// How long the agent waits for its fetches before it lets a command have the catalog.
+constexpr std::chrono::milliseconds kReleaseWait{3000};
 
 }  // namespace
 
@@ -34,6 +37,10 @@ void RefreshAgent::Run(const std::function<bool()>& stopRequested, const PassCal
   const auto interval = std::chrono::seconds(m_options.intervalSeconds);
   auto next = Clock::now();
   while (!(stopRequested && stopRequested())) {
+    if (ServeOwner(onPass)) {
+      m_doc.GetDispatcher()->WaitAndRun(std::chrono::milliseconds(20));
+      continue;
+    }
     const bool ticksDone = m_options.maxTicks > 0 && m_ticks >= m_options.maxTicks;
     if (ticksDone && m_doc.IsBusy() == 0) break;
     auto now = Clock::now();
@@ -51,14 +58,44 @@ void RefreshAgent::Run(const std::function<bool()>& stopRequested, const PassCal
   }
 }
 
-bool RefreshAgent::Shutdown(std::chrono::milliseconds wait, const std::function<bool()>& abandon,
-                            const PassCallback& onPass) {
-  m_recorder->SetDiscardStopped(true);
+void RefreshAgent::StopFetches(std::chrono::milliseconds wait, const std::function<bool()>& abandon) {
   m_doc.StopAll();
   const auto deadline = Clock::now() + wait;
   while (m_doc.IsBusy() > 0 && Clock::now() < deadline && !(abandon && abandon())) {
     m_doc.GetDispatcher()->WaitAndRun(std::chrono::milliseconds(100));
   }
+}
+
+bool RefreshAgent::ServeOwner(const PassCallback& onPass) {
+  if (!m_owner) return false;
+  CatalogOwner::Hooks hooks;
+  hooks.release = [&](std::string& error) {
+    // Fetches stopped to let a command in are not failures worth a report.
+    m_recorder->SetDiscardStopped(true);
+    StopFetches(kReleaseWait, {});
+    m_recorder->SetDiscardStopped(false);
+    if (m_doc.IsBusy() > 0) {
+      error = "its fetches did not end in time";
+      return false;
+    }
+    EndPass(onPass);
+    if (m_doc.IsModified() && !m_doc.Save()) {
+      error = "the catalog could not be saved";
+      return false;
+    }
+    return true;
+  };
+  hooks.reload = [&] { m_doc.OnNewDocument(m_doc.GetPath()); };
+  m_owner->Serve(hooks);
+  return m_owner->IsReleased();
+}
+
+bool RefreshAgent::Shutdown(std::chrono::milliseconds wait, const std::function<bool()>& abandon,
+                            const PassCallback& onPass) {
+  m_recorder->SetDiscardStopped(true);
+  StopFetches(wait, abandon);
+  // A command has the catalog: it is saved already, and what the command writes must not be overwritten.
+  if (m_owner && m_owner->IsReleased()) return true;
   std::vector<PageReport> reports = m_recorder->TakeReports();
   if (!reports.empty() && onPass) onPass(reports);
   return !m_doc.IsModified() || m_doc.Save();

@@ -13,6 +13,7 @@
 namespace quorvex::engine {
 
 class WDQvxDoc;
+class CatalogOwner;
 
 struct AgentOptions {
   // Seconds between two refresh ticks (a minute; shorter for tests).
@@ -44,13 +45,24 @@ class RefreshAgent {
   // the catalog when modified. Returns whether the catalog is saved (or had nothing to save).
   bool Shutdown(std::chrono::milliseconds wait, const std::function<bool()>& abandon, const PassCallback& onPass);
 
+  // The agent as the catalog's owner: Run serves the commands that change the catalog meanwhile (its
+  // fetches stopped and the catalog saved before it lets go, the file loaded again afterwards) and
+  // leaves the catalog alone while a command has it. owner must outlive Run.
+  void SetOwner(CatalogOwner* owner) { m_owner = owner; }
+
   int64_t Ticks() const { return m_ticks; }
 
  private:
   // Reports a finished pass and saves; false when saving failed.
   bool EndPass(const PassCallback& onPass);
 
+  // Stops the fetches and waits (bounded) until they are retired.
+  void StopFetches(std::chrono::milliseconds wait, const std::function<bool()>& abandon);
+  // Serves the owner's socket; true while a command has the catalog.
+  bool ServeOwner(const PassCallback& onPass);
+
   WDQvxDoc& m_doc;
+  CatalogOwner* m_owner = nullptr;
   AgentOptions m_options;
   std::shared_ptr<PassRecorder> m_recorder;
   int64_t m_ticks = 0;

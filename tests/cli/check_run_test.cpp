@@ -11,10 +11,13 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "engine/qvx_doc.h"
+#include "model/item.h"
 #include "support/cli_runner.h"
 #include "support/http_test_server.h"
 #include "support/no_proxy.h"
@@ -169,45 +172,106 @@ TEST_F(CheckAndRun, RunTicksRecordsFiresAlertsAndSaves) {
   EXPECT_EQ(Cli({"run", "extra"}).status, kExitUsage);
 }
 
-TEST_F(CheckAndRun, AgentStopsOnSigtermAndSavesWhatItRead) {
-  server.Serve("/a", HttpTestServer::Response("<b>3</b>\n"));
-  server.Route("/hang", HttpRoute{{}, 0, 0, true});
-  Add("A", server.Url("/a"), "<b>{?}</b>");
-  Add("Hang", server.Url("/hang"), "");
-
-  const std::string out = dir / "agent.out";
+// Starts quorvex-cli with args (the catalog option first), its output in files named after tag.
+pid_t SpawnCli(const std::filesystem::path& dir, const std::string& tag, std::vector<std::string> args) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, (dir / "agent.err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  std::vector<std::string> args = {QUORVEX_CLI_PATH, "--catalog", catalog, "run", "--interval", "1"};
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, (dir / (tag + ".out")).c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, (dir / (tag + ".err")).c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  args.insert(args.begin(), QUORVEX_CLI_PATH);
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
   pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
 
-  // Wait until the readable page is in and the other hangs.
-  const auto deadline = std::chrono::steady_clock::now() + 60s;
-  while (testing::ReadFileBytes(out).find("changed  A:") == std::string::npos &&
-         std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(50ms);
-  }
-  ASSERT_NE(testing::ReadFileBytes(out).find("changed  A: (none) -> 3"), std::string::npos)
-      << testing::ReadFileBytes(out) << testing::ReadFileBytes(dir / "agent.err");
-  ASSERT_EQ(kill(pid, SIGTERM), 0);
+// The exit status of pid, or -1 when it did not end normally.
+int WaitExit(pid_t pid) {
   int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status)) << status;
-  EXPECT_EQ(WEXITSTATUS(status), kExitOk) << testing::ReadFileBytes(dir / "agent.err");
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// The agent owns the catalog: a command's change reaches it and survives its end, and a stop still
+// saves what it read.
+TEST_F(CheckAndRun, AgentStopsOnSigtermAndKeepsWhatCommandsAdded) {
+  server.Serve("/a", HttpTestServer::Response("<b>3</b>\n"));
+  server.Serve("/b", HttpTestServer::Response("<b>4</b>\n"));
+  server.Route("/hang", HttpRoute{{}, 0, 0, true});
+  Add("A", server.Url("/a"), "<b>{?}</b>");
+  Add("Hang", server.Url("/hang"), "");
+
+  const pid_t pid = SpawnCli(dir.Path(), "agent", {"--catalog", catalog, "run", "--interval", "1"});
+  ASSERT_GT(pid, 0);
+  const std::string out = dir / "agent.out";
+  auto waitFor = [&](const std::string& text) {
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (testing::ReadFileBytes(out).find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(50ms);
+    }
+    return testing::ReadFileBytes(out).find(text) != std::string::npos;
+  };
+  // Wait until the readable page is in and the other hangs.
+  ASSERT_TRUE(waitFor("changed  A: (none) -> 3"))
+      << testing::ReadFileBytes(out) << testing::ReadFileBytes(dir / "agent.err");
+
+  // A second owner is refused; a command gets the catalog from the agent, which then samples the new beacon.
+  auto second = Cli({"run", "--ticks", "1"});
+  EXPECT_EQ(second.status, kExitFailed);
+  EXPECT_NE(second.err.find("process " + std::to_string(pid)), std::string::npos) << second.err;
+  Add("B", server.Url("/b"), "<b>{?}</b>");
+  ASSERT_TRUE(waitFor("changed  B: (none) -> 4")) << testing::ReadFileBytes(out);
+  // An owner that does not answer: the command changes nothing and says so.
+  ASSERT_EQ(kill(pid, SIGSTOP), 0);
+  auto frozen = Cli({"add", "--name", "C", "--url", server.Url("/b"), "--pattern", "x{?}"});
+  ASSERT_EQ(kill(pid, SIGCONT), 0);
+  EXPECT_EQ(frozen.status, kExitFailed);
+  EXPECT_NE(frozen.err.find("did not answer; nothing was changed"), std::string::npos) << frozen.err;
+
+  ASSERT_EQ(kill(pid, SIGTERM), 0);
+  EXPECT_EQ(WaitExit(pid), kExitOk) << testing::ReadFileBytes(dir / "agent.err");
   EXPECT_NE(testing::ReadFileBytes(out).find("stopped; catalog saved"), std::string::npos)
       << testing::ReadFileBytes(out);
 
   EXPECT_NE(Cli({"history", "A"}).out.find("  3\n"), std::string::npos);
+  EXPECT_NE(Cli({"history", "B"}).out.find("  4\n"), std::string::npos);
+  EXPECT_EQ(Cli({"list"}).out.find(" C "), std::string::npos);
   // The fetch cut short by the stop is no failure of its page.
   EXPECT_EQ(testing::ReadFileBytes(out).find("failed   "), std::string::npos) << testing::ReadFileBytes(out);
+}
+
+// Two commands at once on a large catalog: the lock serialises them and neither change is lost.
+TEST_F(CheckAndRun, SimultaneousAddsBothSurvive) {
+  {
+    engine::WDQvxDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument(catalog));
+    for (int i = 0; i < 1000; ++i) {
+      model::WDValue* value = doc.NewBeacon();
+      value->SetKind(model::kKindChecksum);
+      value->SetProperties("b" + std::to_string(i), "http://127.0.0.1:9/" + std::to_string(i), "", "", "");
+      doc.GetRoot()->AddChild(value);
+    }
+    ASSERT_TRUE(doc.Save());
+  }
+  for (int run = 0; run < 20; ++run) {
+    pid_t pids[2];
+    for (int i = 0; i < 2; ++i) {
+      const std::string name = "new" + std::to_string(run) + "_" + std::to_string(i);
+      pids[i] =
+          SpawnCli(dir.Path(), "add" + std::to_string(i),
+                   {"--catalog", catalog, "add", "--name", name, "--url", "http://127.0.0.1:9/x", "--pattern", "x{?}"});
+    }
+    for (int i = 0; i < 2; ++i)
+      ASSERT_EQ(WaitExit(pids[i]), kExitOk) << testing::ReadFileBytes(dir / ("add" + std::to_string(i) + ".err"));
+  }
+  engine::WDQvxDoc doc;
+  ASSERT_TRUE(doc.OnNewDocument(catalog));
+  EXPECT_EQ(doc.AllBeacons().size(), 1040u);
 }
 
 }  // namespace

@@ -167,7 +167,7 @@ void CMainFrame::UpdateCommandStates() {
     if (IsFrameCommand(command)) {
       enabled = true;
     } else if (IsDocumentCommand(command)) {
-      enabled = DocumentCommandEnabled(command, doc_);
+      enabled = !lent_ && DocumentCommandEnabled(command, doc_);
     }
     actions_.SetEnabled(command, enabled);
   }
@@ -209,7 +209,7 @@ bool CMainFrame::OnCommand(uint16_t command) {
     default:
       break;
   }
-  if (IsDocumentCommand(command) && DocumentCommandEnabled(command, doc_)) {
+  if (!lent_ && IsDocumentCommand(command) && DocumentCommandEnabled(command, doc_)) {
     const bool ran = RunDocumentCommand(command, doc_, this);
     UpdateAgentState();
     return ran;
@@ -265,6 +265,29 @@ void CMainFrame::UpdateAgentState() {
   UpdateCommandStates();
 }
 
+bool CMainFrame::LendCatalog(std::string& error) {
+  refreshTimer_.stop();
+  doc_.StopAll();
+  engine::FetchWorker::WaitForAll(kStopWait);
+  doc_.GetDispatcher()->RunPending();
+  if (doc_.IsBusy() != 0 || (doc_.IsModified() && !doc_.Save())) {
+    error = doc_.IsBusy() != 0 ? "its fetches did not end in time" : "the catalog could not be saved";
+    refreshTimer_.start(kRefreshTickMs);
+    return false;
+  }
+  lent_ = true;
+  UpdateCommandStates();
+  return true;
+}
+
+void CMainFrame::TakeCatalogBack() {
+  doc_.OnNewDocument(doc_.GetPath());
+  lent_ = false;
+  Q_EMIT CatalogReloaded();
+  if (!closed_) refreshTimer_.start(kRefreshTickMs);
+  UpdateAgentState();
+}
+
 void CMainFrame::ReceiveHandOver(const std::string& containerPath) {
   ShowAndActivate();
   if (!containerPath.empty()) ImportContainers(doc_, {FromBytes(containerPath)}, true);
@@ -293,7 +316,8 @@ bool CMainFrame::CloseFrame(bool askUser) {
   engine::FetchWorker::WaitForAll(kStopWait);
   doc_.GetDispatcher()->RunPending();
   const bool hidden = !askUser || !isVisible();
-  if (!doc_.SaveModified(hidden)) {
+  // A lent catalog was saved before it was lent; saving now would overwrite the command's change.
+  if (!lent_ && !doc_.SaveModified(hidden)) {
     closing_ = false;
     refreshTimer_.start(kRefreshTickMs);
     return false;

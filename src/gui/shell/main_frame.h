@@ -77,6 +77,12 @@ class CMainFrame : public QMainWindow, public platform::AgentStateHost {
 
   void UpdateAgentState() override;
 
+  // The catalog's owner side: a command asks for the catalog. LendCatalog stops the fetches and saves;
+  // until TakeCatalogBack loads the file again, nothing here changes or saves the catalog.
+  bool LendCatalog(std::string& error);
+  void TakeCatalogBack();
+  bool IsCatalogLent() const { return lent_; }
+
   CSystemTray& Tray() { return tray_; }
   AlertBell& Bell() { return bell_; }
   TVisualFramework& Views() { return *views_; }
@@ -92,6 +98,9 @@ class CMainFrame : public QMainWindow, public platform::AgentStateHost {
  Q_SIGNALS:
   // A step of the tray animation (the tree animates its fetching items with it).
   void AnimationStep(int index);
+  // The catalog was loaded anew (a command changed it): every item pointer held so far is gone, and
+  // the views fill themselves again.
+  void CatalogReloaded();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -120,6 +129,7 @@ class CMainFrame : public QMainWindow, public platform::AgentStateHost {
   QTimer refreshTimer_;
   QPointer<QWidget> splash_;
   bool closing_ = false;
+  bool lent_ = false;
   bool closed_ = false;
   platform::AgentStateHost* previousHost_;
 };

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <iostream>
 
+#include "engine/catalog_lock.h"
 #include "engine/fetch_worker.h"
 #include "engine/qvx_doc.h"
 #include "gui/shell/alert_host.h"
@@ -16,6 +17,7 @@
 #include "gui/shell/document_commands.h"
 #include "gui/shell/gui_text.h"
 #include "gui/shell/main_frame.h"
+#include "gui/shell/owner_link.h"
 #include "gui/shell/qt_prompt.h"
 #include "gui/shell/single_instance.h"
 #include "gui/shell/stop_signals.h"
@@ -96,6 +98,12 @@ int RunApplication(int argc, char** argv) {
     prompt.ShowMessage(settings::kNoEnglishMessage, platform::PromptIcon::Stop);
   }
 
+  // One owner per catalog: another program that has it open keeps it.
+  engine::CatalogOwner owner;
+  if (!owner.Open(context.CatalogPath(), &why)) {
+    prompt.ShowMessage(ToBytes(Text(platform::ids::kMsgCantStart, {why})), platform::PromptIcon::Stop);
+    return 2;
+  }
   engine::WDQvxDoc doc;
   model::SetActiveDocument(&doc);
   doc.OnNewDocument(context.CatalogPath());
@@ -109,6 +117,10 @@ int RunApplication(int argc, char** argv) {
     alerts.SetOnAlert([&frame] { frame.UpdateAgentState(); });
     frame.Create(options.ShowSplash());
     instance.SetHandler([&frame](const std::string& path) { frame.ReceiveHandOver(path); });
+    engine::CatalogOwner::Hooks hooks;
+    hooks.release = [&frame](std::string& error) { return frame.LendCatalog(error); };
+    hooks.reload = [&frame] { frame.TakeCatalogBack(); };
+    OwnerLink ownerLink(owner, hooks);
 
     if (s.m_bRunMinimize == 0 && !options.hiddenStart) {
       frame.ShowAndActivate();
