@@ -295,6 +295,7 @@ bool WDQvxDoc::FinishJob(const std::shared_ptr<WDFetchJob>& job) {
   model::WDValPage* page = FindPage(job->Url(), false);
   if (page) {
     page->m_nState = job->Result();
+    page->SetErrorText(job->Result() == FetchResultOk ? std::string() : job->ErrorText());
     if (job->Result() == FetchResultOk && job->HasText()) {
       std::string text = job->TakeText();
       page->ProcessText(text.data(), text.size());

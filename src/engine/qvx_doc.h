@@ -11,6 +11,7 @@
 #include "engine/dispatcher.h"
 #include "engine/fetch_job.h"
 #include "engine/fetch_manager.h"
+#include "engine/fetch_session.h"
 #include "engine/online_check.h"
 #include "model/catalog_archive.h"
 #include "model/document_hooks.h"
@@ -19,9 +20,6 @@
 #include "model/value.h"
 
 namespace quorvex::engine {
-
-// Seconds after which a running fetch is given up by the periodic pass.
-constexpr int64_t kOverdueSeconds = 300;
 
 class WDQvxDoc : public model::DocumentHooks {
  public:
@@ -107,9 +105,9 @@ class WDQvxDoc : public model::DocumentHooks {
   // localhost and 127.x.x.x, always). Refused while the stop flag is set. why says why it refused.
   bool StartPageFetch(model::WDValPage* page, int force, StartRefusal* why = nullptr);
   // Hands a finished job to its page, found by address (letter case aside): stores the result as the
-  // page's state and, for a page read, lets every beacon extract its value and check its alerts. The
-  // job is always retired, also when its page was deleted meanwhile or it came back without text.
-  // True when a page took the result.
+  // page's state, with the job's error text (cleared after a read), and, for a page read, lets every beacon extract its
+  // value and check its alerts. The job is always retired, also when its page was deleted meanwhile or it came back
+  // without text. True when a page took the result.
   bool FinishJob(const std::shared_ptr<WDFetchJob>& job);
   // Number of listed jobs.
   size_t IsBusy() const { return manager_->GetJobCount(); }
