@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 
 #include "mail/multipart_message.h"
@@ -177,6 +178,23 @@ TEST(SmtpSession, SilentServerTimesOut) {
     EXPECT_EQ(session.GetErrorText(), "Socket Error");
     EXPECT_TRUE(session.Disconnect());  // closed now
   }
+}
+
+TEST(SmtpSession, ServerAnsweringEveryStepJustInTimeHitsTheOverallLimit) {
+  SmtpScript script;
+  script.replyDelayMs = 500;
+  LoopbackServer server(SmtpDialogue(script));
+  CMultipartMessage message;
+  // HELO, MAIL, six RCPT, DATA and the end: every reply in time, all of them together not.
+  Fill(message, "a@example.com;b@example.com;c@example.com;d@example.com;e@example.com;f@example.com");
+  const auto start = std::chrono::steady_clock::now();
+  {
+    CSmtpSession session("127.0.0.1", server.Port(), std::chrono::seconds(1));
+    ASSERT_TRUE(session.Connect());
+    EXPECT_FALSE(session.SendMail(message));
+    EXPECT_EQ(session.GetErrorText(), "Socket Error");
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(5500));
 }
 
 TEST(SmtpSession, RepliesInPiecesAndOfManyLinesStayInStep) {
