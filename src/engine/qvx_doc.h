@@ -3,6 +3,8 @@
 // manager. Opens and saves the catalog file, repairs the tree after loading, and drives the refresh:
 // the periodic pass, the user's refresh commands and the hand-back of finished fetches.
 // UI thread only.
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,6 +14,7 @@
 #include "engine/fetch_job.h"
 #include "engine/fetch_manager.h"
 #include "engine/fetch_session.h"
+#include "engine/mail_deliveries.h"
 #include "engine/online_check.h"
 #include "model/catalog_archive.h"
 #include "model/document_hooks.h"
@@ -23,9 +26,11 @@ namespace quorvex::engine {
 
 class WDQvxDoc : public model::DocumentHooks {
  public:
+  // Installs itself as the model's active document and its mail deliveries as the model's courier.
   WDQvxDoc();
   // Workers still running keep their jobs until they end and what they post is dropped; stop them
-  // first (StopAll, FetchWorker::WaitForAll) when the process goes on.
+  // first (StopAll, FetchWorker::WaitForAll) when the process goes on. Mail still being delivered
+  // gets FinishMail(kMailGrace) first.
   ~WDQvxDoc() override;
   WDQvxDoc(const WDQvxDoc&) = delete;
   WDQvxDoc& operator=(const WDQvxDoc&) = delete;
@@ -117,6 +122,14 @@ class WDQvxDoc : public model::DocumentHooks {
   // Stop (command 32809), enabled only while busy: every running fetch ends. False when not busy.
   bool StopAll();
 
+  // ---- alert mail
+  // The e-mail actions' messages go out on threads of their own; each result comes back through the
+  // dispatcher and is shown then. At the end: waits up to grace for deliveries still running and gives
+  // up the rest, each with its message (kMsgMailGivenUp). Returns how many were given up.
+  size_t FinishMail(std::chrono::milliseconds grace = kMailGrace);
+  // Deliveries whose result has not been shown yet.
+  size_t PendingMail() const { return mail_->Pending(); }
+
  private:
   class OwnReceiver;
   void RemovePageIfEmpty(model::WDValPage* page);
@@ -135,6 +148,7 @@ class WDQvxDoc : public model::DocumentHooks {
   std::shared_ptr<Dispatcher> dispatcher_;
   std::unique_ptr<WDFetchManager> manager_;
   std::shared_ptr<OwnReceiver> receiver_;
+  std::unique_ptr<MailDeliveries> mail_;
   WDOnlineCheck online_;
   int64_t overdue_ = kOverdueSeconds;
 };

@@ -61,6 +61,7 @@ bool RefreshAgent::Shutdown(std::chrono::milliseconds wait, const std::function<
   }
   std::vector<PageReport> reports = m_recorder->TakeReports();
   if (!reports.empty() && onPass) onPass(reports);
+  m_doc.FinishMail(abandon && abandon() ? std::chrono::milliseconds(0) : kMailGrace);
   return !m_doc.IsModified() || m_doc.Save();
 }
 
