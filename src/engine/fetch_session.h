@@ -26,8 +26,9 @@ struct SessionConfig {
   std::string proxyServer;  // ProxyServer, used as it is (it may carry a scheme: "http://cache.lan")
   int proxyPort = 80;       // ProxyPort
   // TimeOut, in seconds: the connect time-out (0: libcurl's default) and the read limit (0: 10 s). A fetch
-  // that receives less than one byte a second on average for this long ends with FetchResultTimedOut, so
-  // a silent server and one that trickles a byte now and then are both given up.
+  // that receives less than one byte a second on average for this long ends (FetchResultFailed before an
+  // answer, FetchResultStopped during one), so a silent server and one that trickles a byte now and
+  // then are both given up.
   int timeoutSeconds = 10;
   int retries = 2;                       // Retries: connection attempts (at least one is made)
   size_t pageLimit = kDefaultPageLimit;  // PageLimit: bytes of page text, within [52000, 16777216]

@@ -126,7 +126,8 @@ struct Transfer {
   long status = 0;            // of the last HTTP status line
   std::string reason;         // its reason phrase
   bool httpError = false;     // the answer had status 400 or more
-  bool received = false;
+  bool answered = false;      // a header line arrived
+  bool received = false;      // body bytes arrived
   bool stopped = false;
   TimeLimit timedOut = TimeLimit::None;
 };
@@ -158,6 +159,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   auto& t = *static_cast<Transfer*>(user);
   const size_t bytes = size * count;
   t.Count(bytes);
+  t.answered = true;
   std::string_view line(data, bytes);
   if (line.substr(0, 5) == "HTTP/") {
     const size_t code = line.find(' ');
@@ -478,7 +480,8 @@ FetchOutcome PageFetcher::FetchNetwork(const std::string& url) {
       outcome.result = FetchResultTimedOut;
       outcome.error = SecondsText(platform::ids::kFetchTooLong, m_session.OverallSeconds());
     } else if (transfer.timedOut == TimeLimit::Read) {
-      outcome.result = FetchResultTimedOut;
+      // A read that failed, not an overdue fetch (which the periodic pass would stop retrying).
+      outcome.result = transfer.answered ? FetchResultStopped : FetchResultFailed;
       outcome.error = SecondsText(platform::ids::kFetchStalled, m_session.ReadTimeoutSeconds());
     } else if (transfer.httpError || (parsed.service != text::UrlService::Ftp && status >= kFirstHttpError)) {
       outcome.result = FetchResultFailed;

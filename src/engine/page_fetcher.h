@@ -41,10 +41,10 @@ bool LocalFilePath(const std::string& url, std::string& path);
 //    trickling server) ends the fetch; so does the session's overall limit, counted from the call,
 //    connection attempts included.
 //  - Results: FetchResultOk with the text (cut at the page limit, see PageBuffer); FetchResultFailed
-//    when the address cannot be used, nothing could be read (no connection, TLS failure, nothing
-//    received) or the answer has an HTTP status of 400 or more (an error page is not the page: its body
-//    is not read); FetchResultStopped when the stop hook said so or the connection broke after body
-//    bytes had arrived; FetchResultTimedOut when a deadline passed. Every result but Ok and a stop of
+//    when the address cannot be used, nothing could be read (no connection, TLS failure, no answer
+//    within the read limit) or the answer has an HTTP status of 400 or more (an error page is not the
+//    page: its body is not read); FetchResultStopped when the stop hook said so, or the answer broke
+//    off or stalled; FetchResultTimedOut when the overall limit passed. Every result but Ok and a stop of
 //    the hook's says why in FetchOutcome::error: "HTTP 503 Service Unavailable", libcurl's reason
 //    ("Could not resolve host: ...", "SSL certificate problem: ..."), the system's for a local file, or
 //    a language text for the deadlines.
