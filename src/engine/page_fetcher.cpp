@@ -165,10 +165,10 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     const size_t code = line.find(' ');
     if (code != std::string_view::npos && code + 4 <= line.size()) {
       long status = 0;
-      for (size_t i = code + 1; i < code + 4; ++i) {
-        status = std::isdigit(static_cast<unsigned char>(line[i])) ? status * 10 + (line[i] - '0') : -1000;
+      for (size_t i = code + 1; i < code + 4 && status >= 0; ++i) {
+        status = std::isdigit(static_cast<unsigned char>(line[i])) ? status * 10 + (line[i] - '0') : -1;
       }
-      t.status = status > 0 ? status : 0;
+      t.status = std::max(status, 0L);
       t.reason.clear();
       // The phrase is the server's text: printable ASCII only, and not much of it.
       for (char c : line.substr(code + 4)) {
