@@ -1,6 +1,7 @@
 // quorvex-cli check: one refresh pass on demand, with a summary of what it found.
 #include <unistd.h>
 
+#include <chrono>
 #include <iostream>
 #include <sstream>
 
@@ -10,6 +11,7 @@
 #include "cli/stop_signals.h"
 #include "engine/fetch_pass.h"
 #include "engine/fetch_session.h"
+#include "model/alert_email.h"
 #include "model/val_page.h"
 
 namespace quorvex::cli {
@@ -77,6 +79,8 @@ class CheckCommand : public Command {
     }
     const std::vector<engine::PageReport> reports = engine::RunPass(doc, pages, options);
     if (tty) io.out << "\r\033[K" << std::flush;
+    // Alert mail is this command's last word: it may take its whole delivery limit.
+    doc.FinishMail(model::MailDeliveryLimit(model::MailRelayFromSettings()) + std::chrono::seconds(1));
 
     std::ostringstream details;
     const PassCounts counts = PrintPassDetails(details, session, reports, pageLimit, doc.GetOverdueLimit());

@@ -40,8 +40,15 @@ void PrintTree(const model::WDGroup& group, int depth, int& number, std::ostream
     std::string shown = Show(row.value);
     if (shown.size() > 40) shown = Show(text::Shorten(row.value, 40));
     out << indent << "#" << ++number << " " << Show(value.GetName()) << "  [" << StateWord(row.state) << "]  " << shown
-        << "  " << row.change << "  " << (row.never_sampled ? "never" : TimeText(row.time)) << "  " << Show(row.address)
-        << "\n";
+        << "  " << row.change << "  " << (row.never_sampled ? "never" : TimeText(row.time)) << "  "
+        << Show(row.address);
+    // Known only in the process that fetched the page: the catalog file does not keep it.
+    const model::WDValPage* page = value.GetPage();
+    if (row.state == model::kStateError && page && page->m_nState != model::kPageFetched &&
+        !page->GetErrorText().empty()) {
+      out << "  (" << Show(page->GetErrorText()) << ")";
+    }
+    out << "\n";
   }
 }
 

@@ -100,8 +100,9 @@ class TestPatternCommand : public Command {
         engine::PageReport report;
         report.started = true;
         report.result = outcome.result;
+        report.error = outcome.error;
         io.err << "quorvex-cli: test-pattern: cannot fetch '" << source
-               << "': " << PageFailureReason(report, config.readTimeoutSeconds) << " (fetch result " << outcome.result
+               << "': " << PageFailureReason(report, config.overallSeconds) << " (fetch result " << outcome.result
                << ")\n";
         return kExitFailed;
       }

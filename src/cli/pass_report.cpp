@@ -46,15 +46,17 @@ std::string PageFailureReason(const engine::PageReport& page, int64_t overdueSec
         return "the fetch could not be started";
     }
   }
+  const std::string why = page.error.empty() ? std::string() : " " + Show(page.error);
   switch (page.result) {
     case engine::FetchResultFailed:
-      return platform::GetString(kIdPageNotOpened);
+      return platform::GetString(kIdPageNotOpened) + why;
     case engine::FetchResultStopped:
-      return platform::GetString(kIdReadStopped);
+      return platform::GetString(kIdReadStopped) + why;
     case engine::FetchResultTimedOut:
+      if (!page.error.empty()) return Show(page.error);
       return "no complete answer within " + std::to_string(overdueSeconds) + " seconds; the fetch was given up";
     default:
-      return "fetch result " + std::to_string(page.result);
+      return "fetch result " + std::to_string(page.result) + why;
   }
 }
 

@@ -14,7 +14,8 @@ namespace quorvex::cli {
 // Added to "the pattern found nothing" when the page had been cut at limit bytes.
 std::string PageCutHint(size_t limit);
 
-// Why a page failed (fetch result or refusal), in the user's language where the language has a text.
+// Why a page failed (fetch result or refusal), in the user's language where the language has a text,
+// followed by the fetch's own reason (an HTTP status, the network's reason) when it gave one.
 std::string PageFailureReason(const engine::PageReport& page, int64_t overdueSeconds);
 
 struct PassCounts {

@@ -33,11 +33,17 @@ bool WDFetchJob::WasCut() const {
   return m_cut;
 }
 
-bool WDFetchJob::GiveUp(int32_t result) {
+std::string WDFetchJob::ErrorText() const {
+  std::lock_guard lock(m_lock);
+  return m_error;
+}
+
+bool WDFetchJob::GiveUp(int32_t result, std::string error) {
   std::lock_guard lock(m_lock);
   if (m_finished || m_givenUp) return false;
   m_givenUp = true;
   m_nResult = result;
+  m_error = std::move(error);
   return true;
 }
 
@@ -46,7 +52,7 @@ bool WDFetchJob::IsGivenUp() const {
   return m_givenUp;
 }
 
-bool WDFetchJob::Finish(int32_t result, std::string text, bool cut) {
+bool WDFetchJob::Finish(int32_t result, std::string text, bool cut, std::string error) {
   std::lock_guard lock(m_lock);
   if (m_givenUp || m_finished) return false;
   m_finished = true;
@@ -55,6 +61,8 @@ bool WDFetchJob::Finish(int32_t result, std::string text, bool cut) {
   if (m_hasText) {
     m_text = std::move(text);
     m_cut = cut;
+  } else {
+    m_error = std::move(error);
   }
   return true;
 }

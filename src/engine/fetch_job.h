@@ -69,6 +69,9 @@ class WDFetchJob {
   std::string TakeText();
   // True when the page text was cut at the session's page limit.
   bool WasCut() const;
+  // Why the fetch failed ("HTTP 503 Service Unavailable", libcurl's reason, a time-out); empty after a
+  // page was read, and while running. Call after FetchFinished.
+  std::string ErrorText() const;
 
   // Whole seconds since 1970 when the worker was started; 0 before.
   int64_t StartTime() const { return m_startTime.load(); }
@@ -78,23 +81,25 @@ class WDFetchJob {
   // Asks for one more DataArriving notification after the worker's next read. Set at creation.
   void RequestNotify() { m_notify.store(true); }
 
-  // Gives the job up with the given result (the overdue check: FetchResultTimedOut), unless the worker
-  // has already finished. True when the job was given up now. UI thread.
-  bool GiveUp(int32_t result = FetchResultTimedOut);
+  // Gives the job up with the given result (the overdue check: FetchResultTimedOut) and error text,
+  // unless the worker has already finished. True when the job was given up now. UI thread.
+  bool GiveUp(int32_t result = FetchResultTimedOut, std::string error = {});
   // True when GiveUp took effect.
   bool IsGivenUp() const;
 
  private:
   friend class FetchWorker;
 
-  // Worker side: hands back result and text. False when the job had been given up (nothing changed).
-  bool Finish(int32_t result, std::string text, bool cut = false);
+  // Worker side: hands back result and text (for FetchResultOk) or error text (otherwise). False when the
+  // job had been given up (nothing changed).
+  bool Finish(int32_t result, std::string text, bool cut = false, std::string error = {});
   // Worker side: true (and the flag cleared) when a DataArriving notification is wanted now.
   bool TakeNotify() { return m_notify.exchange(false); }
   void MarkStarted(int64_t now);
 
   mutable std::mutex m_lock;  // result, text and the finish/give-up decision
   std::string m_text;
+  std::string m_error;
   bool m_hasText = false;
   bool m_cut = false;
   const std::string m_strUrl;

@@ -9,6 +9,8 @@
 #include "model/val_page.h"
 #include "platform/agent_state.h"
 #include "platform/clock.h"
+#include "platform/string_ids.h"
+#include "platform/string_table.h"
 #include "settings/app_context.h"
 
 namespace quorvex::engine {
@@ -103,7 +105,11 @@ bool WDFetchManager::AbortOverdue(int64_t seconds) {
     const int64_t now = platform::Now();
     for (const auto& job : m_jobs) {
       if (!job->HasWorker() || now - job->StartTime() <= seconds) continue;
-      if (!job->GiveUp(FetchResultTimedOut)) continue;
+      if (!job->GiveUp(FetchResultTimedOut,
+                       platform::FillPlaceholders(platform::GetString(platform::ids::kFetchTooLong),
+                                                  {std::to_string(seconds)}))) {
+        continue;
+      }
       SetStopFlag(true);
       givenUp.push_back(job);
     }

@@ -66,8 +66,8 @@ class WDFetchManager {
   // Whether a listed job fetches url, letter case aside.
   bool IsUrlInProgress(const std::string& url) const;
   // Gives up every listed job whose worker started more than seconds ago (whole seconds, strictly
-  // more) and has not finished: result FetchResultTimedOut, the stop flag set (so the other running
-  // fetches end too), and FetchFinished posted for it. A job is given up once. True when any was.
+  // more) and has not finished: result FetchResultTimedOut with the error text that names the limit, the stop flag set
+  // (so the other running fetches end too), and FetchFinished posted for it. A job is given up once. True when any was.
   bool AbortOverdue(int64_t seconds);
   // Sets the stop flag: every running fetch ends at its next read with FetchResultStopped. Nothing
   // happens with no job listed, so that a stray stop cannot hold back the periodic pass.

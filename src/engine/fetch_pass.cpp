@@ -24,6 +24,7 @@ void PassRecorder::OnFetchNotification(Notification code, const std::shared_ptr<
   report.started = true;
   report.result = job->Result();
   report.cut = job->WasCut();
+  report.error = job->ErrorText();
   model::WDValPage* page = m_doc.FindPage(job->Url(), false);
   if (page) {
     for (size_t i = 0; i < page->GetValueCount(); ++i) {

@@ -38,6 +38,7 @@ struct PageReport {
   bool started = false;
   StartRefusal refusal = StartRefusal::None;  // why it was not started
   int32_t result = FetchResultOk;             // the fetch result, when started
+  std::string error;                          // why the fetch failed, when it says
   bool cut = false;                           // the page text was cut at the page limit
   std::vector<BeaconReport> beacons;          // enabled beacons, when the page was read
 

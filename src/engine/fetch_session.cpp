@@ -55,7 +55,10 @@ FetchSession::FetchSession(const SessionConfig& config)
       m_connectTimeoutMs(std::max(config.timeoutSeconds, 0) * 1000L),
       m_retries(std::max(config.retries, 1)),
       m_pageLimit(std::clamp(config.pageLimit, kDefaultPageLimit, kMaxPageLimit)),
-      m_readTimeoutSeconds(std::max(config.readTimeoutSeconds, 1)) {
+      // A read limit beyond the overall limit would never act.
+      m_readTimeoutSeconds(std::min(config.timeoutSeconds > 0 ? config.timeoutSeconds : kDefaultReadTimeoutSeconds,
+                                    std::max(config.overallSeconds, 1))),
+      m_overallSeconds(std::max(config.overallSeconds, 1)) {
   if (m_viaProxy) m_proxyName = "http=" + m_proxyServer + ":" + std::to_string(m_proxyPort);
 }
 

@@ -14,17 +14,26 @@ class WDSettings;
 
 namespace quorvex::engine {
 
+// Seconds a fetch may last in all: the fetch ends itself then (FetchResultTimedOut), and the periodic
+// pass gives up a job running longer.
+constexpr int64_t kOverdueSeconds = 300;
+// The read limit when the TimeOut setting is 0 or less.
+constexpr int kDefaultReadTimeoutSeconds = 10;
+
 // The CONNECTION settings a session is built from, as the settings store holds them.
 struct SessionConfig {
-  bool viaProxy = false;                 // ViaProxy
-  std::string proxyServer;               // ProxyServer, used as it is (it may carry a scheme: "http://cache.lan")
-  int proxyPort = 80;                    // ProxyPort
-  int timeoutSeconds = 10;               // TimeOut: connect time-out in seconds (0: libcurl's default)
+  bool viaProxy = false;    // ViaProxy
+  std::string proxyServer;  // ProxyServer, used as it is (it may carry a scheme: "http://cache.lan")
+  int proxyPort = 80;       // ProxyPort
+  // TimeOut, in seconds: the connect time-out (0: libcurl's default) and the read limit (0: 10 s). A fetch
+  // that receives less than one byte a second on average for this long ends (FetchResultFailed before an
+  // answer, FetchResultStopped during one), so a silent server and one that trickles a byte now and
+  // then are both given up.
+  int timeoutSeconds = 10;
   int retries = 2;                       // Retries: connection attempts (at least one is made)
   size_t pageLimit = kDefaultPageLimit;  // PageLimit: bytes of page text, within [52000, 16777216]
-  // A connection that delivers nothing for this long is given up with FetchResultTimedOut; the same
-  // limit after which the fetch manager gives up a job.
-  int readTimeoutSeconds = 300;
+  // The whole fetch, connection attempts included, ends with FetchResultTimedOut after this long.
+  int overallSeconds = static_cast<int>(kOverdueSeconds);
 };
 
 // The session settings as the store holds them (ViaProxy, ProxyServer, ProxyPort, TimeOut, Retries,
@@ -34,8 +43,9 @@ SessionConfig SessionConfigFromSettings(const settings::WDSettings& settings);
 // Immutable once made; shared by every worker that started while it was current.
 class FetchSession {
  public:
-  // Takes config as it is after normalising: page limit clamped to its range, negative time-outs 0,
-  // attempts at least 1. Does not check the proxy (CreateSession does).
+  // Takes config as it is after normalising: page limit clamped to its range, negative time-outs 0
+  // (the read limit then 10 s), the overall limit at least 1 s, attempts at least 1. Does not check the proxy
+  // (CreateSession does).
   explicit FetchSession(const SessionConfig& config);
 
   static constexpr const char* kAgent = "Quorvex Agent";
@@ -52,7 +62,9 @@ class FetchSession {
   long BackoffMs() const { return kBackoffMs; }
   int Retries() const { return m_retries; }
   size_t PageLimit() const { return m_pageLimit; }
+  // The read limit: seconds in which at least as many bytes must arrive.
   int ReadTimeoutSeconds() const { return m_readTimeoutSeconds; }
+  int OverallSeconds() const { return m_overallSeconds; }
 
  private:
   std::string m_agent = kAgent;
@@ -64,6 +76,7 @@ class FetchSession {
   int m_retries;
   size_t m_pageLimit;
   int m_readTimeoutSeconds;
+  int m_overallSeconds;
 };
 
 // Builds the process-wide session from config. UI thread.

@@ -14,6 +14,8 @@
 #include "engine/page_fetcher.h"
 #include "platform/clock.h"
 #include "platform/resource_limits.h"
+#include "platform/string_ids.h"
+#include "platform/string_table.h"
 #include "platform/thread_priority.h"
 
 namespace quorvex::engine {
@@ -65,6 +67,7 @@ bool IsStopFlagSet() {
 int32_t FetchWorker::Run(const std::shared_ptr<WDFetchJob>& job, const std::shared_ptr<Dispatcher>& dispatcher) {
   if (!job) return FetchResultFailed;
   FetchOutcome outcome;
+  outcome.error = platform::GetString(platform::ids::kMsgNoInternetSession);
   if (std::shared_ptr<const FetchSession> session = CurrentSession()) {
     FetchHooks hooks;
     // A job given up by the overdue check ends its own fetch too: nobody waits for it any more.
@@ -76,7 +79,8 @@ int32_t FetchWorker::Run(const std::shared_ptr<WDFetchJob>& job, const std::shar
   }
   // Nobody left to tell: the job stays as it is and goes with its last owner.
   if (job->Target().expired()) return FetchResultOk;
-  if (!job->Finish(outcome.result, std::move(outcome.text), outcome.cut)) return FetchResultOk;
+  if (!job->Finish(outcome.result, std::move(outcome.text), outcome.cut, std::move(outcome.error)))
+    return FetchResultOk;
   Notify(dispatcher.get(), Notification::FetchFinished, job);
   return outcome.result;
 }

@@ -5,15 +5,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "engine/page_buffer.h"
+#include "platform/string_ids.h"
+#include "platform/string_table.h"
 #include "text/url.h"
 
 namespace quorvex::engine {
@@ -25,6 +30,10 @@ constexpr long kMaxRedirects = 10;
 constexpr size_t kFileChunk = 64 * 1024;
 // libcurl ends a transfer when the body callback returns anything but the size it was given.
 constexpr size_t kAbortTransfer = 0;
+constexpr long kFirstHttpError = 400;
+constexpr size_t kMaxReasonBytes = 100;
+
+enum class TimeLimit { None, Read, Overall };
 
 std::string Trim(const std::string& s) {
   size_t begin = s.find_first_not_of(" \t\r\n");
@@ -65,18 +74,62 @@ bool PercentDecode(const std::string& in, std::string& out) {
 
 // The state of one network transfer, shared with libcurl's callbacks.
 struct Transfer {
-  Transfer(size_t limit, const FetchHooks& hooks, int readTimeoutSeconds)
-      : buffer(limit), hooks(hooks), readTimeout(std::chrono::seconds(readTimeoutSeconds)) {}
+  Transfer(size_t limit, const FetchHooks& hooks, int readLimitSeconds, Clock::time_point deadline)
+      : buffer(limit),
+        hooks(hooks),
+        deadline(deadline),
+        perSecond(static_cast<size_t>(std::max(readLimitSeconds, 1))) {}
 
   bool StopRequested() const { return hooks.stopRequested && hooks.stopRequested(); }
 
+  // Counts bytes that arrived now into the read limit's one-second slots.
+  void Count(uint64_t bytes) {
+    Advance();
+    perSecond[slot % perSecond.size()] += bytes;
+    inWindow += bytes;
+  }
+  // Moves the window on to the current second, emptying the slots it leaves behind.
+  void Advance() {
+    const auto second =
+        static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - windowStart).count());
+    while (slot < second) {
+      ++slot;
+      uint64_t& old = perSecond[slot % perSecond.size()];
+      inWindow -= old;
+      old = 0;
+    }
+  }
+  // A new connection: the connect time-out covered the time before, so the read limit starts over.
+  void Connected() {
+    connected = true;
+    windowStart = Clock::now();
+    slot = 0;
+    inWindow = 0;
+    std::fill(perSecond.begin(), perSecond.end(), 0);
+  }
+  // True when fewer bytes than seconds arrived over the last read-limit seconds of the connection.
+  bool Stalled() {
+    if (!connected) return false;
+    Advance();
+    return slot >= perSecond.size() && inWindow < perSecond.size();
+  }
+
   PageBuffer buffer;
   const FetchHooks& hooks;
-  const Clock::duration readTimeout;
-  Clock::time_point lastActivity = Clock::now();
-  bool received = false;
+  const Clock::time_point deadline;
+  std::vector<uint64_t> perSecond;  // bytes by second of the connection, a ring over the read limit
+  uint64_t slot = 0;                // the current second since windowStart
+  uint64_t inWindow = 0;            // the sum of perSecond
+  Clock::time_point windowStart = Clock::now();
+  bool connected = false;
+  curl_off_t downloaded = 0;  // libcurl's body count of the current request (before decoding)
+  long status = 0;            // of the last HTTP status line
+  std::string reason;         // its reason phrase
+  bool httpError = false;     // the answer had status 400 or more
+  bool answered = false;      // a header line arrived
+  bool received = false;      // body bytes arrived
   bool stopped = false;
-  bool timedOut = false;
+  TimeLimit timedOut = TimeLimit::None;
 };
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
@@ -86,8 +139,12 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     t.stopped = true;
     return kAbortTransfer;
   }
+  // An error page is not the page: reading it would record the outage as a new value.
+  if (t.status >= kFirstHttpError) {
+    t.httpError = true;
+    return kAbortTransfer;
+  }
   t.received = true;
-  t.lastActivity = Clock::now();
   size_t used = t.buffer.Append(data, bytes);
   if (t.hooks.afterRead) t.hooks.afterRead();
   // A complete page wants no more: ending the transfer here also bounds what a compressed body
@@ -96,24 +153,107 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   return used;
 }
 
-size_t OnHeader(char*, size_t size, size_t count, void* user) {
-  static_cast<Transfer*>(user)->lastActivity = Clock::now();
-  return size * count;
+// Keeps the status and reason phrase of the last status line ("HTTP/1.1 503 Service Unavailable"; HTTP/2
+// has no phrase). The final answer's line comes last, after those of redirects and proxies.
+size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+  auto& t = *static_cast<Transfer*>(user);
+  const size_t bytes = size * count;
+  t.Count(bytes);
+  t.answered = true;
+  std::string_view line(data, bytes);
+  if (line.substr(0, 5) == "HTTP/") {
+    const size_t code = line.find(' ');
+    if (code != std::string_view::npos && code + 4 <= line.size()) {
+      long status = 0;
+      for (size_t i = code + 1; i < code + 4 && status >= 0; ++i) {
+        status = std::isdigit(static_cast<unsigned char>(line[i])) ? status * 10 + (line[i] - '0') : -1;
+      }
+      t.status = std::max(status, 0L);
+      t.reason.clear();
+      // The phrase is the server's text: printable ASCII only, and not much of it.
+      for (char c : line.substr(code + 4)) {
+        if (t.reason.size() >= kMaxReasonBytes) break;
+        if (c >= 0x20 && c < 0x7f) t.reason += c;
+      }
+      t.reason = Trim(t.reason);
+    }
+  }
+  return bytes;
 }
 
-// libcurl calls this about once a second even while nothing arrives, so a stop or a stalled server is
-// noticed without waiting for the next byte.
-int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+int OnConnected(void* user, char*, char*, int, int) {
+  static_cast<Transfer*>(user)->Connected();
+  return CURL_PREREQFUNC_OK;
+}
+
+// libcurl calls this about once a second even while nothing arrives, so a stop, a stalled or trickling
+// server and the overall limit are noticed without waiting for the next byte.
+int OnProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t) {
   auto& t = *static_cast<Transfer*>(user);
+  // The count starts over with every request of a redirect chain.
+  t.Count(static_cast<uint64_t>(downloaded >= t.downloaded ? downloaded - t.downloaded : downloaded));
+  t.downloaded = downloaded;
   if (t.StopRequested()) {
     t.stopped = true;
     return 1;
   }
-  if (Clock::now() - t.lastActivity > t.readTimeout) {
-    t.timedOut = true;
+  if (Clock::now() >= t.deadline) {
+    t.timedOut = TimeLimit::Overall;
+    return 1;
+  }
+  if (t.Stalled()) {
+    t.timedOut = TimeLimit::Read;
     return 1;
   }
   return 0;
+}
+
+// The usual phrases, for answers that bring none (HTTP/2 and later).
+const char* StandardReason(long status) {
+  switch (status) {
+    case 400:
+      return "Bad Request";
+    case 401:
+      return "Unauthorized";
+    case 403:
+      return "Forbidden";
+    case 404:
+      return "Not Found";
+    case 405:
+      return "Method Not Allowed";
+    case 408:
+      return "Request Timeout";
+    case 410:
+      return "Gone";
+    case 429:
+      return "Too Many Requests";
+    case 500:
+      return "Internal Server Error";
+    case 502:
+      return "Bad Gateway";
+    case 503:
+      return "Service Unavailable";
+    case 504:
+      return "Gateway Timeout";
+    default:
+      return "";
+  }
+}
+
+std::string HttpErrorText(long status, const std::string& reason) {
+  std::string text = "HTTP " + std::to_string(status);
+  const std::string phrase = reason.empty() ? StandardReason(status) : reason;
+  if (!phrase.empty()) text += " " + phrase;
+  return text;
+}
+
+std::string SecondsText(uint16_t id, int seconds) {
+  return platform::FillPlaceholders(platform::GetString(id), {std::to_string(seconds)});
+}
+
+std::string CurlReason(CURLcode rc, const char* detail) {
+  std::string text = Trim(detail);
+  return text.empty() ? curl_easy_strerror(rc) : text;
 }
 
 bool IsConnectFailure(CURLcode rc) {
@@ -222,12 +362,19 @@ FetchOutcome PageFetcher::Fetch(const std::string& url) {
 
 FetchOutcome PageFetcher::FetchLocal(const std::string& path) {
   FetchOutcome outcome;
-  if (path.empty()) return outcome;
+  if (path.empty()) {
+    outcome.error = platform::GetString(platform::ids::kFetchNotAFile);
+    return outcome;
+  }
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return outcome;
+  if (fd < 0) {
+    outcome.error = std::strerror(errno);
+    return outcome;
+  }
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
+    outcome.error = platform::GetString(platform::ids::kFetchNotAFile);
     return outcome;
   }
   PageBuffer buffer(m_session.PageLimit());
@@ -236,6 +383,7 @@ FetchOutcome PageFetcher::FetchLocal(const std::string& path) {
   while (!buffer.IsComplete()) {
     ssize_t n = read(fd, chunk.data(), chunk.size());
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) outcome.error = std::strerror(errno);
     if (n < 0 || StopRequested()) {
       outcome.result = FetchResultStopped;
       break;
@@ -252,8 +400,8 @@ FetchOutcome PageFetcher::FetchLocal(const std::string& path) {
   return outcome;
 }
 
-bool PageFetcher::Backoff() const {
-  const auto until = Clock::now() + std::chrono::milliseconds(m_session.BackoffMs());
+bool PageFetcher::Backoff(Clock::time_point deadline) const {
+  const auto until = std::min(Clock::now() + std::chrono::milliseconds(m_session.BackoffMs()), deadline);
   while (Clock::now() < until) {
     if (StopRequested()) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -263,22 +411,32 @@ bool PageFetcher::Backoff() const {
 
 FetchOutcome PageFetcher::FetchNetwork(const std::string& url) {
   FetchOutcome outcome;
+  const auto deadline = Clock::now() + std::chrono::seconds(m_session.OverallSeconds());
   const std::string address = Trim(url);
   text::ParsedUrl parsed;
-  if (!text::ParseUrl(address, parsed)) return outcome;
-  if (parsed.service != text::UrlService::Http && parsed.service != text::UrlService::Https &&
-      parsed.service != text::UrlService::Ftp) {
+  if (!text::ParseUrl(address, parsed) ||
+      (parsed.service != text::UrlService::Http && parsed.service != text::UrlService::Https &&
+       parsed.service != text::UrlService::Ftp)) {
+    outcome.error = platform::GetString(platform::ids::kMsgBadAddress);
     return outcome;
   }
-  if (!InitNetworking()) return outcome;
+  if (!InitNetworking()) {
+    outcome.error = platform::GetString(platform::ids::kMsgNoInternetSession);
+    return outcome;
+  }
   const std::string curlAddress = CurlAddress(address);
 
   for (int attempt = 1;; ++attempt) {
     std::unique_ptr<CURL, CurlDeleter> curl(Handles().Take());
-    if (!curl) return outcome;
-    Transfer transfer(m_session.PageLimit(), m_hooks, m_session.ReadTimeoutSeconds());
+    if (!curl) {
+      outcome.error = curl_easy_strerror(CURLE_OUT_OF_MEMORY);
+      return outcome;
+    }
+    Transfer transfer(m_session.PageLimit(), m_hooks, m_session.ReadTimeoutSeconds(), deadline);
+    char detail[CURL_ERROR_SIZE] = {};
     CURL* h = curl.get();
     curl_easy_setopt(h, CURLOPT_URL, curlAddress.c_str());
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, detail);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https,ftp");
     // A page must not send the fetch to a local file or another protocol.
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -294,6 +452,8 @@ FetchOutcome PageFetcher::FetchNetwork(const std::string& url) {
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, OnHeader);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, OnConnected);
+    curl_easy_setopt(h, CURLOPT_PREREQDATA, &transfer);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, OnProgress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
@@ -310,24 +470,39 @@ FetchOutcome PageFetcher::FetchNetwork(const std::string& url) {
     // configured access.
 
     CURLcode rc = curl_easy_perform(h);
+    // The handle goes back to the pool, where the next fetch sets its own buffer.
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
+    long status = 0;
+    if (curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) status = 0;
     if (transfer.stopped) {
       outcome.result = FetchResultStopped;
-    } else if (transfer.timedOut) {
+    } else if (transfer.timedOut == TimeLimit::Overall) {
       outcome.result = FetchResultTimedOut;
+      outcome.error = SecondsText(platform::ids::kFetchTooLong, m_session.OverallSeconds());
+    } else if (transfer.timedOut == TimeLimit::Read) {
+      // A read that failed, not an overdue fetch (which the periodic pass would stop retrying).
+      outcome.result = transfer.answered ? FetchResultStopped : FetchResultFailed;
+      outcome.error = SecondsText(platform::ids::kFetchStalled, m_session.ReadTimeoutSeconds());
+    } else if (transfer.httpError || (parsed.service != text::UrlService::Ftp && status >= kFirstHttpError)) {
+      outcome.result = FetchResultFailed;
+      outcome.error = HttpErrorText(status >= kFirstHttpError ? status : transfer.status,
+                                    status == transfer.status ? transfer.reason : std::string());
     } else if (rc == CURLE_OK || transfer.buffer.IsComplete()) {
       outcome.result = FetchResultOk;
       outcome.cut = transfer.buffer.WasCut();
       outcome.text = transfer.buffer.TakeText();
     } else if (transfer.received) {
       outcome.result = FetchResultStopped;
-    } else if (IsConnectFailure(rc) && attempt < m_session.Retries()) {
-      if (!Backoff()) {
+      outcome.error = CurlReason(rc, detail);
+    } else if (IsConnectFailure(rc) && attempt < m_session.Retries() && Clock::now() < deadline) {
+      if (!Backoff(deadline)) {
         outcome.result = FetchResultStopped;
         return outcome;
       }
       continue;
     } else {
       outcome.result = FetchResultFailed;
+      outcome.error = CurlReason(rc, detail);
     }
     return outcome;
   }

@@ -58,12 +58,16 @@ class WDQvxDoc::OwnReceiver : public FetchTarget {
 WDQvxDoc::WDQvxDoc()
     : dispatcher_(std::make_shared<Dispatcher>()),
       manager_(std::make_unique<WDFetchManager>(dispatcher_)),
-      receiver_(std::make_shared<OwnReceiver>(*this)) {
+      receiver_(std::make_shared<OwnReceiver>(*this)),
+      mail_(std::make_unique<MailDeliveries>(dispatcher_)) {
   manager_->SetTarget(receiver_);
   model::SetActiveDocument(this);
+  model::SetMailCourier(mail_.get());
 }
 
 WDQvxDoc::~WDQvxDoc() {
+  if (mail_->Pending() > 0) FinishMail(kMailGrace);
+  if (model::ActiveMailCourier() == mail_.get()) model::SetMailCourier(nullptr);
   if (model::ActiveDocument() == this) model::SetActiveDocument(nullptr);
   // Folders only refer to values: take the tree down before the pages destroy the values.
   roots_.clear();
@@ -295,6 +299,7 @@ bool WDQvxDoc::FinishJob(const std::shared_ptr<WDFetchJob>& job) {
   model::WDValPage* page = FindPage(job->Url(), false);
   if (page) {
     page->m_nState = job->Result();
+    page->SetErrorText(job->Result() == FetchResultOk ? std::string() : job->ErrorText());
     if (job->Result() == FetchResultOk && job->HasText()) {
       std::string text = job->TakeText();
       page->ProcessText(text.data(), text.size());
@@ -320,6 +325,10 @@ bool WDQvxDoc::StopAll() {
   if (IsBusy() == 0) return false;
   manager_->RequestStop();
   return true;
+}
+
+size_t WDQvxDoc::FinishMail(std::chrono::milliseconds grace) {
+  return mail_->Finish(grace);
 }
 
 void WDQvxDoc::ResetIteration() {

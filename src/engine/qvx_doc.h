@@ -3,6 +3,8 @@
 // manager. Opens and saves the catalog file, repairs the tree after loading, and drives the refresh:
 // the periodic pass, the user's refresh commands and the hand-back of finished fetches.
 // UI thread only.
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,6 +13,8 @@
 #include "engine/dispatcher.h"
 #include "engine/fetch_job.h"
 #include "engine/fetch_manager.h"
+#include "engine/fetch_session.h"
+#include "engine/mail_deliveries.h"
 #include "engine/online_check.h"
 #include "model/catalog_archive.h"
 #include "model/document_hooks.h"
@@ -20,14 +24,13 @@
 
 namespace quorvex::engine {
 
-// Seconds after which a running fetch is given up by the periodic pass.
-constexpr int64_t kOverdueSeconds = 300;
-
 class WDQvxDoc : public model::DocumentHooks {
  public:
+  // Installs itself as the model's active document and its mail deliveries as the model's courier.
   WDQvxDoc();
   // Workers still running keep their jobs until they end and what they post is dropped; stop them
-  // first (StopAll, FetchWorker::WaitForAll) when the process goes on.
+  // first (StopAll, FetchWorker::WaitForAll) when the process goes on. Mail still being delivered
+  // gets FinishMail(kMailGrace) first.
   ~WDQvxDoc() override;
   WDQvxDoc(const WDQvxDoc&) = delete;
   WDQvxDoc& operator=(const WDQvxDoc&) = delete;
@@ -107,9 +110,9 @@ class WDQvxDoc : public model::DocumentHooks {
   // localhost and 127.x.x.x, always). Refused while the stop flag is set. why says why it refused.
   bool StartPageFetch(model::WDValPage* page, int force, StartRefusal* why = nullptr);
   // Hands a finished job to its page, found by address (letter case aside): stores the result as the
-  // page's state and, for a page read, lets every beacon extract its value and check its alerts. The
-  // job is always retired, also when its page was deleted meanwhile or it came back without text.
-  // True when a page took the result.
+  // page's state, with the job's error text (cleared after a read), and, for a page read, lets every beacon extract its
+  // value and check its alerts. The job is always retired, also when its page was deleted meanwhile or it came back
+  // without text. True when a page took the result.
   bool FinishJob(const std::shared_ptr<WDFetchJob>& job);
   // Number of listed jobs.
   size_t IsBusy() const { return manager_->GetJobCount(); }
@@ -118,6 +121,14 @@ class WDQvxDoc : public model::DocumentHooks {
   int RefreshAll();
   // Stop (command 32809), enabled only while busy: every running fetch ends. False when not busy.
   bool StopAll();
+
+  // ---- alert mail
+  // The e-mail actions' messages go out on threads of their own; each result comes back through the
+  // dispatcher and is shown then. At the end: waits up to grace for deliveries still running and gives
+  // up the rest, each with its message (kMsgMailGivenUp). Returns how many were given up.
+  size_t FinishMail(std::chrono::milliseconds grace = kMailGrace);
+  // Deliveries whose result has not been shown yet.
+  size_t PendingMail() const { return mail_->Pending(); }
 
  private:
   class OwnReceiver;
@@ -137,6 +148,7 @@ class WDQvxDoc : public model::DocumentHooks {
   std::shared_ptr<Dispatcher> dispatcher_;
   std::unique_ptr<WDFetchManager> manager_;
   std::shared_ptr<OwnReceiver> receiver_;
+  std::unique_ptr<MailDeliveries> mail_;
   WDOnlineCheck online_;
   int64_t overdue_ = kOverdueSeconds;
 };

@@ -98,6 +98,7 @@ bool RefreshAgent::Shutdown(std::chrono::milliseconds wait, const std::function<
   if (m_owner && m_owner->IsReleased()) return true;
   std::vector<PageReport> reports = m_recorder->TakeReports();
   if (!reports.empty() && onPass) onPass(reports);
+  m_doc.FinishMail(abandon && abandon() ? std::chrono::milliseconds(0) : kMailGrace);
   return !m_doc.IsModified() || m_doc.Save();
 }
 

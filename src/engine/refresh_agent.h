@@ -41,8 +41,9 @@ class RefreshAgent {
   void Run(const std::function<bool()>& stopRequested, const PassCallback& onPass);
 
   // The orderly end: stops the running fetches and waits up to wait for them to be retired (fetches
-  // that were stopped leave their pages as they were), or less when abandon() becomes true; then saves
-  // the catalog when modified. Returns whether the catalog is saved (or had nothing to save).
+  // that were stopped leave their pages as they were), or less when abandon() becomes true; gives alert
+  // mail still being delivered its grace time (none after abandon()); then saves the catalog when
+  // modified. Returns whether the catalog is saved (or had nothing to save).
   bool Shutdown(std::chrono::milliseconds wait, const std::function<bool()>& abandon, const PassCallback& onPass);
 
   // The agent as the catalog's owner: Run serves the commands that change the catalog meanwhile (its

@@ -3,8 +3,9 @@
 namespace quorvex::mail {
 
 CContentAgentRegistry& CContentAgentRegistry::Instance() {
-  static CContentAgentRegistry registry;
-  return registry;
+  // Never destroyed: a delivery given up at exit may still be composing its message.
+  static auto* registry = new CContentAgentRegistry;
+  return *registry;
 }
 
 void CContentAgentRegistry::Register(std::unique_ptr<CContentAgent> agent) {

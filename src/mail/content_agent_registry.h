@@ -1,5 +1,5 @@
 #pragma once
-// The process-wide list of part writers. Created on first use, destroyed at exit; owns its agents.
+// The process-wide list of part writers. Created on first use, never destroyed; owns its agents.
 // Thread: every operation takes the registry's lock for the whole list operation, so any thread
 // may register and look up. Agents found stay alive until the process ends.
 #include <memory>

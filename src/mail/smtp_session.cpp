@@ -2,11 +2,15 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "mail/mime_text.h"
 #include "mail/smtp_reply.h"
 
 namespace quorvex::mail {
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 struct ExpectedReply {
   int code;
@@ -72,10 +76,16 @@ CSmtpSession::~CSmtpSession() {
   Disconnect();
 }
 
+std::chrono::milliseconds CSmtpSession::Wait() const {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now());
+  return std::clamp(left, std::chrono::milliseconds(0), m_timeout);
+}
+
 void CSmtpSession::Send(const std::string& text, bool command) {
   // A failed send shows itself as a failed read of the reply that follows.
   if (m_transcript && command) m_transcript(">> " + text.substr(0, text.find_last_not_of("\r\n") + 1));
-  m_socket.SendAll(text, m_timeout);
+  const auto wait = Wait();
+  if (wait.count() > 0) m_socket.SendAll(text, wait);
 }
 
 void CSmtpSession::CloseSocket() {
@@ -84,9 +94,8 @@ void CSmtpSession::CloseSocket() {
 }
 
 bool CSmtpSession::ReadReply(int index) {
-  using Clock = std::chrono::steady_clock;
   // The time-out bounds the whole reply, so a server that trickles bytes cannot hold us either.
-  auto deadline = Clock::now() + m_timeout;
+  const auto deadline = Clock::now() + Wait();
   SmtpReply reply = ScanSmtpReply(m_strReply, false);
   while (!reply.complete) {
     if (m_strReply.size() > kMaxReplyBytes) {
@@ -119,6 +128,7 @@ bool CSmtpSession::Connect() {
     m_strError = "Unable to connect to server";
     return false;
   }
+  m_deadline = Clock::now() + kOverallTimeouts * m_timeout;
   switch (m_socket.Connect(m_strServer, static_cast<uint16_t>(m_nPort), m_timeout)) {
     case platform::TcpClient::ConnectResult::Ok:
       break;

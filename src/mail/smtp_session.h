@@ -3,8 +3,11 @@
 // extensions, authentication or encryption.
 //
 // Use: construct, Connect, SendMail, read GetErrorText after a false result; the destructor says
-// QUIT. Thread: one thread from construction to destruction; every connect, send and reply waits at
-// most the session's time-out. Failure: false and an error text; no exception leaves the session.
+// QUIT. Thread: one thread from construction to destruction. Time: every connect, send and reply waits
+// at most the session's time-out, and one delivery (Connect to the end of QUIT) lasts at most the overall
+// limit, so a server that answers every step just in time cannot hold the caller for long either; a step
+// that finds no time left fails with "Socket Error". Failure: false and an error text; no exception
+// leaves the session.
 #include <chrono>
 #include <functional>
 #include <string>
@@ -18,9 +21,13 @@ class CSmtpSession {
  public:
   static constexpr std::chrono::milliseconds kDefaultTimeout{10000};
 
+  // The overall limit of a delivery, in time-outs.
+  static constexpr int kOverallTimeouts = 4;
+
   // server: a host name, a dotted IPv4 address, an IPv6 address, or any of them followed by
   // ":port" (an IPv6 address then in brackets, "[::1]:2525") to reach a relay that listens
-  // elsewhere; port is used when the server names none. A time-out of zero or less means the default.
+  // elsewhere; port is used when the server names none. A time-out of zero or less means the default;
+  // the overall limit is kOverallTimeouts time-outs.
   CSmtpSession(const std::string& server, unsigned port, std::chrono::milliseconds timeout = kDefaultTimeout);
   virtual ~CSmtpSession();
   CSmtpSession(const CSmtpSession&) = delete;
@@ -62,6 +69,8 @@ class CSmtpSession {
 
  private:
   bool ReadReply(int index);
+  // What a wait may take now: the time-out, or less when the delivery's deadline is nearer.
+  std::chrono::milliseconds Wait() const;
   void Send(const std::string& text, bool command = true);
   void CloseSocket();
 
@@ -71,6 +80,7 @@ class CSmtpSession {
   std::string m_strServer;
   bool m_bServerValid = true;
   std::chrono::milliseconds m_timeout;
+  std::chrono::steady_clock::time_point m_deadline;  // of the delivery, set by Connect
   platform::TcpClient m_socket;
   std::string m_strReply;  // bytes received and not yet taken as a reply
   std::function<void(const std::string&)> m_transcript;

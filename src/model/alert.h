@@ -73,6 +73,10 @@ class WDAlertMessage : public WDAction {
 class WDAlertEmail : public WDAction {
  public:
   explicit WDAlertEmail(WDEventCondition* condition) : WDAction(condition) {}
+  // Composes the alert mail and hands it to the installed courier (model/mail_courier.h), which
+  // delivers it on another thread and shows the result when it comes: true then, without waiting.
+  // Without a courier the mail is sent on this thread (true when sent). A missing recipient, relay
+  // or sender is shown at once (false).
   bool Fire() override;
   void Store(ArchiveWriter& out) const;
   void Load(ArchiveReader& in);

@@ -2,9 +2,12 @@
 
 #include <chrono>
 #include <cmath>
+#include <memory>
+#include <utility>
 
 #include "mail/smtp_session.h"
 #include "model/alert.h"
+#include "model/mail_courier.h"
 #include "model/value.h"
 #include "platform/string_ids.h"
 #include "platform/string_table.h"
@@ -35,12 +38,44 @@ void ComposeAlertMail(const AlertMail& alert, mail::CMultipartMessage& message) 
   if (!alert.bcc.empty()) message.AddRecipientList(alert.bcc, mail::RecipientBcc);
 }
 
-bool SendAlertMail(mail::CMultipartMessage& message, std::string& error,
+MailRelay MailRelayFromSettings() {
+  MailRelay relay;
+  if (const settings::WDSettings* s = settings::GetSettings()) {
+    relay.server = s->m_strSMTPServ;
+    relay.timeoutSeconds = s->m_nTimeOut;
+  }
+  return relay;
+}
+
+namespace {
+
+std::chrono::milliseconds RelayTimeout(const MailRelay& relay) {
+  return std::chrono::milliseconds(int64_t{relay.timeoutSeconds} * 1000);
+}
+
+// The action's word to the user about one delivery: the status title, then the error or the success.
+void ReportMail(const std::string& title, bool sent, const std::string& error) {
+  if (!sent) {
+    platform::Prompt().ShowMessage(title + "\n" + error, platform::PromptIcon::Exclamation);
+    return;
+  }
+  // A refused recipient is worth knowing even though the others got the message.
+  platform::Prompt().ShowMessage(
+      title + "\n" + platform::GetString(platform::ids::kMsgMailSent) + (error.empty() ? "" : "\n" + error),
+      platform::PromptIcon::Information);
+}
+
+}  // namespace
+
+std::chrono::milliseconds MailDeliveryLimit(const MailRelay& relay) {
+  // As the session takes its time-out: zero or less means its default.
+  const auto timeout = RelayTimeout(relay).count() > 0 ? RelayTimeout(relay) : mail::CSmtpSession::kDefaultTimeout;
+  return mail::CSmtpSession::kOverallTimeouts * timeout;
+}
+
+bool SendAlertMail(mail::CMultipartMessage& message, const MailRelay& relay, std::string& error,
                    const std::function<void(const std::string&)>& transcript) {
-  const settings::WDSettings* s = settings::GetSettings();
-  const std::string server = s ? s->m_strSMTPServ : std::string();
-  const int timeout = s ? s->m_nTimeOut : 10;
-  mail::CSmtpSession session(server, kSmtpPort, std::chrono::milliseconds(int64_t{timeout} * 1000));
+  mail::CSmtpSession session(relay.server, kSmtpPort, RelayTimeout(relay));
   if (transcript) session.SetTranscript(transcript);
   if (!session.Connect() || !session.SendMail(message)) {
     error = session.GetErrorText();
@@ -49,6 +84,11 @@ bool SendAlertMail(mail::CMultipartMessage& message, std::string& error,
   // Delivered, but a refused recipient leaves its reply here.
   if (session.GetErrorText() != "OK") error = session.GetErrorText();
   return true;
+}
+
+bool SendAlertMail(mail::CMultipartMessage& message, std::string& error,
+                   const std::function<void(const std::string&)>& transcript) {
+  return SendAlertMail(message, MailRelayFromSettings(), error, transcript);
 }
 
 bool WDAlertEmail::Fire() {
@@ -79,19 +119,20 @@ bool WDAlertEmail::Fire() {
   body += "\n-------\n" + (m_pCondition ? m_pCondition->Describe() : std::string());
   alert.body = body;
 
-  mail::CMultipartMessage message;
-  ComposeAlertMail(alert, message);
+  auto delivery = std::make_unique<MailDelivery>();
+  ComposeAlertMail(alert, delivery->message);
+  delivery->relay = MailRelayFromSettings();
   const std::string title = platform::GetString(platform::ids::kEmailLabel) + text::Shorten(m_strTo, 30);
-  std::string error;
-  if (!SendAlertMail(message, error)) {
-    platform::Prompt().ShowMessage(title + "\n" + error, platform::PromptIcon::Exclamation);
-    return false;
+  MailDone done = [title](bool sent, const std::string& error) { ReportMail(title, sent, error); };
+  if (MailCourier* courier = ActiveMailCourier()) {
+    // The result is told when it comes; the action itself has done its part.
+    courier->Deliver(std::move(delivery), std::move(done));
+    return true;
   }
-  // A refused recipient is worth knowing even though the others got the message.
-  platform::Prompt().ShowMessage(
-      title + "\n" + platform::GetString(platform::ids::kMsgMailSent) + (error.empty() ? "" : "\n" + error),
-      platform::PromptIcon::Information);
-  return true;
+  std::string error;
+  const bool sent = SendAlertMail(delivery->message, delivery->relay, error);
+  done(sent, error);
+  return sent;
 }
 
 }  // namespace quorvex::model

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/archive_registry.h"
@@ -44,6 +45,11 @@ class WDValPage : public ArchiveObject {
   int64_t GetLatestSampleTime() const;
   bool IsDue() const;
   const std::string& GetURL() const { return m_strURL; }
+  // Why the last fetch failed (m_nState not 0): "HTTP 503 Service Unavailable", the network's reason, a
+  // time-out; empty when it was read or nobody said. Kept in memory only: the catalog file has no room
+  // for it, so a page loaded from the file has none.
+  const std::string& GetErrorText() const { return m_strError; }
+  void SetErrorText(std::string text) { m_strError = std::move(text); }
 
   void Store(ArchiveWriter& out) const;
   void Load(ArchiveReader& in);
@@ -54,6 +60,7 @@ class WDValPage : public ArchiveObject {
   std::vector<std::unique_ptr<WDValue>> m_values;
   int64_t m_timeFetched = 0;
   WDFreshFreq m_freq;
+  std::string m_strError;  // never stored
 };
 
 }  // namespace quorvex::model

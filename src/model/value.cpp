@@ -200,7 +200,9 @@ std::string WDValue::GetStatusText() {
     default:
       break;
   }
-  return platform::GetString(id);
+  std::string text = platform::GetString(id);
+  if (m_pPage->m_nState != kPageFetched && !m_pPage->GetErrorText().empty()) text += " " + m_pPage->GetErrorText();
+  return text;
 }
 
 bool WDValue::RequestRefresh(bool checkOnly) {

@@ -65,6 +65,7 @@ class WDValue : public WDItem {
   int32_t GetCharset() const;
   bool HasError() const;
   int GetState(bool forIcon);
+  // The state in words; a failed page adds why it failed when that is known (WDValPage::GetErrorText).
   std::string GetStatusText();
   bool RequestRefresh(bool checkOnly);
   int CloseAlertWindows() { return m_alert.CloseAlertWindows(); }

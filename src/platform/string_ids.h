@@ -192,6 +192,12 @@ inline constexpr uint16_t kMsgInstallationDamaged = 61521;
 inline constexpr uint16_t kMsgNoBeaconInFile = 61540;
 inline constexpr uint16_t kAskImportContainer = 61541;  // %s: the file
 
+// Why a fetch failed, and what became of mail at exit.
+inline constexpr uint16_t kFetchStalled = 61720;   // %s: seconds
+inline constexpr uint16_t kFetchTooLong = 61721;   // %s: seconds
+inline constexpr uint16_t kFetchNotAFile = 61722;  // a local address that names no regular file here
+inline constexpr uint16_t kMsgMailGivenUp = 61723;
+
 // Beacon states.
 inline constexpr uint16_t kStatePageFailed = 61480;
 inline constexpr uint16_t kStateOk = 61481;

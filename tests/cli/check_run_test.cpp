@@ -111,8 +111,11 @@ TEST_F(CheckAndRun, FailuresGiveExitThreeWithTheirReasons) {
   auto run = Cli({"check", "--all"});
   EXPECT_EQ(run.status, kExitPageFailed) << run.out << run.err;
   EXPECT_EQ(run.out.rfind("Checked 3 pages: 1 changed, 2 failed, 0 alerts\n", 0), 0u) << run.out;
-  EXPECT_NE(run.out.find("failed   Broken: The page could not be opened. (" + closed + ")\n"), std::string::npos)
+  // The network's own reason follows the state's text.
+  EXPECT_NE(run.out.find("failed   Broken: The page could not be opened. Failed to connect to 127.0.0.1"),
+            std::string::npos)
       << run.out;
+  EXPECT_NE(run.out.find("Couldn't connect to server (" + closed + ")\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("failed   Deep: The search pattern does not match the page. the page was cut at 52000 "
                          "bytes (CONNECTION.PageLimit); raise the limit with 'quorvex-cli settings "
                          "CONNECTION.PageLimit N'"),
@@ -132,6 +135,22 @@ TEST_F(CheckAndRun, FailuresGiveExitThreeWithTheirReasons) {
   run = Cli({"check", "Deep"});
   EXPECT_EQ(run.status, kExitOk) << run.out;
   EXPECT_NE(run.out.find("changed  Deep: (none) -> 7\n"), std::string::npos) << run.out;
+}
+
+TEST_F(CheckAndRun, ErrorPageIsAFailureNotAChange) {
+  server.Serve("/shop", HttpTestServer::Response("all good\n"));
+  Add("Shop", server.Url("/shop"), "");
+  ASSERT_EQ(Cli({"event", "add", "Shop", "--op", "#", "--message", "changed"}).status, kExitOk);
+  ASSERT_EQ(Cli({"check", "--all"}).status, kExitOk);
+
+  server.Serve("/shop", HttpTestServer::Response("<h1>Down for maintenance</h1>\n", "", "503 Service Unavailable"));
+  auto run = Cli({"check", "--all"});
+  EXPECT_EQ(run.status, kExitPageFailed);
+  EXPECT_EQ(run.out,
+            "Checked 1 page: 0 changed, 1 failed, 0 alerts\nfailed   Shop: The page could not be opened. HTTP 503 "
+            "Service Unavailable (" +
+                server.Url("/shop") + ")\n");
+  EXPECT_NE(Cli({"show", "Shop"}).out.find(", 1 samples\n"), std::string::npos);
 }
 
 TEST_F(CheckAndRun, TestPatternFetchesAddressesAndReadsFiles) {

@@ -12,10 +12,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/fetch_session.h"
 #include "engine/page_buffer.h"
+#include "platform/string_ids.h"
+#include "platform/string_table.h"
 #include "support/http_test_server.h"
 #include "support/no_proxy.h"
 
@@ -101,7 +104,6 @@ class FetchWorkerTest : public ::testing::Test {
     SetStopFlag(false);
     config.timeoutSeconds = 5;
     config.retries = 1;
-    config.readTimeoutSeconds = 30;
   }
   void TearDown() override {
     SetStopFlag(true);
@@ -164,12 +166,17 @@ TEST_F(FetchWorkerTest, DataArrivingComesAgainOnlyWhenAskedFor) {
   EXPECT_EQ(target->codes.back(), Notification::FetchFinished);
 }
 
-TEST_F(FetchWorkerTest, LineEndsLoseTheirCarriageReturns) {
+TEST_F(FetchWorkerTest, CarriageReturnsAreDroppedAndANulEndsTheText) {
   server.Serve("/crlf", HttpTestServer::Response("a\r\nb\rc\r\n\r\n"));
   EXPECT_EQ(Fetch(server.Url("/crlf"))->Text(), "a\nbc\n\n");
+  server.Serve("/nul", HttpTestServer::Response(std::string("abc\ndef\0ghi\njkl\n", 16)));
+  target = std::make_shared<RecordingTarget>();
+  auto job = Fetch(server.Url("/nul"));
+  EXPECT_EQ(job->Result(), FetchResultOk);
+  EXPECT_EQ(job->Text(), "abc\ndef");
 }
 
-TEST_F(FetchWorkerTest, LongBodyIsCutAtTheLimitAndCountsAsRead) {
+TEST_F(FetchWorkerTest, LongBodyIsCutAtThePageLimitAndCountsAsRead) {
   const std::string line = std::string(99, 'x') + "\n";
   server.Serve("/long", HttpTestServer::Response(Lines(600, line)));
   auto job = Fetch(server.Url("/long"));
@@ -179,26 +186,32 @@ TEST_F(FetchWorkerTest, LongBodyIsCutAtTheLimitAndCountsAsRead) {
   server.Serve("/exact", HttpTestServer::Response(std::string(52000, 'e')));
   target = std::make_shared<RecordingTarget>();
   EXPECT_EQ(Fetch(server.Url("/exact"))->Text(), std::string(51999, 'e'));
-}
 
-TEST_F(FetchWorkerTest, RaisedPageLimitKeepsLargerPages) {
   config.pageLimit = 300000;
   const std::string body = Lines(2000, std::string(99, 'b') + "\n");
   server.Serve("/big", HttpTestServer::Response(body));
+  target = std::make_shared<RecordingTarget>();
   EXPECT_EQ(Fetch(server.Url("/big"))->Text(), body);
 }
 
-TEST_F(FetchWorkerTest, NulByteEndsThePageText) {
-  server.Serve("/nul", HttpTestServer::Response(std::string("abc\ndef\0ghi\njkl\n", 16)));
-  auto job = Fetch(server.Url("/nul"));
-  EXPECT_EQ(job->Result(), FetchResultOk);
-  EXPECT_EQ(job->Text(), "abc\ndef");
-}
-
-TEST_F(FetchWorkerTest, ErrorPagesAreReadLikeAnyPage) {
+TEST_F(FetchWorkerTest, ErrorStatusFailsTheFetchAndNamesTheStatus) {
   auto job = Fetch(server.Url("/missing"));
-  EXPECT_EQ(job->Result(), FetchResultOk);
-  EXPECT_EQ(job->Text(), "Not found\n");
+  EXPECT_EQ(job->Result(), FetchResultFailed);
+  EXPECT_FALSE(job->HasText());
+  EXPECT_EQ(job->ErrorText(), "HTTP 404 Not Found");
+
+  // The status of the page reached, after a redirect; a body-less answer and one without a phrase.
+  server.Serve("/moved", "HTTP/1.1 301 Moved\r\nLocation: /down\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+  server.Serve("/down", HttpTestServer::Response("<h1>Down for maintenance</h1>\n", "", "503 Service Unavailable"));
+  server.Serve("/teapot", "HTTP/1.1 418\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+  for (const auto& [path, error] :
+       {std::pair<std::string, std::string>{"/moved", "HTTP 503 Service Unavailable"}, {"/teapot", "HTTP 418"}}) {
+    target = std::make_shared<RecordingTarget>();
+    job = Fetch(server.Url(path));
+    EXPECT_EQ(job->Result(), FetchResultFailed) << path;
+    EXPECT_FALSE(job->HasText()) << path;
+    EXPECT_EQ(job->ErrorText(), error) << path;
+  }
 }
 
 TEST_F(FetchWorkerTest, RedirectsAreFollowedButNotToLocalFiles) {
@@ -242,21 +255,42 @@ TEST_F(FetchWorkerTest, StopFlagSetDuringTheReadEndsTheFetchWithoutText) {
   EXPECT_FALSE(job->HasText());
 }
 
-TEST_F(FetchWorkerTest, ServerThatGoesSilentTimesOut) {
-  config.readTimeoutSeconds = 1;
+TEST_F(FetchWorkerTest, SilentTricklingAndEndlessServersAreGivenUp) {
+  using Clock = std::chrono::steady_clock;
+  config.timeoutSeconds = 2;
+  const std::string stalled = platform::FillPlaceholders(platform::GetString(platform::ids::kFetchStalled), {"2"});
   HttpRoute silent;
   silent.holdOpen = true;
   server.Route("/silent", silent);
-  auto job = Fetch(server.Url("/silent"));
-  EXPECT_EQ(job->Result(), FetchResultTimedOut);
-  EXPECT_FALSE(job->HasText());
+  HttpRoute trickle;  // a byte every 2 s, for a minute
+  trickle.parts = {"HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\n"};
+  trickle.parts.resize(31, "x");
+  trickle.pauseMs = 2000;
+  server.Route("/trickle", trickle);
+  // A failed open and a failed read: the periodic pass tries them again, unlike an overdue fetch.
+  for (const auto& [path, result] :
+       {std::pair<std::string, int32_t>{"/silent", FetchResultFailed}, {"/trickle", FetchResultStopped}}) {
+    target = std::make_shared<RecordingTarget>();
+    const auto start = Clock::now();
+    auto job = Fetch(server.Url(path));
+    EXPECT_EQ(job->Result(), result) << path;
+    EXPECT_FALSE(job->HasText()) << path;
+    EXPECT_EQ(job->ErrorText(), stalled) << path;
+    // TimeOut and a margin for the once-a-second check; far less than the trickle would last.
+    EXPECT_LT(Clock::now() - start, 8s) << path;
+  }
 
-  HttpRoute halfway;
-  halfway.parts = {"HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\nsome\n"};
-  halfway.holdOpen = true;
-  server.Route("/halfway", halfway);
+  // Fast enough for the read limit, but never ending: the overall limit ends it.
+  config.overallSeconds = 3;
+  HttpRoute endless;
+  endless.parts = {"HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n"};
+  endless.parts.resize(200, std::string(100, 'y') + "\n");
+  endless.pauseMs = 200;
+  server.Route("/endless", endless);
   target = std::make_shared<RecordingTarget>();
-  EXPECT_EQ(Fetch(server.Url("/halfway"))->Result(), FetchResultTimedOut);
+  auto job = Fetch(server.Url("/endless"));
+  EXPECT_EQ(job->Result(), FetchResultTimedOut);
+  EXPECT_EQ(job->ErrorText(), platform::FillPlaceholders(platform::GetString(platform::ids::kFetchTooLong), {"3"}));
 }
 
 TEST_F(FetchWorkerTest, ConnectionClosedInsideTheBodyIsAReadError) {
@@ -266,7 +300,7 @@ TEST_F(FetchWorkerTest, ConnectionClosedInsideTheBodyIsAReadError) {
   EXPECT_FALSE(job->HasText());
 }
 
-TEST_F(FetchWorkerTest, NoConnectionFailsAfterEveryAttempt) {
+TEST_F(FetchWorkerTest, UnreachableServersFailAndSayWhy) {
   sockaddr_in address{};
   int fd = BindLoopback(address);
   ASSERT_GE(fd, 0);
@@ -275,11 +309,9 @@ TEST_F(FetchWorkerTest, NoConnectionFailsAfterEveryAttempt) {
   auto job = Fetch(AddressUrl(address));
   EXPECT_EQ(job->Result(), FetchResultFailed);
   EXPECT_FALSE(job->HasText());
-}
+  EXPECT_NE(job->ErrorText().find("Couldn't connect to server"), std::string::npos) << job->ErrorText();
 
-TEST_F(FetchWorkerTest, ConnectTimeOutFails) {
   // A listener whose accept queue is full: the kernel ignores further connection requests.
-  sockaddr_in address{};
   int listener = BindLoopback(address);
   ASSERT_GE(listener, 0);
   ASSERT_EQ(listen(listener, 0), 0);
@@ -288,16 +320,19 @@ TEST_F(FetchWorkerTest, ConnectTimeOutFails) {
     queued.push_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
     connect(queued.back(), reinterpret_cast<sockaddr*>(&address), sizeof(address));
   }
+  config.retries = 1;
   config.timeoutSeconds = 1;
-  auto job = Fetch(AddressUrl(address));
+  target = std::make_shared<RecordingTarget>();
+  job = Fetch(AddressUrl(address));
   EXPECT_EQ(job->Result(), FetchResultFailed);
-  for (int fd : queued) close(fd);
+  EXPECT_NE(job->ErrorText(), "");
+  for (int queuedFd : queued) close(queuedFd);
   close(listener);
-}
 
-TEST_F(FetchWorkerTest, HttpsToAServerWithoutTlsFails) {
-  auto job = Fetch("https://127.0.0.1:" + std::to_string(server.Port()) + "/");
+  target = std::make_shared<RecordingTarget>();
+  job = Fetch("https://127.0.0.1:" + std::to_string(server.Port()) + "/");
   EXPECT_EQ(job->Result(), FetchResultFailed);
+  EXPECT_NE(job->ErrorText(), "");
 }
 
 TEST_F(FetchWorkerTest, ProxyReceivesTheAbsoluteAddress) {
@@ -332,6 +367,7 @@ TEST_F(FetchWorkerTest, LocalFilesAreReadWithoutNetwork) {
     auto job = Fetch(url);
     EXPECT_EQ(job->Result(), FetchResultFailed) << url;
     EXPECT_FALSE(job->HasText()) << url;
+    EXPECT_NE(job->ErrorText(), "") << url;
   }
   EXPECT_EQ(server.ConnectionCount(), 0u);
   std::filesystem::remove_all(dir);

@@ -15,6 +15,8 @@
 #include "model/history_record.h"
 #include "platform/agent_state.h"
 #include "platform/clock.h"
+#include "platform/string_ids.h"
+#include "platform/string_table.h"
 #include "support/http_test_server.h"
 #include "support/no_proxy.h"
 #include "support/temp_folder.h"
@@ -61,9 +63,9 @@ class RefreshScheduler : public ::testing::Test {
   void SetUp() override {
     SetStopFlag(false);
     SessionConfig config;
-    config.timeoutSeconds = 5;
+    // Long enough that the hanging servers below hang until a test ends them.
+    config.timeoutSeconds = 60;
     config.retries = 1;
-    config.readTimeoutSeconds = 120;
     ASSERT_TRUE(CreateSession(config));
     ASSERT_TRUE(doc.OnNewDocument(dir / "maindata.dat"));
     doc.OnlineCheck() = FixedNetwork({"203.0.113.9"});
@@ -230,7 +232,8 @@ TEST_F(RefreshScheduler, OfflineThePassFetchesOnlyPagesOnThisMachine) {
   ASSERT_TRUE(CreateSession(config));
   const std::string netUrl = "http://192.0.2.77/net";
   server.Serve(netUrl, HttpTestServer::Response("net\n"));
-  server.Serve("/here", HttpTestServer::Response("here\n"));
+  // The proxy serves the loopback page too.
+  server.Serve(server.Url("/here"), HttpTestServer::Response("here\n"));
   doc.OnlineCheck() = FixedNetwork({"127.0.0.1", "169.254.3.4"});
   const std::string file = dir / "page.html";
   testing::WriteFileBytes(file, "<i>local</i>\n");
@@ -293,6 +296,8 @@ TEST_F(RefreshScheduler, OverdueJobIsGivenUpAndStopsThePassUntilAllAreRetired) {
   Drain();
   EXPECT_FALSE(IsStopFlagSet());
   EXPECT_EQ(first->GetPage()->m_nState, FetchResultTimedOut);
+  EXPECT_EQ(first->GetPage()->GetErrorText(),
+            platform::FillPlaceholders(platform::GetString(platform::ids::kFetchTooLong), {"5"}));
   EXPECT_EQ(second->GetPage()->m_nState, FetchResultStopped);
   EXPECT_FALSE(first->IsDue());
   EXPECT_TRUE(later->IsDue());

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 
 #include "mail/multipart_message.h"
@@ -160,7 +161,7 @@ TEST(SmtpSession, ServerClosingAfterGreetingFailsHelo) {
   EXPECT_EQ(ConnectError(script), "0:SMTP server error");
 }
 
-TEST(SmtpSession, SilentServerTimesOut) {
+TEST(SmtpSession, SilentOrSlowServerTimesOut) {
   SmtpScript noGreeting;
   noGreeting.greeting.clear();
   EXPECT_EQ(ConnectError(noGreeting), "Server didn't respond.");
@@ -177,6 +178,21 @@ TEST(SmtpSession, SilentServerTimesOut) {
     EXPECT_EQ(session.GetErrorText(), "Socket Error");
     EXPECT_TRUE(session.Disconnect());  // closed now
   }
+  // A server answering every step just in time: the whole delivery has a limit too.
+  SmtpScript slow;
+  slow.replyDelayMs = 500;
+  LoopbackServer server(SmtpDialogue(slow));
+  CMultipartMessage message;
+  // HELO, MAIL, six RCPT, DATA and the end: every reply in time, all of them together not.
+  Fill(message, "a@example.com;b@example.com;c@example.com;d@example.com;e@example.com;f@example.com");
+  const auto start = std::chrono::steady_clock::now();
+  {
+    CSmtpSession session("127.0.0.1", server.Port(), std::chrono::seconds(1));
+    ASSERT_TRUE(session.Connect());
+    EXPECT_FALSE(session.SendMail(message));
+    EXPECT_EQ(session.GetErrorText(), "Socket Error");
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(5500));
 }
 
 TEST(SmtpSession, RepliesInPiecesAndOfManyLinesStayInStep) {

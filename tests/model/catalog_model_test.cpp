@@ -99,6 +99,10 @@ TEST(MonitoredValue, RefreshRecordsSamplesAndStates) {
   EXPECT_EQ(value->GetStatusText(), platform::GetString(61485));
   page.m_nState = 2;
   EXPECT_EQ(value->GetStatusText(), platform::GetString(61482));
+  page.m_nState = 1;
+  page.SetErrorText("HTTP 503 Service Unavailable");
+  EXPECT_EQ(value->GetStatusText(), platform::GetString(61480) + " HTTP 503 Service Unavailable");
+  page.m_nState = 2;
 
   ASSERT_TRUE(value->TryLock());
   EXPECT_EQ(value->Refresh(text), 2);  // busy: nothing recorded

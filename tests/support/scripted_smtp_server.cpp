@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <stdexcept>
+#include <thread>
 
 namespace quorvex::testing {
 namespace {
@@ -107,6 +108,7 @@ LoopbackServer::Script SmtpDialogue(SmtpScript script) {
     for (;;) {
       std::string line = c.ReadLine();
       if (line.empty()) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(script.replyDelayMs));
       std::string verb = line.substr(0, 4);
       if (verb == "HELO") {
         c.Send(script.helo);

@@ -64,6 +64,7 @@ struct SmtpScript {
   std::string end = "250 queued\r\n";
   std::string quit = "221 bye\r\n";
   bool closeAfterGreeting = false;
+  int replyDelayMs = 0;  // a pause before every reply after the greeting
 };
 
 // A script that plays an SMTP server with the given replies.
