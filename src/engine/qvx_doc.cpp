@@ -322,30 +322,6 @@ bool WDQvxDoc::StopAll() {
   return true;
 }
 
-void WDQvxDoc::ResetIteration() {
-  cursor_page_ = 0;
-  cursor_beacon_ = -1;
-}
-
-model::WDValue* WDQvxDoc::NextBeacon() {
-  while (cursor_page_ < static_cast<int>(pages_.size())) {
-    const auto& page = pages_[cursor_page_];
-    if (++cursor_beacon_ < static_cast<int>(page->GetValueCount())) {
-      model::WDValue* value = page->GetValue(cursor_beacon_);
-      if (value->IsGroup()) continue;
-      return value;
-    }
-    ++cursor_page_;
-    cursor_beacon_ = -1;
-  }
-  return nullptr;
-}
-
-model::WDValue* WDQvxDoc::CurrentBeacon() const {
-  if (cursor_page_ >= static_cast<int>(pages_.size()) || cursor_beacon_ < 0) return nullptr;
-  return pages_[cursor_page_]->GetValue(cursor_beacon_);
-}
-
 std::vector<model::WDValue*> WDQvxDoc::AllBeacons() const {
   std::vector<model::WDValue*> out;
   for (const auto& page : pages_) {
