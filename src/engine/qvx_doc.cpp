@@ -19,9 +19,6 @@
 namespace quorvex::engine {
 namespace {
 
-// Far beyond any real catalog; a bigger file is refused rather than exhausting memory.
-constexpr size_t kMaxCatalogBytes = size_t{2} << 30;
-
 bool SameUrl(const std::string& a, const std::string& b) {
   return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
@@ -78,7 +75,7 @@ bool WDQvxDoc::OnNewDocument(const std::string& path) {
   m_strNote.clear();
   platform::ReadOnceFile file;
   std::string error;
-  switch (file.Read(path, &error, kMaxCatalogBytes)) {
+  switch (file.Read(path, &error, platform::kMaxCatalogFileBytes)) {
     case platform::ReadResult::Missing:
       // A new user: start with an empty catalog.
       Repair();

@@ -218,11 +218,55 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   return true;
 }
 
+int OpenRegularFile(const std::string& path, ReadResult& result, std::string* error) {
+  // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    const int err = errno;
+    result = err == ENOENT || err == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    if (result == ReadResult::Failed) SetError(error, "cannot open " + path + ": " + ErrnoText(err));
+    return -1;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    result = ReadResult::Failed;
+    SetError(error, "cannot read " + path + ": not a regular file");
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  result = ReadResult::Ok;
+  return fd;
+}
+
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::string* error, size_t max_bytes) {
   bytes.clear();
   ReadOnceFile file;
   const ReadResult result = file.Read(path, error, max_bytes);
   if (result == ReadResult::Ok) bytes.assign(file.bytes());
+  return result;
+}
+
+ReadResult ReadFileStart(const std::string& path, std::string& bytes, std::string* error, size_t count) {
+  bytes.clear();
+  ReadResult result = ReadResult::Ok;
+  const int fd = OpenRegularFile(path, result, error);
+  if (fd < 0) return result;
+  bytes.resize(count);
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::read(fd, bytes.data() + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      SetError(error, "cannot read " + path + ": " + ErrnoText(errno));
+      result = ReadResult::Failed;
+      break;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  bytes.resize(result == ReadResult::Ok ? done : 0);
   return result;
 }
 
