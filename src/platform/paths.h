@@ -43,7 +43,9 @@ bool MakeFolders(const std::string& folder, std::string* error = nullptr);
 // renamed over path; the folder is then synced too. A symbolic link at path is followed, so the link
 // stays and its target is replaced. An existing file keeps its permission bits; a new one gets
 // 0666 less the umask. On any failure the temporary file is removed, the old file is left as it was,
-// the function returns false and, when error is given, stores a reason naming the file.
+// the function returns false and, when error is given, stores a reason naming the file. After a
+// successful save, temporary files of path left by saves of this machine's processes that are gone
+// (killed mid-save) are removed.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
 enum class ReadResult { Ok, Missing, Failed };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -95,6 +96,28 @@ TEST(AtomicWrite, FailureKeepsTheOldFileAndRemovesTheTemporaryFile) {
   EXPECT_FALSE(WriteFileAtomically(dir / "taken", "data", &error));
   EXPECT_TRUE(std::filesystem::is_directory(dir / "taken"));
   EXPECT_EQ(EntriesIn(dir.Path()), 2u);
+}
+
+TEST(AtomicWrite, RemovesTemporaryFilesOfDeadProcessesOnly) {
+  TempFolder dir;
+  const std::string path = dir / "file.dat";
+  char host[65] = {};
+  ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ASSERT_GT(child, 0);
+  ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+  auto temp = [&](const std::string& owner, pid_t pid) {
+    return dir / (".file.dat.tmp-" + owner + "-" + std::to_string(pid) + "-0");
+  };
+  const std::string dead = temp(host, child);
+  const std::string living = temp(host, ::getppid());
+  const std::string elsewhere = temp("other-machine", child);
+  for (const std::string& leftover : {dead, living, elsewhere}) WriteFileBytes(leftover, "half");
+  ASSERT_TRUE(WriteFileAtomically(path, "saved"));
+  EXPECT_FALSE(std::filesystem::exists(dead));
+  EXPECT_TRUE(std::filesystem::exists(living));
+  EXPECT_TRUE(std::filesystem::exists(elsewhere)) << "a process of another machine cannot be judged";
 }
 
 TEST(ReadWholeFile, ReadsOnlyRegularFilesWithinTheCap) {
