@@ -8,9 +8,11 @@
 
 #include "cli/command.h"
 #include "model/catalog_archive.h"
+#include "platform/string_table.h"
 #include "support/cli_runner.h"
 #include "support/rich_catalog.h"
 #include "support/temp_folder.h"
+#include "text/display.h"
 
 namespace quorvex::cli {
 namespace {
@@ -132,6 +134,8 @@ TEST_F(CatalogCommands, AddCreatesBeaconsOfEveryKindFoldersAndSchedules) {
            {"add", "--name", "x", "--url", "http://x/", "--type", "text"},
            {"add", "--name", "x", "--url", "http://x/", "--bogus"},
            {"add", "--name", "x", "--url", "http://x/", "stray"},
+           {"add", "--name", "x", "--url", "http://x/", "--every", "5", ""},
+           {"add", "--name", "x", "--url", "http://x/", "--every", "5 "},
        }) {
     const CliResult r = Run(bad);
     EXPECT_EQ(r.status, kExitUsage) << bad.back();
@@ -187,8 +191,29 @@ TEST_F(CatalogCommands, BeaconsAreFoundByNamePathAndNumber) {
   EXPECT_NE(missing.err.find("no beacon named 'Nothing'"), std::string::npos);
   EXPECT_EQ(Run({"show", "#99"}).status, kExitFailed);
   EXPECT_EQ(Run({"show", "#0"}).status, kExitFailed);
+  for (const char* command : {"show", "set", "remove"}) {
+    const CliResult huge = Run({command, "#99999999999999999999"});
+    EXPECT_EQ(huge.status, kExitFailed) << command;
+    EXPECT_NE(huge.err.find("no beacon #99999999999999999999"), std::string::npos) << huge.err;
+  }
   EXPECT_EQ(Run({"show"}).status, kExitUsage);
   EXPECT_EQ(Run({"show", "a", "b"}).status, kExitUsage);
+}
+
+TEST_F(CatalogCommands, ConsoleTextIsUtf8WithControlsEscaped) {
+  // A stored name may hold escape sequences and line breaks: neither reaches the terminal raw.
+  ExpectOk({"add", "--name", "Evil\x1b]0;owned\x07\n#2 Fake\xc2\x9b", "--url", "http://x/"});
+  const CliResult list = Run({"list"});
+  EXPECT_NE(list.out.find("#1 Evil\\x1b]0;owned\\x07\\n#2 Fake\\u009b  ["), std::string::npos) << list.out;
+  EXPECT_EQ(list.out.find('\x1b'), std::string::npos);
+
+  // The Russian language file is Windows-1251; its messages reach the terminal as UTF-8.
+  ASSERT_EQ(quorvex::testing::RunCliCommand({"settings", "COMMON.LangFileName", "russian.lng"}).status, kExitOk);
+  const CliResult russian = quorvex::testing::RunCliCommand({"mail-test", "--to", "ann@example.com"});
+  platform::SetStringSource(nullptr);
+  EXPECT_EQ(russian.status, kExitFailed);
+  EXPECT_TRUE(text::IsValidUtf8(russian.err)) << russian.err;
+  EXPECT_NE(russian.err.find("\xd0"), std::string::npos) << "Cyrillic letters expected: " << russian.err;
 }
 
 TEST_F(CatalogCommands, ShowPrintsEveryField) {
