@@ -11,6 +11,41 @@ namespace quorvex::cli {
 namespace {
 const std::array<const char*, 5> kUnitNames = {"minutes", "hours", "days", "weeks", "months"};
 const std::array<const char*, 6> kOperators = {"=", "#", ">", "<", ">=", "<="};
+
+std::string Escaped(std::string_view bytes, bool keepLines) {
+  const std::string text = text::DisplayText(std::string(bytes));
+  std::string out;
+  out.reserve(text.size());
+  static const char kHex[] = "0123456789abcdef";
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+      // U+0080..U+009F: terminals take some of them (CSI, OSC) as the start of a command.
+      const auto c1 = static_cast<unsigned char>(text[++i]);
+      out += "\\u00";
+      out += kHex[c1 >> 4];
+      out += kHex[c1 & 0xF];
+    } else if (b == '\r' && keepLines && i + 1 < text.size() && text[i + 1] == '\n') {
+      continue;  // a CR LF line end
+    } else if ((b == '\n' || b == '\t') && keepLines) {
+      out += static_cast<char>(b);
+    } else if (b == '\n') {
+      out += "\\n";
+    } else if (b == '\r') {
+      out += "\\r";
+    } else if (b == '\t') {
+      out += "\\t";
+    } else if (b < 0x20 || b == 0x7F) {
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 0xF];
+    } else {
+      out += static_cast<char>(b);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string KindName(int kind) {
@@ -76,44 +111,6 @@ std::string OperatorSymbol(int op) {
 std::string TimeText(int64_t t) {
   return text::FormatLocalTime(t, "%Y-%m-%d %H:%M:%S");
 }
-
-namespace {
-
-std::string Escaped(std::string_view bytes, bool keepLines) {
-  const std::string text = text::DisplayText(std::string(bytes));
-  std::string out;
-  out.reserve(text.size());
-  static const char kHex[] = "0123456789abcdef";
-  for (size_t i = 0; i < text.size(); ++i) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
-      // U+0080..U+009F: terminals take some of them (CSI, OSC) as the start of a command.
-      const auto c1 = static_cast<unsigned char>(text[++i]);
-      out += "\\u00";
-      out += kHex[c1 >> 4];
-      out += kHex[c1 & 0xF];
-    } else if (b == '\r' && keepLines && i + 1 < text.size() && text[i + 1] == '\n') {
-      continue;  // a CR LF line end
-    } else if ((b == '\n' || b == '\t') && keepLines) {
-      out += static_cast<char>(b);
-    } else if (b == '\n') {
-      out += "\\n";
-    } else if (b == '\r') {
-      out += "\\r";
-    } else if (b == '\t') {
-      out += "\\t";
-    } else if (b < 0x20 || b == 0x7F) {
-      out += "\\x";
-      out += kHex[b >> 4];
-      out += kHex[b & 0xF];
-    } else {
-      out += static_cast<char>(b);
-    }
-  }
-  return out;
-}
-
-}  // namespace
 
 std::string Show(std::string_view bytes) {
   return Escaped(bytes, false);

@@ -191,11 +191,10 @@ TEST_F(CatalogCommands, BeaconsAreFoundByNamePathAndNumber) {
   EXPECT_NE(missing.err.find("no beacon named 'Nothing'"), std::string::npos);
   EXPECT_EQ(Run({"show", "#99"}).status, kExitFailed);
   EXPECT_EQ(Run({"show", "#0"}).status, kExitFailed);
-  for (const char* command : {"show", "set", "remove"}) {
-    const CliResult huge = Run({command, "#99999999999999999999"});
-    EXPECT_EQ(huge.status, kExitFailed) << command;
-    EXPECT_NE(huge.err.find("no beacon #99999999999999999999"), std::string::npos) << huge.err;
-  }
+  // A number beyond any count is no beacon either (show, set and remove share the lookup).
+  const CliResult huge = Run({"show", "#99999999999999999999"});
+  EXPECT_EQ(huge.status, kExitFailed);
+  EXPECT_NE(huge.err.find("no beacon #99999999999999999999"), std::string::npos) << huge.err;
   EXPECT_EQ(Run({"show"}).status, kExitUsage);
   EXPECT_EQ(Run({"show", "a", "b"}).status, kExitUsage);
 }
