@@ -289,6 +289,7 @@ TEST_F(CatalogCommands, SetChangesFieldsAndMovesBeaconsBetweenPages) {
            {"set", "B", "--keep-all", "--keep-two"},
            {"set", "B", "--type", "group"},
            {"set", "B", "--every", "often"},
+           {"set", "B", "--url", ""},
        }) {
     EXPECT_EQ(Run(bad).status, kExitUsage) << bad.back();
   }
