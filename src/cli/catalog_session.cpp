@@ -1,10 +1,11 @@
 #include "cli/catalog_session.h"
 
+#include <charconv>
 #include <functional>
 #include <ostream>
 
+#include "cli/beacon_text.h"
 #include "cli/catalog_option.h"
-#include "text/display.h"
 
 namespace quorvex::cli {
 
@@ -58,8 +59,10 @@ std::vector<BeaconEntry> CatalogSession::Beacons() const {
 model::WDValue* CatalogSession::FindBeacon(const std::string& which, std::string& error) const {
   const std::vector<BeaconEntry> beacons = Beacons();
   if (which.size() > 1 && which[0] == '#' && which.find_first_not_of("0123456789", 1) == std::string::npos) {
-    const size_t n = std::stoul(which.substr(1));
-    if (n >= 1 && n <= beacons.size()) return beacons[n - 1].value;
+    size_t n = 0;
+    const auto [end, failed] = std::from_chars(which.data() + 1, which.data() + which.size(), n);
+    if (failed == std::errc() && end == which.data() + which.size() && n >= 1 && n <= beacons.size())
+      return beacons[n - 1].value;
     error = "no beacon " + which + " (the catalog lists " + std::to_string(beacons.size()) + ")";
     return nullptr;
   }
@@ -70,10 +73,10 @@ model::WDValue* CatalogSession::FindBeacon(const std::string& which, std::string
   }
   if (matches.size() == 1) return matches[0]->value;
   if (matches.empty()) {
-    error = "no beacon named '" + which + "'";
+    error = "no beacon named '" + Show(which) + "'";
   } else {
-    error = "'" + which + "' names " + std::to_string(matches.size()) + " beacons; give one of:";
-    for (const auto* entry : matches) error += "\n  #" + std::to_string(entry->number) + "  " + entry->path;
+    error = "'" + Show(which) + "' names " + std::to_string(matches.size()) + " beacons; give one of:";
+    for (const auto* entry : matches) error += "\n  #" + std::to_string(entry->number) + "  " + Show(entry->path);
   }
   return nullptr;
 }
@@ -111,7 +114,7 @@ bool CatalogSession::Save() {
 }
 
 int UsageError(CommandIo& io, const std::string& command, const std::string& message) {
-  io.err << "quorvex-cli " << command << ": " << message << "\nRun 'quorvex-cli " << command
+  io.err << "quorvex-cli " << command << ": " << ShowLines(message) << "\nRun 'quorvex-cli " << command
          << " --help' for its options.\n";
   return kExitUsage;
 }

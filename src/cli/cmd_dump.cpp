@@ -5,31 +5,37 @@
 #include "cli/beacon_text.h"
 #include "cli/catalog_session.h"
 #include "model/val_page.h"
+#include "text/display.h"
 
 namespace quorvex::cli {
 namespace {
 
 using nlohmann::json;
 
+// JSON escapes control characters itself; it only needs valid UTF-8.
+std::string Utf8(const std::string& bytes) {
+  return text::DisplayText(bytes);
+}
+
 json EventJson(const model::WDEventMessager& event) {
   const model::WDAlertEmail& mail = event.m_actEmail;
   json programs = json::array();
-  for (int slot = 0; slot < model::WDAlertExec::kSlots; ++slot) programs.push_back(Show(event.m_actExec.Program(slot)));
+  for (int slot = 0; slot < model::WDAlertExec::kSlots; ++slot) programs.push_back(Utf8(event.m_actExec.Program(slot)));
   return {{"operator", OperatorSymbol(event.m_condition.m_nOperator)},
-          {"operand", Show(event.m_condition.m_strOperand)},
+          {"operand", Utf8(event.m_condition.m_strOperand)},
           {"once", event.m_bOnce != 0},
           {"last_alarm", event.m_nLastAlarm},
           {"message",
            {{"enabled", event.m_actMessage.m_bEnabled != 0},
             {"sound", event.m_actMessage.m_bSound != 0},
-            {"text", Show(event.m_actMessage.m_strText)}}},
+            {"text", Utf8(event.m_actMessage.m_strText)}}},
           {"email",
            {{"enabled", mail.m_bEnabled != 0},
-            {"to", Show(mail.m_strTo)},
-            {"cc", Show(mail.m_strCc)},
-            {"bcc", Show(mail.m_strBcc)},
-            {"subject", Show(mail.m_strSubject)},
-            {"text", Show(mail.m_strText)},
+            {"to", Utf8(mail.m_strTo)},
+            {"cc", Utf8(mail.m_strCc)},
+            {"bcc", Utf8(mail.m_strBcc)},
+            {"subject", Utf8(mail.m_strSubject)},
+            {"text", Utf8(mail.m_strText)},
             {"charset", mail.m_nCharset}}},
           {"exec",
            {{"enabled", event.m_actExec.m_bEnabled != 0},
@@ -41,18 +47,18 @@ json BeaconJson(const model::WDValue& value, const std::string& path) {
   json samples = json::array();
   for (int i = 0; i < value.GetHistory().GetCount(); ++i) {
     const model::WDHistoryRecord* record = value.GetHistory().GetAt(i);
-    samples.push_back({{"time", record->GetTime()}, {"text", Show(record->GetRawText())}});
+    samples.push_back({{"time", record->GetTime()}, {"text", Utf8(record->GetRawText())}});
   }
   json events = json::array();
   for (size_t i = 0; i < value.GetAlert().GetEventCount(); ++i)
     events.push_back(EventJson(value.GetAlert().GetEvent(i)));
-  return {{"name", Show(value.GetName())},
-          {"path", Show(path)},
+  return {{"name", Utf8(value.GetName())},
+          {"path", Utf8(path)},
           {"kind", KindName(value.GetKind())},
           {"enabled", value.IsEnabled()},
-          {"description", Show(value.GetDescription())},
-          {"unit", Show(value.GetUnit())},
-          {"pattern", Show(value.GetPattern())},
+          {"description", Utf8(value.GetDescription())},
+          {"unit", Utf8(value.GetUnit())},
+          {"pattern", Utf8(value.GetPattern())},
           {"status", value.m_nStatus},
           {"keep_all", value.GetHistory().IsKeepAll()},
           {"alerts_enabled", value.GetAlert().IsEnabled()},
@@ -67,10 +73,10 @@ json FolderJson(const model::WDGroup& group) {
     if (child->IsGroup()) {
       children.push_back(FolderJson(static_cast<const model::WDGroup&>(*child)));
     } else {
-      children.push_back({{"beacon", Show(child->GetName())}});
+      children.push_back({{"beacon", Utf8(child->GetName())}});
     }
   }
-  return {{"folder", Show(group.GetName())}, {"description", Show(group.GetDescription())}, {"children", children}};
+  return {{"folder", Utf8(group.GetName())}, {"description", Utf8(group.GetDescription())}, {"children", children}};
 }
 
 class DumpCommand : public Command {
@@ -94,7 +100,7 @@ class DumpCommand : public Command {
       for (size_t i = 0; i < page->GetValueCount(); ++i) {
         beacons.push_back(BeaconJson(*page->GetValue(i), session.PathOf(page->GetValue(i))));
       }
-      pages.push_back({{"url", Show(page->m_strURL)},
+      pages.push_back({{"url", Utf8(page->m_strURL)},
                        {"state", page->m_nState},
                        {"charset", page->m_nCharset},
                        {"fetched", page->m_timeFetched},
@@ -107,7 +113,7 @@ class DumpCommand : public Command {
     json folders = json::array();
     for (const auto& root : session.Doc().GetRoots()) folders.push_back(FolderJson(*root));
     json out = {{"catalog", session.App().CatalogPath()},
-                {"note", Show(session.Doc().m_strNote)},
+                {"note", Utf8(session.Doc().m_strNote)},
                 {"pages", pages},
                 {"folders", folders}};
     io.out << out.dump(2) << "\n";

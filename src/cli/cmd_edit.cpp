@@ -167,6 +167,7 @@ class SetCommand : public Command {
     if (parser.Has("type") && KindFromName(parser.Get("type")) < 0) {
       return UsageError(io, Name(), "--type is text, number or checksum");
     }
+    if (parser.Has("url") && parser.Get("url").empty()) return UsageError(io, Name(), "--url needs an address");
 
     CatalogSession session(io, CatalogAccess::Change);
     model::WDValue* value = session.OpenBeacon(parser, rest[0]);
@@ -184,7 +185,7 @@ class SetCommand : public Command {
     if (parser.Has("enable") || parser.Has("disable")) value->SetEnabled(parser.Has("enable"));
     if (parser.Has("keep-all") || parser.Has("keep-two")) value->GetHistory().SetKeepAll(parser.Has("keep-all"));
     if (parser.Has("url") && parser.Get("url") != value->GetURL()) {
-      if (parser.Get("url").empty() || !value->AttachToPage(parser.Get("url"))) {
+      if (!value->AttachToPage(parser.Get("url"))) {
         io.err << "the beacon could not be moved to that address\n";
         return kExitFailed;
       }

@@ -46,11 +46,11 @@ class HistoryCommand : public Command {
                                                      value->GetKind() != model::kKindNumber);
     std::string error;
     if (!platform::WriteFileAtomically(parser.Get("export"), text, &error)) {
-      io.err << platform::GetString(platform::ids::kMsgCantOpenFile) << "\n"
-             << parser.Get("export") << ": " << error << "\n";
+      io.err << Message(platform::ids::kMsgCantOpenFile) << "\n"
+             << Show(parser.Get("export")) << ": " << ShowLines(error) << "\n";
       return kExitFailed;
     }
-    io.out << "exported " << history.GetCount() << " samples to " << parser.Get("export") << "\n";
+    io.out << "exported " << history.GetCount() << " samples to " << Show(parser.Get("export")) << "\n";
     return kExitOk;
   }
 };

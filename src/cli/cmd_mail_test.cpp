@@ -1,6 +1,7 @@
 // quorvex-cli mail-test: sends a message exactly as the e-mail alert does, to check the relay.
 #include <ostream>
 
+#include "cli/beacon_text.h"
 #include "cli/catalog_session.h"
 #include "model/alert_email.h"
 #include "platform/string_ids.h"
@@ -30,7 +31,7 @@ class MailTestCommand : public Command {
     }
     const settings::WDSettings* s = settings::GetSettings();
     if (!s || s->m_strSMTPServ.empty() || s->m_strEmail.empty()) {
-      io.err << platform::GetString(platform::ids::kMsgMailNotConfigured) << "\n";
+      io.err << Message(platform::ids::kMsgMailNotConfigured) << "\n";
       return kExitFailed;
     }
     model::AlertMail alert;
@@ -43,12 +44,13 @@ class MailTestCommand : public Command {
     model::ComposeAlertMail(alert, message);
     io.out << "server " << s->m_strSMTPServ << ", sender " << s->m_strEmail << "\n";
     std::string error;
-    const bool sent = model::SendAlertMail(message, error, [&](const std::string& line) { io.out << line << "\n"; });
+    const bool sent =
+        model::SendAlertMail(message, error, [&](const std::string& line) { io.out << Show(line) << "\n"; });
     if (!sent || !error.empty()) {
-      io.err << error << "\n";
+      io.err << ShowLines(error) << "\n";
       return kExitFailed;
     }
-    io.out << platform::GetString(platform::ids::kMsgMailSent) << "\n";
+    io.out << Message(platform::ids::kMsgMailSent) << "\n";
     return kExitOk;
   }
 };

@@ -70,7 +70,7 @@ class RunCommand : public Command {
 
     ConsoleFrame frame(io.out, true);
     StopSignals signals;
-    io.out << TimeText(platform::Now()) << "  watching " << doc.GetPages().size() << " pages of " << doc.GetPath()
+    io.out << TimeText(platform::Now()) << "  watching " << doc.GetPages().size() << " pages of " << Show(doc.GetPath())
            << ", a pass every " << options.intervalSeconds << " s" << std::endl;
     auto onPass = [&](const std::vector<engine::PageReport>& reports) {
       std::ostringstream details;

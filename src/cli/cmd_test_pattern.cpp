@@ -4,8 +4,8 @@
 #include <cctype>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 
+#include "cli/beacon_text.h"
 #include "cli/command.h"
 #include "cli/console_prompt.h"
 #include "cli/pass_report.h"
@@ -19,16 +19,32 @@
 namespace quorvex::cli {
 namespace {
 
-bool ReadAll(std::istream& in, std::string& out) {
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  out = buffer.str();
+// A pattern is a line or a few; a bigger file is not a pattern file.
+constexpr size_t kMaxPatternFileBytes = size_t{1} << 20;
+constexpr size_t kReadBlockBytes = 64 * 1024;
+
+// Reads the pattern file at path (a pipe too, as from a shell's process substitution); false when it
+// cannot be read or holds more than kMaxPatternFileBytes.
+bool ReadPatternFile(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out.clear();
+  char block[kReadBlockBytes];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    out.append(block, static_cast<size_t>(in.gcount()));
+    if (out.size() > kMaxPatternFileBytes) return false;
+  }
   return !in.bad();
 }
 
-bool ReadFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  return in && ReadAll(in, out);
+// Feeds in to the page buffer as a fetch feeds a body, and stops reading as soon as the page is
+// complete: an endless source (yes, /dev/zero) costs no more than the page limit.
+bool ReadPage(std::istream& in, engine::PageBuffer& buffer) {
+  char block[kReadBlockBytes];
+  while (!buffer.IsComplete() && (in.read(block, sizeof block) || in.gcount() > 0)) {
+    buffer.Append(block, static_cast<size_t>(in.gcount()));
+  }
+  return !in.bad();
 }
 
 // "0".."3" or a label ("Win", "koi8", ...), case aside; -1 when neither.
@@ -63,7 +79,8 @@ class TestPatternCommand : public Command {
            "  --charset N          the page's character set: 0 Win (Windows-1251, default), 1 Koi8 (KOI8-R),\n"
            "                       2 Alt (CP866), 3 Mac (Mac Cyrillic); the labels are accepted too\n"
            "  --position           also print 'line L, column C' (0-based) of the value in the page\n"
-           "The value's bytes are printed exactly, then a newline. When the pattern does not match, the\n"
+           "The value is printed as text (Windows-1251 shown as UTF-8, control characters escaped as \\n,\n"
+           "\\t, \\xHH), then a newline. When the pattern does not match, the\n"
            "result code (999 not found, 1000 ambiguous, 1001 malformed) and its message go to standard\n"
            "error, with a hint when the page was cut at the limit. Exit status: 0 value found, 1 usage\n"
            "error, 2 no match, or the page could not be read or fetched.\n";
@@ -81,8 +98,9 @@ class TestPatternCommand : public Command {
     }
 
     std::string pattern = parser.Get("pattern");
-    if (parser.Has("pattern-file") && !ReadFile(parser.Get("pattern-file"), pattern)) {
-      io.err << "quorvex-cli: test-pattern: cannot read pattern file '" << parser.Get("pattern-file") << "'\n";
+    if (parser.Has("pattern-file") && !ReadPatternFile(parser.Get("pattern-file"), pattern)) {
+      io.err << "quorvex-cli: test-pattern: cannot read pattern file '" << Show(parser.Get("pattern-file"))
+             << "' (at most " << kMaxPatternFileBytes << " bytes)\n";
       return kExitFailed;
     }
     const std::string& source = parser.Positionals()[0];
@@ -101,7 +119,7 @@ class TestPatternCommand : public Command {
         report.started = true;
         report.result = outcome.result;
         report.error = outcome.error;
-        io.err << "quorvex-cli: test-pattern: cannot fetch '" << source
+        io.err << "quorvex-cli: test-pattern: cannot fetch '" << Show(source)
                << "': " << PageFailureReason(report, config.overallSeconds) << " (fetch result " << outcome.result
                << ")\n";
         return kExitFailed;
@@ -109,14 +127,14 @@ class TestPatternCommand : public Command {
       page = std::move(outcome.text);
       cut = outcome.cut;
     } else {
-      std::string raw;
-      if (!(source == "-" ? ReadAll(io.in, raw) : ReadFile(source, raw))) {
-        io.err << "quorvex-cli: test-pattern: cannot read '" << source << "'\n";
-        return kExitFailed;
-      }
       // The same buffer a fetch reads into, so a file gives the text its address would give.
       engine::PageBuffer buffer(limit);
-      buffer.Append(raw.data(), raw.size());
+      std::ifstream file;
+      if (source != "-") file.open(source, std::ios::binary);
+      if ((source != "-" && !file) || !ReadPage(source == "-" ? io.in : file, buffer)) {
+        io.err << "quorvex-cli: test-pattern: cannot read '" << Show(source) << "'\n";
+        return kExitFailed;
+      }
       cut = buffer.WasCut();
       page = buffer.TakeText();
     }
@@ -124,11 +142,11 @@ class TestPatternCommand : public Command {
     text::ConvertCodePage(page, charset);
     text::WDPatternMatcher matcher(page.data(), page.size(), pattern);
     if (int32_t result = matcher.Extract(); result != text::MatchOk) {
-      io.err << result << ": " << text::WDPatternMatcher::ErrorMessage(result) << "\n";
+      io.err << result << ": " << ShowLines(text::WDPatternMatcher::ErrorMessage(result)) << "\n";
       if (cut) io.err << "Note: " << PageCutHint(limit) << "\n";
       return kExitFailed;
     }
-    io.out << matcher.GetValue() << "\n";
+    io.out << Show(matcher.GetValue()) << "\n";
     if (parser.Has("position")) {
       text::TextPosition position = matcher.GetValuePosition();
       io.out << "line " << position.line << ", column " << position.column << "\n";

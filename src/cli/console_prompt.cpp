@@ -1,6 +1,6 @@
 #include "cli/console_prompt.h"
 
-#include "text/display.h"
+#include "cli/beacon_text.h"
 
 namespace quorvex::cli {
 
@@ -14,11 +14,11 @@ ConsolePrompt::~ConsolePrompt() {
 }
 
 void ConsolePrompt::ShowMessage(const std::string& text, platform::PromptIcon) {
-  err_ << text::DisplayText(text) << "\n";
+  err_ << ShowLines(text) << "\n";
 }
 
 bool ConsolePrompt::AskYesNo(const std::string& text, platform::PromptIcon) {
-  err_ << text::DisplayText(text) << (answer_yes_ ? " [yes]" : " [no: give --yes to answer yes]") << "\n";
+  err_ << ShowLines(text) << (answer_yes_ ? " [yes]" : " [no: give --yes to answer yes]") << "\n";
   return answer_yes_;
 }
 

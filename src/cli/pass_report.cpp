@@ -49,9 +49,9 @@ std::string PageFailureReason(const engine::PageReport& page, int64_t overdueSec
   const std::string why = page.error.empty() ? std::string() : " " + Show(page.error);
   switch (page.result) {
     case engine::FetchResultFailed:
-      return platform::GetString(kIdPageNotOpened) + why;
+      return Message(kIdPageNotOpened) + why;
     case engine::FetchResultStopped:
-      return platform::GetString(kIdReadStopped) + why;
+      return Message(kIdReadStopped) + why;
     case engine::FetchResultTimedOut:
       if (!page.error.empty()) return Show(page.error);
       return "no complete answer within " + std::to_string(overdueSeconds) + " seconds; the fetch was given up";
@@ -63,7 +63,7 @@ std::string PageFailureReason(const engine::PageReport& page, int64_t overdueSec
 PassCounts PrintPassDetails(std::ostream& out, CatalogSession& session, const std::vector<engine::PageReport>& reports,
                             size_t pageLimit, int64_t overdueSeconds, const std::string& indent) {
   std::map<const model::WDValue*, std::string> paths;
-  for (const BeaconEntry& entry : session.Beacons()) paths.emplace(entry.value, entry.path);
+  for (const BeaconEntry& entry : session.Beacons()) paths.emplace(entry.value, Show(entry.path));
   auto pathOf = [&paths](const model::WDValue* value) {
     auto it = paths.find(value);
     return it != paths.end() ? it->second : Show(value->GetName());
@@ -89,7 +89,7 @@ PassCounts PrintPassDetails(std::ostream& out, CatalogSession& session, const st
     }
     for (const engine::BeaconReport& beacon : page.beacons) {
       if (beacon.status != 0) {
-        std::string reason = platform::GetString(kIdNoMatch);
+        std::string reason = Message(kIdNoMatch);
         if (page.cut) reason += " " + PageCutHint(pageLimit);
         failed.emplace_back(pathOf(beacon.value), reason);
       } else if (beacon.changed) {

@@ -19,9 +19,6 @@
 namespace quorvex::engine {
 namespace {
 
-// Far beyond any real catalog; a bigger file is refused rather than exhausting memory.
-constexpr size_t kMaxCatalogBytes = size_t{2} << 30;
-
 bool SameUrl(const std::string& a, const std::string& b) {
   return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
@@ -82,7 +79,7 @@ bool WDQvxDoc::OnNewDocument(const std::string& path) {
   m_strNote.clear();
   platform::ReadOnceFile file;
   std::string error;
-  switch (file.Read(path, &error, kMaxCatalogBytes)) {
+  switch (file.Read(path, &error, platform::kMaxCatalogFileBytes)) {
     case platform::ReadResult::Missing:
       // A new user: start with an empty catalog.
       Repair();
@@ -329,30 +326,6 @@ bool WDQvxDoc::StopAll() {
 
 size_t WDQvxDoc::FinishMail(std::chrono::milliseconds grace) {
   return mail_->Finish(grace);
-}
-
-void WDQvxDoc::ResetIteration() {
-  cursor_page_ = 0;
-  cursor_beacon_ = -1;
-}
-
-model::WDValue* WDQvxDoc::NextBeacon() {
-  while (cursor_page_ < static_cast<int>(pages_.size())) {
-    const auto& page = pages_[cursor_page_];
-    if (++cursor_beacon_ < static_cast<int>(page->GetValueCount())) {
-      model::WDValue* value = page->GetValue(cursor_beacon_);
-      if (value->IsGroup()) continue;
-      return value;
-    }
-    ++cursor_page_;
-    cursor_beacon_ = -1;
-  }
-  return nullptr;
-}
-
-model::WDValue* WDQvxDoc::CurrentBeacon() const {
-  if (cursor_page_ >= static_cast<int>(pages_.size()) || cursor_beacon_ < 0) return nullptr;
-  return pages_[cursor_page_]->GetValue(cursor_beacon_);
 }
 
 std::vector<model::WDValue*> WDQvxDoc::AllBeacons() const {

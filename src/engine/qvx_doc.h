@@ -57,11 +57,7 @@ class WDQvxDoc : public model::DocumentHooks {
   // Creates a new value on the page of url and returns it (the caller files it in the tree).
   model::WDValue* NewBeacon();
 
-  // Beacon iteration over all pages.
-  void ResetIteration();
-  model::WDValue* NextBeacon();
-  model::WDValue* CurrentBeacon() const;
-  // All values of all pages in page order.
+  // The one walk over the beacons: all values of all pages in page order (folders hold none of their own).
   std::vector<model::WDValue*> AllBeacons() const;
 
   // Check all alerts: mode 0 for every beacon; when none fired, 61471 (information). Returns the count.
@@ -139,8 +135,6 @@ class WDQvxDoc : public model::DocumentHooks {
   // Values made by NewBeacon wait here until MoveBeacon gives them a page.
   std::vector<std::unique_ptr<model::WDValue>> unplaced_;
   int32_t version_ = 1;
-  int cursor_page_ = 0;
-  int cursor_beacon_ = -1;
   bool modified_ = false;
   bool old_layout_ = false;
   bool load_failed_ = false;

@@ -50,6 +50,8 @@ void RefreshAgent::Run(const std::function<bool()>& stopRequested, const PassCal
       m_doc.OnTimerTick();
       ++m_ticks;
       next = now + interval;
+      // The last tick started nothing: there is nothing to wait for.
+      if (m_options.maxTicks > 0 && m_ticks >= m_options.maxTicks && m_doc.IsBusy() == 0) continue;
     }
     now = Clock::now();
     auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(next - now);

@@ -140,7 +140,8 @@ std::string CatalogReport::ToCrLf(std::string_view text) {
 ReportResult CatalogReport::WriteReport(const std::string& templatePath, const std::string& reportPath) const {
   ReportResult result;
   std::string templateText;
-  if (platform::ReadWholeFile(templatePath, templateText, &result.detail) != platform::ReadResult::Ok) {
+  if (platform::ReadWholeFile(templatePath, templateText, &result.detail, platform::kMaxTemplateFileBytes) !=
+      platform::ReadResult::Ok) {
     if (result.detail.empty()) result.detail = "cannot open " + templatePath;
     result.error = ReportError::kNoTemplate;
     return result;

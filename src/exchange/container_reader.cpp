@@ -229,7 +229,7 @@ ContainerReadResult ContainerReader::ReadText(std::string_view text, std::string
 ContainerReadResult ContainerReader::ReadFile(const std::string& path) {
   std::string bytes;
   std::string error;
-  if (platform::ReadWholeFile(path, bytes, &error) != platform::ReadResult::Ok) {
+  if (platform::ReadWholeFile(path, bytes, &error, platform::kMaxContainerFileBytes) != platform::ReadResult::Ok) {
     return Refused(ContainerError::kCannotOpen, error.empty() ? "cannot open " + path : error);
   }
   return ReadText(bytes, path);

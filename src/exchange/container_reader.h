@@ -54,7 +54,8 @@ class ContainerReader {
 
   // Reads a whole text (CR LF or LF line ends) named fileName.
   static ContainerReadResult ReadText(std::string_view text, std::string_view fileName);
-  // Reads the file at path (at most 64 MiB: larger files are refused as unreadable).
+  // Reads the regular file at path (larger than platform::kMaxContainerFileBytes, or not a regular
+  // file, it is refused as unreadable).
   static ContainerReadResult ReadFile(const std::string& path);
 
   // The pattern decoding of the format: "\t" and "\n" become TAB and LF, then six-byte numeric

@@ -6,6 +6,7 @@
 
 #include "mail/mime_text.h"
 #include "mail/smtp_reply.h"
+#include "text/host_port.h"
 
 namespace quorvex::mail {
 namespace {
@@ -29,36 +30,6 @@ constexpr ExpectedReply kExpected[] = {
 constexpr size_t kMaxReplyBytes = 64 * 1024;
 constexpr size_t kReadBytes = 1024;
 
-bool ParsePort(const std::string& text, unsigned& port) {
-  if (text.empty() || text.size() > 5) return false;
-  unsigned value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (value == 0 || value > 65535) return false;
-  port = value;
-  return true;
-}
-
-// Splits "host", "host:port", "[v6]" or "[v6]:port". A bare IPv6 address (more than one colon) is
-// a host. False when a port is named but is not a port number.
-bool SplitServer(const std::string& server, std::string& host, unsigned& port) {
-  host = server;
-  if (!server.empty() && server[0] == '[') {
-    size_t close = server.find(']');
-    if (close == std::string::npos) return false;
-    host = server.substr(1, close - 1);
-    std::string rest = server.substr(close + 1);
-    if (rest.empty()) return true;
-    return rest[0] == ':' && ParsePort(rest.substr(1), port);
-  }
-  size_t colon = server.find(':');
-  if (colon == std::string::npos || server.find(':', colon + 1) != std::string::npos) return true;
-  host = server.substr(0, colon);
-  return ParsePort(server.substr(colon + 1), port);
-}
-
 std::string LocalHostName() {
   char name[256] = {};
   if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
@@ -69,7 +40,10 @@ std::string LocalHostName() {
 
 CSmtpSession::CSmtpSession(const std::string& server, unsigned port, std::chrono::milliseconds timeout)
     : m_nPort(port), m_timeout(timeout.count() > 0 ? timeout : kDefaultTimeout) {
-  m_bServerValid = SplitServer(TrimText(server), m_strServer, m_nPort);
+  text::HostPort address;
+  m_bServerValid = text::ParseHostPort(TrimText(server), address);
+  m_strServer = address.host;
+  if (address.port != 0) m_nPort = address.port;
 }
 
 CSmtpSession::~CSmtpSession() {

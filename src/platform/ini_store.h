@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/paths.h"
+
 namespace quorvex::platform {
 
 class IniStore {
@@ -25,7 +27,7 @@ class IniStore {
   enum class LoadResult { Ok, Missing, Unreadable, Malformed };
 
   // Text larger than this is refused: a settings file is a few kilobytes.
-  static constexpr size_t kMaxTextBytes = 4u << 20;
+  static constexpr size_t kMaxTextBytes = kMaxSettingsFileBytes;
 
   // Replaces the contents with the parsed text. On a malformed text the store is left empty and
   // error holds "line N: reason". A key that appears twice in a section keeps the last value.

@@ -1,7 +1,9 @@
 #include "platform/paths.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "platform/read_once_file.h"
@@ -74,20 +77,70 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// Opens a new, unique temporary file beside target. The name starts with a dot so that folder
-// listings and glob patterns of the program's own files do not pick it up.
+// This machine's name as it goes into temporary file names (no '/', never empty).
+std::string HostTag() {
+  char name[65] = {};
+  if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
+  std::string tag = name;
+  for (char& c : tag) {
+    if (c == '/') c = '_';
+  }
+  return tag;
+}
+
+// The start of every temporary file name for target's base name. The full name is
+// TempPrefix(base) + host + "-" + pid + "-" + counter: a later save can tell which process of which
+// machine left it. It starts with a dot so that folder listings and glob patterns of the program's
+// own files do not pick it up.
+std::string TempPrefix(const std::string& base) {
+  return "." + base + ".tmp-";
+}
+
+// Opens a new, unique temporary file beside target.
 int CreateTempBeside(const std::string& target, std::string& temp_path) {
   static std::atomic<unsigned> counter{0};
-  const std::string folder = FolderOf(target);
-  const std::string base = BaseName(target);
+  const std::string stem =
+      JoinPath(FolderOf(target), TempPrefix(BaseName(target))) + HostTag() + "-" + std::to_string(::getpid()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp_path = JoinPath(
-        folder, "." + base + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)));
+    temp_path = stem + std::to_string(counter.fetch_add(1));
     int fd = ::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
   return -1;
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Removes the temporary files of target that a save of a process of this machine left behind when it
+// was killed. Files of this process (another thread may be saving), of living processes and of other
+// machines (a shared folder) are left alone.
+void RemoveDeadLeftovers(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  const std::string prefix = TempPrefix(BaseName(target));
+  const std::string host = HostTag();
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  while (const struct dirent* entry = ::readdir(dir)) {
+    std::string_view name = entry->d_name;
+    if (name.substr(0, prefix.size()) != prefix) continue;
+    name.remove_prefix(prefix.size());
+    // host-pid-counter
+    const size_t counter_dash = name.rfind('-');
+    if (counter_dash == std::string_view::npos || counter_dash == 0 || !AllDigits(name.substr(counter_dash + 1)))
+      continue;
+    const size_t pid_dash = name.rfind('-', counter_dash - 1);
+    if (pid_dash == std::string_view::npos || name.substr(0, pid_dash) != host) continue;
+    const std::string_view pid_text = name.substr(pid_dash + 1, counter_dash - pid_dash - 1);
+    if (!AllDigits(pid_text)) continue;
+    const long long pid = std::stoll(std::string(pid_text));
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max() || pid == ::getpid()) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  }
+  ::closedir(dir);
 }
 
 }  // namespace
@@ -209,6 +262,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   fd = -1;
   if (closing != 0) return fail("closing failed", errno);
   if (::rename(temp_path.c_str(), target.c_str()) != 0) return fail("cannot replace the file", errno);
+  RemoveDeadLeftovers(target);
   // Makes the rename itself durable; a failure here leaves a complete file either way.
   int dir_fd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir_fd >= 0) {
@@ -218,11 +272,55 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   return true;
 }
 
+int OpenRegularFile(const std::string& path, ReadResult& result, std::string* error) {
+  // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    const int err = errno;
+    result = err == ENOENT || err == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    if (result == ReadResult::Failed) SetError(error, "cannot open " + path + ": " + ErrnoText(err));
+    return -1;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    result = ReadResult::Failed;
+    SetError(error, "cannot read " + path + ": not a regular file");
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  result = ReadResult::Ok;
+  return fd;
+}
+
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::string* error, size_t max_bytes) {
   bytes.clear();
   ReadOnceFile file;
   const ReadResult result = file.Read(path, error, max_bytes);
   if (result == ReadResult::Ok) bytes.assign(file.bytes());
+  return result;
+}
+
+ReadResult ReadFileStart(const std::string& path, std::string& bytes, std::string* error, size_t count) {
+  bytes.clear();
+  ReadResult result = ReadResult::Ok;
+  const int fd = OpenRegularFile(path, result, error);
+  if (fd < 0) return result;
+  bytes.resize(count);
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::read(fd, bytes.data() + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      SetError(error, "cannot read " + path + ": " + ErrnoText(errno));
+      result = ReadResult::Failed;
+      break;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  bytes.resize(result == ReadResult::Ok ? done : 0);
   return result;
 }
 

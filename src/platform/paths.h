@@ -43,15 +43,35 @@ bool MakeFolders(const std::string& folder, std::string* error = nullptr);
 // renamed over path; the folder is then synced too. A symbolic link at path is followed, so the link
 // stays and its target is replaced. An existing file keeps its permission bits; a new one gets
 // 0666 less the umask. On any failure the temporary file is removed, the old file is left as it was,
-// the function returns false and, when error is given, stores a reason naming the file.
+// the function returns false and, when error is given, stores a reason naming the file. After a
+// successful save, temporary files of path left by saves of this machine's processes that are gone
+// (killed mid-save) are removed.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
 enum class ReadResult { Ok, Missing, Failed };
 
-// Reads a whole file into bytes. Missing when there is no file at path (also when a file stands where
-// one of its folders should be); Failed (with a reason) when it cannot be read, is not a regular file,
-// or holds more than max_bytes.
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::string* error = nullptr,
-                         size_t max_bytes = 64u << 20);
+// Caps on the files the program reads, one per kind of file. Each is far above any real file of its
+// kind; it keeps a wrong or hostile file (a huge file, a link to /dev/zero) from costing memory on
+// every start.
+inline constexpr size_t kMaxLanguageFileBytes = size_t{1} << 20;
+inline constexpr size_t kMaxSettingsFileBytes = size_t{4} << 20;
+inline constexpr size_t kMaxTemplateFileBytes = size_t{1} << 20;  // report and autostart templates
+inline constexpr size_t kMaxContainerFileBytes = size_t{64} << 20;
+inline constexpr size_t kMaxWaveFileBytes = size_t{16} << 20;
+inline constexpr size_t kMaxCatalogFileBytes = size_t{2} << 30;
+
+// Opens path for reading when it is a regular file, without ever waiting (a FIFO is refused, not
+// waited on). Returns the descriptor (close-on-exec, blocking reads), or -1 with result Missing when
+// there is no file at path (also when a file stands where one of its folders should be) or Failed
+// with a reason naming the file when it cannot be opened or is not a regular file.
+int OpenRegularFile(const std::string& path, ReadResult& result, std::string* error);
+
+// Reads a whole regular file into bytes. Missing and Failed as OpenRegularFile; Failed (with a
+// reason) as well when it cannot be read or holds more than max_bytes (one of the caps above).
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::string* error, size_t max_bytes);
+
+// Reads the first count bytes of a regular file into bytes (fewer when the file is shorter), for the
+// readers that look only at a file's start. Results as OpenRegularFile, Failed too when reading fails.
+ReadResult ReadFileStart(const std::string& path, std::string& bytes, std::string* error, size_t count);
 
 }  // namespace quorvex::platform

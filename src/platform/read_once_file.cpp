@@ -67,12 +67,9 @@ bool ReadOnceFile::Grow(size_t at_least) {
 
 ReadResult ReadOnceFile::Read(const std::string& path, std::string* error, size_t max_bytes) {
   Unmap();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return ReadResult::Missing;
-    SetError(error, "cannot open " + path + ": " + std::strerror(errno));
-    return ReadResult::Failed;
-  }
+  ReadResult opened = ReadResult::Ok;
+  const int fd = OpenRegularFile(path, opened, error);
+  if (fd < 0) return opened;
   auto fail = [&](const std::string& why) {
     ::close(fd);
     Unmap();
@@ -81,7 +78,7 @@ ReadResult ReadOnceFile::Read(const std::string& path, std::string* error, size_
   };
   const std::string too_large = "the file is larger than " + std::to_string(max_bytes) + " bytes";
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return fail("not a regular file");
+  if (::fstat(fd, &st) != 0) return fail(std::strerror(errno));
   const size_t expected = static_cast<size_t>(st.st_size);
   if (expected > max_bytes) return fail(too_large);
   if (expected > 0 && !Grow(expected)) return fail(std::strerror(errno));

@@ -23,11 +23,10 @@ class ReadOnceFile {
   ReadOnceFile(const ReadOnceFile&) = delete;
   ReadOnceFile& operator=(const ReadOnceFile&) = delete;
 
-  // Reads the whole file at path, dropping what was held before. Missing when there is no file at
-  // path (also when a file stands where one of its folders should be); Failed (with a reason) when
-  // it cannot be read, is not a regular file, or holds more than max_bytes. A file that grows or
-  // shrinks while it is read is taken as far as it could be read.
-  ReadResult Read(const std::string& path, std::string* error = nullptr, size_t max_bytes = 64u << 20);
+  // Reads the whole regular file at path, dropping what was held before; results as ReadWholeFile
+  // (max_bytes is one of the caps of platform/paths.h). A file that grows or shrinks while it is read
+  // is taken as far as it could be read.
+  ReadResult Read(const std::string& path, std::string* error, size_t max_bytes);
 
   // The file's bytes (empty before a successful Read).
   std::string_view bytes() const { return std::string_view(data_, size_); }

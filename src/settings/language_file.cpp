@@ -1,11 +1,10 @@
 #include "settings/language_file.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
+
+#include "platform/paths.h"
 
 namespace quorvex::settings {
 namespace {
@@ -122,21 +121,19 @@ void LanguageFile::Clear() {
 
 LanguageResult LanguageFile::Load(const std::string& path) {
   Clear();
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  struct stat info {};
-  if (!file || (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode))) {
-    errorText_ = std::strerror(file ? EISDIR : errno);
-    return LanguageResult::kCantOpen;
-  }
   std::string content;
-  char buffer[8192];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) content.append(buffer, n);
-  if (std::ferror(file.get())) {
-    errorText_ = errno ? std::strerror(errno) : "";
-    return LanguageResult::kReadError;
+  std::string reason;
+  switch (platform::ReadWholeFile(path, content, &reason, platform::kMaxLanguageFileBytes)) {
+    case platform::ReadResult::Ok:
+      return Parse(content);
+    case platform::ReadResult::Missing:
+      errorText_ = std::strerror(ENOENT);
+      return LanguageResult::kCantOpen;
+    case platform::ReadResult::Failed:
+      break;
   }
-  return Parse(content);
+  errorText_ = reason;
+  return LanguageResult::kCantOpen;
 }
 
 LanguageResult LanguageFile::Parse(std::string_view content) {

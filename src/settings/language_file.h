@@ -18,9 +18,8 @@ namespace quorvex::settings {
 // Results of reading a language file. The numbers are the ids of the messages that report them.
 enum class LanguageResult {
   kOk = 0,
-  kCantOpen = 32800,   // missing, a folder, or not readable
-  kBadFile = 32801,    // a menu command before any drop-down of its section
-  kReadError = 61472,  // reading failed midway; ErrorText() holds the system's reason
+  kCantOpen = 32800,  // missing, not a regular file, over platform::kMaxLanguageFileBytes, or unreadable
+  kBadFile = 32801,   // a menu command before any drop-down of its section
 };
 
 // Ids of the few fixed English messages about the language machinery itself; they cannot come
@@ -70,8 +69,7 @@ class LanguageFile final : public platform::StringSource {
   const MenuModel* AlertMenu() const { return Get(alertMenu_); }
   const MenuModel* TreeMenu() const { return Get(treeMenu_); }
 
-  // Why the last Load or Parse failed: the system's reason for kCantOpen and kReadError (may be
-  // empty), the offending line for kBadFile.
+  // Why the last Load or Parse failed: the reason for kCantOpen, the offending line for kBadFile.
   const std::string& ErrorText() const { return errorText_; }
   // The 1-based line number of a kBadFile failure, else 0.
   size_t ErrorLine() const { return errorLine_; }

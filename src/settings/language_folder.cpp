@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <system_error>
+
+#include "platform/paths.h"
 
 namespace quorvex::settings {
 namespace {
@@ -24,14 +25,11 @@ bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
 LanguageChoice ReadChoice(const std::filesystem::path& path) {
   LanguageChoice choice;
   choice.fileName = path.filename().string();
-  std::ifstream in(path, std::ios::binary);
-  if (!in || std::filesystem::is_directory(path)) {
+  std::string head;
+  if (platform::ReadFileStart(path.string(), head, nullptr, kMaxHeaderChars + 2) != platform::ReadResult::Ok) {
     choice.listText = choice.fileName + kCantOpenSuffix;
     return choice;
   }
-  std::string head(kMaxHeaderChars + 2, '\0');
-  in.read(head.data(), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<size_t>(in.gcount()));
   size_t pos = 0;
   std::string line = NextLanguageLine(head, pos, kMaxHeaderChars);
   choice.usable = ParseLanguageHeader(line, choice.displayName);

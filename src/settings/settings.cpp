@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <variant>
 
 #include "platform/paths.h"
@@ -23,9 +22,6 @@ constexpr char kConnection[] = "CONNECTION";
 constexpr char kEmail[] = "EMAIL";
 constexpr char kFrameRect[] = "FrameRect";
 constexpr char kRData[] = "RData";
-
-// A template bigger than this is not an autostart entry.
-constexpr size_t kMaxTemplateBytes = 64 * 1024;
 
 using Member = std::variant<int32_t WDSettings::*, std::string WDSettings::*, std::optional<int32_t> WDSettings::*,
                             LogFont WDSettings::*>;
@@ -151,7 +147,7 @@ bool WDSettings::Load() {
   m_store = platform::IniStore();
   std::string text;
   std::string error;
-  switch (platform::ReadWholeFile(path, text, &error, platform::IniStore::kMaxTextBytes)) {
+  switch (platform::ReadWholeFile(path, text, &error, platform::kMaxSettingsFileBytes)) {
     case platform::ReadResult::Missing:
       break;
     case platform::ReadResult::Failed:
@@ -248,11 +244,9 @@ bool WDSettings::Save() {
 
 void WDSettings::DetectOldFormat(const std::string& catalogPath) {
   m_bOldFormat = 0;
-  std::ifstream in(catalogPath, std::ios::binary);
-  if (!in) return;
-  unsigned char head[5] = {};
-  in.read(reinterpret_cast<char*>(head), sizeof head);
-  if (in.gcount() >= 4 && head[2] + head[3] == 510) m_bOldFormat = 1;
+  std::string head;
+  if (platform::ReadFileStart(catalogPath, head, nullptr, 4) != platform::ReadResult::Ok || head.size() < 4) return;
+  if (static_cast<unsigned char>(head[2]) + static_cast<unsigned char>(head[3]) == 510) m_bOldFormat = 1;
 }
 
 std::string WDSettings::WorkDirectory() const {
@@ -285,7 +279,7 @@ bool WDSettings::StartupShortcut(int operation, bool& state) {
   }
   std::string bytes;
   const std::string source = platform::JoinPath(WorkDirectory(), kAutostartEntryName);
-  switch (platform::ReadWholeFile(source, bytes, &m_strLastError, kMaxTemplateBytes)) {
+  switch (platform::ReadWholeFile(source, bytes, &m_strLastError, platform::kMaxTemplateFileBytes)) {
     case platform::ReadResult::Ok:
       break;
     case platform::ReadResult::Missing:

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "text/host_port.h"
+
 namespace quorvex::text {
 namespace {
 
@@ -50,29 +52,11 @@ bool ParseUrl(const std::string& url, ParsedUrl& out) {
   out.object = path == std::string::npos ? "/" : rest.substr(path);
   if (!out.object.empty() && out.object[0] != '/') out.object = "/" + out.object;
   if (size_t at = authority.rfind('@'); at != std::string::npos) authority = authority.substr(at + 1);
-  std::string host = authority;
-  if (!authority.empty() && authority[0] == '[') {  // IPv6 literal
-    size_t close = authority.find(']');
-    if (close == std::string::npos) return false;
-    host = authority.substr(0, close + 1);
-    authority = authority.substr(close + 1);
-  } else if (size_t c = authority.rfind(':'); c != std::string::npos) {
-    host = authority.substr(0, c);
-    authority = authority.substr(c);
-  } else {
-    authority.clear();
-  }
-  if (!authority.empty() && authority[0] == ':') {
-    std::string digits = authority.substr(1);
-    if (!digits.empty()) {
-      if (digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos) return false;
-      unsigned long port = std::stoul(digits);
-      if (port == 0 || port > 65535) return false;
-      out.port = static_cast<uint16_t>(port);
-    }
-  }
-  out.server = host;
-  return !out.server.empty();
+  HostPort address;
+  if (!ParseHostPort(authority, address)) return false;
+  out.server = HostInAddress(address);
+  if (address.port != 0) out.port = address.port;
+  return true;
 }
 
 }  // namespace quorvex::text

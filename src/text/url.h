@@ -10,7 +10,7 @@ enum class UrlService { Unknown, Http, Https, File, Ftp };
 struct ParsedUrl {
   UrlService service = UrlService::Unknown;
   std::string scheme;  // lower case, "http" when the address had none
-  std::string server;  // host name, without user or port
+  std::string server;  // host name, without user or port; an IPv6 address in brackets
   std::string object;  // path and query, "/" at least for network addresses
   uint16_t port = 0;   // the explicit port, else the scheme's default
 };

@@ -8,9 +8,11 @@
 
 #include "cli/command.h"
 #include "model/catalog_archive.h"
+#include "platform/string_table.h"
 #include "support/cli_runner.h"
 #include "support/rich_catalog.h"
 #include "support/temp_folder.h"
+#include "text/display.h"
 
 namespace quorvex::cli {
 namespace {
@@ -132,6 +134,8 @@ TEST_F(CatalogCommands, AddCreatesBeaconsOfEveryKindFoldersAndSchedules) {
            {"add", "--name", "x", "--url", "http://x/", "--type", "text"},
            {"add", "--name", "x", "--url", "http://x/", "--bogus"},
            {"add", "--name", "x", "--url", "http://x/", "stray"},
+           {"add", "--name", "x", "--url", "http://x/", "--every", "5", ""},
+           {"add", "--name", "x", "--url", "http://x/", "--every", "5 "},
        }) {
     const CliResult r = Run(bad);
     EXPECT_EQ(r.status, kExitUsage) << bad.back();
@@ -187,8 +191,28 @@ TEST_F(CatalogCommands, BeaconsAreFoundByNamePathAndNumber) {
   EXPECT_NE(missing.err.find("no beacon named 'Nothing'"), std::string::npos);
   EXPECT_EQ(Run({"show", "#99"}).status, kExitFailed);
   EXPECT_EQ(Run({"show", "#0"}).status, kExitFailed);
+  // A number beyond any count is no beacon either (show, set and remove share the lookup).
+  const CliResult huge = Run({"show", "#99999999999999999999"});
+  EXPECT_EQ(huge.status, kExitFailed);
+  EXPECT_NE(huge.err.find("no beacon #99999999999999999999"), std::string::npos) << huge.err;
   EXPECT_EQ(Run({"show"}).status, kExitUsage);
   EXPECT_EQ(Run({"show", "a", "b"}).status, kExitUsage);
+}
+
+TEST_F(CatalogCommands, ConsoleTextIsUtf8WithControlsEscaped) {
+  // A stored name may hold escape sequences and line breaks: neither reaches the terminal raw.
+  ExpectOk({"add", "--name", "Evil\x1b]0;owned\x07\n#2 Fake\xc2\x9b", "--url", "http://x/"});
+  const CliResult list = Run({"list"});
+  EXPECT_NE(list.out.find("#1 Evil\\x1b]0;owned\\x07\\n#2 Fake\\u009b  ["), std::string::npos) << list.out;
+  EXPECT_EQ(list.out.find('\x1b'), std::string::npos);
+
+  // The Russian language file is Windows-1251; its messages reach the terminal as UTF-8.
+  ASSERT_EQ(quorvex::testing::RunCliCommand({"settings", "COMMON.LangFileName", "russian.lng"}).status, kExitOk);
+  const CliResult russian = quorvex::testing::RunCliCommand({"mail-test", "--to", "ann@example.com"});
+  platform::SetStringSource(nullptr);
+  EXPECT_EQ(russian.status, kExitFailed);
+  EXPECT_TRUE(text::IsValidUtf8(russian.err)) << russian.err;
+  EXPECT_NE(russian.err.find("\xd0"), std::string::npos) << "Cyrillic letters expected: " << russian.err;
 }
 
 TEST_F(CatalogCommands, ShowPrintsEveryField) {
@@ -265,6 +289,7 @@ TEST_F(CatalogCommands, SetChangesFieldsAndMovesBeaconsBetweenPages) {
            {"set", "B", "--keep-all", "--keep-two"},
            {"set", "B", "--type", "group"},
            {"set", "B", "--every", "often"},
+           {"set", "B", "--url", ""},
        }) {
     EXPECT_EQ(Run(bad).status, kExitUsage) << bad.back();
   }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "exchange/container_reader.h"
 #include "support/cli_runner.h"
@@ -27,12 +28,14 @@ TEST(ExchangeCommands, ExportImportAndReport) {
   EXPECT_EQ(RunCliCommand({"export", "--catalog", catalog, "Gold"}).status, kExitUsage);
 
   testing::WriteFileBytes(dir / "News page.url", "[InternetShortcut]\r\nURL=http://news.example/\r\n");
-  auto imported = RunCliCommand(
-      {"import", "--catalog", catalog, "--folder", "In", dir / "gold.bcn", dir / "News page.url", dir / "none.bcn"});
-  EXPECT_EQ(imported.status, kExitFailed);  // one of three files is missing
+  ASSERT_EQ(::mkfifo((dir / "pipe.bcn").c_str(), 0600), 0);  // refused at once, never waited on
+  auto imported = RunCliCommand({"import", "--catalog", catalog, "--folder", "In", dir / "gold.bcn",
+                                 dir / "News page.url", dir / "none.bcn", dir / "pipe.bcn"});
+  EXPECT_EQ(imported.status, kExitFailed);  // two of four files cannot be read
   EXPECT_NE(imported.out.find("  added In/Gold\n"), std::string::npos) << imported.out;
   EXPECT_NE(imported.out.find("  added In/News page\n"), std::string::npos) << imported.out;
   EXPECT_NE(imported.err.find("none.bcn"), std::string::npos) << imported.err;
+  EXPECT_NE(imported.err.find("pipe.bcn: not a regular file"), std::string::npos) << imported.err;
   auto list = RunCliCommand({"list", "--catalog", catalog});
   EXPECT_NE(list.out.find("News page"), std::string::npos) << list.out;
 

@@ -47,14 +47,43 @@ TEST_F(TestPatternCommand, ReadsStandardInputPatternFilesAndCharsets) {
   run = testing::RunCliCommand({"test-pattern", "--pattern-file", pattern, "-"}, "x <b>\n 7</b> y");
   EXPECT_EQ(run.status, kExitOk) << run.err;
   EXPECT_EQ(run.out, "7\n");
-  // A KOI8-R page becomes Windows-1251 before the pattern runs.
-  std::string koi8 = Write("koi8.html", "<i>\xF7\xC5\xD2\xD3\xC9\xD1</i>");
+  // A KOI8-R page becomes Windows-1251 before the pattern runs; the value reaches the terminal as
+  // UTF-8, its control characters escaped.
+  std::string koi8 = Write("koi8.html", "<i>\xF7\xC5\xD2\xD3\xC9\xD1\x1B[2J</i>");
   run = testing::RunCliCommand({"test-pattern", "--charset", "1", "--pattern", "<i>{?}</i>", koi8});
-  EXPECT_EQ(run.out, "\xC2\xE5\xF0\xF1\xE8\xFF\n");
+  EXPECT_EQ(run.out, "\xD0\x92\xD0\xB5\xD1\x80\xD1\x81\xD0\xB8\xD1\x8F\\x1b[2J\n");  // "Версия\x1b[2J"
   run = testing::RunCliCommand({"test-pattern", "--charset", "koi8", "--pattern", "<i>{?}</i>", koi8});
-  EXPECT_EQ(run.out, "\xC2\xE5\xF0\xF1\xE8\xFF\n");
-  run = testing::RunCliCommand({"test-pattern", "--pattern", "<i>{?}</i>", koi8});
-  EXPECT_EQ(run.out, "\xF7\xC5\xD2\xD3\xC9\xD1\n");
+  EXPECT_EQ(run.out, "\xD0\x92\xD0\xB5\xD1\x80\xD1\x81\xD0\xB8\xD1\x8F\\x1b[2J\n");
+}
+
+// Standard input that never ends, as from `yes`.
+class EndlessLines : public std::streambuf {
+ protected:
+  int_type underflow() override {
+    setg(line_, line_, line_ + 2);
+    return traits_type::to_int_type(line_[0]);
+  }
+
+ private:
+  char line_[2] = {'y', '\n'};
+};
+
+TEST_F(TestPatternCommand, EndlessSourcesStopAtThePageLimit) {
+  EndlessLines lines;
+  std::istream in(&lines);
+  std::ostringstream out;
+  std::ostringstream err;
+  CommandIo io{in, out, err};
+  EXPECT_EQ(RunCli({"test-pattern", "--pattern", "zz{?}", "-"}, io), kExitFailed);
+  EXPECT_NE(err.str().find("cut at 52000 bytes"), std::string::npos) << err.str();
+  // The first NUL ends a page, so a link to /dev/zero is an empty page at once.
+  std::filesystem::create_symlink("/dev/zero", dir_ / "zero");
+  auto run = testing::RunCliCommand({"test-pattern", "--pattern", "", (dir_ / "zero").string()});
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.out, testing::RunCliCommand({"test-pattern", "--pattern", "", "-"}, "").out);
+  run = testing::RunCliCommand({"test-pattern", "--pattern-file", (dir_ / "zero").string(), "-"}, "");
+  EXPECT_EQ(run.status, kExitFailed);
+  EXPECT_NE(run.err.find("cannot read pattern file"), std::string::npos);
 }
 
 TEST_F(TestPatternCommand, MatchFailuresExitWithStatusTwo) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -97,16 +98,52 @@ TEST(AtomicWrite, FailureKeepsTheOldFileAndRemovesTheTemporaryFile) {
   EXPECT_EQ(EntriesIn(dir.Path()), 2u);
 }
 
-TEST(ReadWholeFile, TellsMissingFromUnreadable) {
+TEST(AtomicWrite, RemovesTemporaryFilesOfDeadProcessesOnly) {
+  TempFolder dir;
+  const std::string path = dir / "file.dat";
+  char host[65] = {};
+  ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ASSERT_GT(child, 0);
+  ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+  auto temp = [&](const std::string& owner, pid_t pid) {
+    return dir / (".file.dat.tmp-" + owner + "-" + std::to_string(pid) + "-0");
+  };
+  const std::string dead = temp(host, child);
+  const std::string living = temp(host, ::getppid());
+  const std::string elsewhere = temp("other-machine", child);
+  for (const std::string& leftover : {dead, living, elsewhere}) WriteFileBytes(leftover, "half");
+  ASSERT_TRUE(WriteFileAtomically(path, "saved"));
+  EXPECT_FALSE(std::filesystem::exists(dead));
+  EXPECT_TRUE(std::filesystem::exists(living));
+  EXPECT_TRUE(std::filesystem::exists(elsewhere)) << "a process of another machine cannot be judged";
+}
+
+TEST(ReadWholeFile, ReadsOnlyRegularFilesWithinTheCap) {
   TempFolder dir;
   std::string bytes;
   std::string error;
-  EXPECT_EQ(ReadWholeFile(dir / "none", bytes, &error), ReadResult::Missing);
-  EXPECT_EQ(ReadWholeFile(dir.Path(), bytes, &error), ReadResult::Failed);
+  EXPECT_EQ(ReadWholeFile(dir / "none", bytes, &error, 100), ReadResult::Missing);
+  EXPECT_EQ(ReadWholeFile(dir / "none/deeper", bytes, &error, 100), ReadResult::Missing);
+  EXPECT_EQ(ReadWholeFile(dir.Path(), bytes, &error, 100), ReadResult::Failed);
+  EXPECT_NE(error.find(dir.Path()), std::string::npos) << error;
+  // A FIFO without a writer and a link to /dev/zero are refused at once, neither waited on nor read.
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("/dev/zero", (dir / "zero").c_str()), 0);
+  for (const char* name : {"fifo", "zero"}) {
+    EXPECT_EQ(ReadWholeFile(dir / name, bytes, &error, 100), ReadResult::Failed) << name;
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_EQ(ReadFileStart(dir / name, bytes, nullptr, 4), ReadResult::Failed) << name;
+  }
   WriteFileBytes(dir / "big", std::string(100, 'x'));
   EXPECT_EQ(ReadWholeFile(dir / "big", bytes, &error, 99), ReadResult::Failed);
   EXPECT_NE(error.find("larger"), std::string::npos);
   EXPECT_EQ(ReadWholeFile(dir / "big", bytes, &error, 100), ReadResult::Ok);
+  EXPECT_EQ(bytes.size(), 100u);
+  EXPECT_EQ(ReadFileStart(dir / "big", bytes, nullptr, 4), ReadResult::Ok);
+  EXPECT_EQ(bytes, "xxxx");
+  EXPECT_EQ(ReadFileStart(dir / "big", bytes, nullptr, 1000), ReadResult::Ok);
   EXPECT_EQ(bytes.size(), 100u);
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/paths.h"
 #include "support/temp_folder.h"
 
 namespace quorvex::settings {
@@ -225,6 +226,13 @@ TEST(LanguageFile, LoadReportsFilesThatCannotBeRead) {
   EXPECT_EQ(file.Load((std::filesystem::path(dir.Path()) / "missing.lng").string()), LanguageResult::kCantOpen);
   EXPECT_FALSE(file.ErrorText().empty());
   EXPECT_EQ(file.Load(dir.Path()), LanguageResult::kCantOpen);
+  // Endless or huge files are refused before they cost memory.
+  std::filesystem::create_symlink("/dev/zero", dir / "zero.lng");
+  EXPECT_EQ(file.Load(dir / "zero.lng"), LanguageResult::kCantOpen);
+  auto huge =
+      dir.Write("huge.lng", std::string("LANG : \"Huge\";\n") + std::string(platform::kMaxLanguageFileBytes, ';'));
+  EXPECT_EQ(file.Load(huge), LanguageResult::kCantOpen);
+  EXPECT_NE(file.ErrorText().find("larger"), std::string::npos) << file.ErrorText();
   auto path = dir.Write("Language/test.lng", std::string("LANG : \"Test\";\n") + kStrings);
   ASSERT_EQ(file.Load(path), LanguageResult::kOk);
   EXPECT_EQ(Text(file, 1000), "OK");

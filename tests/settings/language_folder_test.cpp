@@ -1,6 +1,7 @@
 #include "settings/language_folder.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/string_table.h"
 #include "support/temp_folder.h"
@@ -56,8 +57,11 @@ TEST_F(LanguageFolderTest, UnknownOrBrokenChoiceFallsBackToEnglish) {
 TEST_F(LanguageFolderTest, UnreadableFileIsListedAsSuch) {
   std::filesystem::create_symlink(std::filesystem::path(dir_.Path()) / "gone.lng",
                                   std::filesystem::path(dir_.Path()) / "Language" / "dangling.lng");
+  // A FIFO is listed at once, never waited on.
+  ASSERT_EQ(::mkfifo((dir_ / "Language/fifo.lng").c_str(), 0600), 0);
   LanguageScan scan = ScanLanguageFolder(WorkDir(), "dangling.lng");
   EXPECT_EQ(ListTexts(scan)[1], "dangling.lng - can't open laguage file");
+  EXPECT_EQ(ListTexts(scan)[4], "fifo.lng - can't open laguage file");
   EXPECT_FALSE(scan.selectedFound);
 }
 
