@@ -105,7 +105,8 @@ class SoundTest : public QObject {
 
     // The shipped bell is a format every device takes.
     std::string image;
-    QVERIFY(quorvex::platform::ReadWholeFile(kBellFile, image) == quorvex::platform::ReadResult::Ok);
+    QVERIFY(quorvex::platform::ReadWholeFile(kBellFile, image, nullptr, quorvex::platform::kMaxWaveFileBytes) ==
+            quorvex::platform::ReadResult::Ok);
     WaveInfo info;
     QAudioFormat format;
     QVERIFY(WDSound::ParseWave(image, info));

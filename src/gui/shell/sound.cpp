@@ -183,7 +183,8 @@ bool WDSound::LoadFromMemory(std::string image) {
 
 bool WDSound::LoadAndPlayFile(const std::string& path) {
   std::string image;
-  if (platform::ReadWholeFile(path, image, nullptr, kMaxFileBytes) != platform::ReadResult::Ok) return false;
+  if (platform::ReadWholeFile(path, image, nullptr, platform::kMaxWaveFileBytes) != platform::ReadResult::Ok)
+    return false;
   return LoadFromMemory(std::move(image)) && Play(0, false);
 }
 

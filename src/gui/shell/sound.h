@@ -60,7 +60,7 @@ class WDSound {
   // the previous sound.
   bool LoadFromMemory(std::string image);
 
-  // Reads the file at path (a regular file of at most kMaxFileBytes), loads it and plays it once from the
+  // Reads the file at path (a regular file of at most platform::kMaxWaveFileBytes), loads it and plays it once from the
   // start. True when it is playing.
   bool LoadAndPlayFile(const std::string& path);
 
@@ -82,8 +82,6 @@ class WDSound {
   // lookup happens when a sound is loaded while no live object holds the device).
   static int LiveCount();
   static int DeviceOpenCount();
-
-  static constexpr size_t kMaxFileBytes = 16u << 20;
 
  private:
   void Unload();
