@@ -20,11 +20,11 @@ constexpr size_t kSanitizeMaxOutput = 8 * kSanitizeMaxBytes;
 //  - elements of an allow-list of plain formatting (b, i, p, div, span, table parts, lists, a, img,
 //    font, headings, pre, code, blockquote, hr, ...) with an allow-list of attributes (href on a, src
 //    on img, alt, title, sizes, alignment, colours, class, ...);
-//  - href, src and cite only with an address IsSafeAddress accepts; style only without escapes,
+//  - href and src only with an address IsSafeAddress accepts; style only without escapes,
 //    comments, at-rules or functions other than colours (so no url() or expression());
-//  - script, style, frames, objects, embeds, templates, forms' lists, SVG and MathML, head elements
-//    (meta, base, link, title) are dropped with their content; other elements are dropped and their
-//    content kept; comments and doctypes are dropped;
+//  - script, style, frames, objects, embeds, media, templates, inputs, lists to pick from, SVG and
+//    MathML, head elements (meta, base, link, title) are dropped with their content; other elements
+//    are dropped and their content kept; comments and doctypes are dropped;
 //  - text and attribute values are escaped anew, so none of the input's markup is copied.
 // Bytes are kept as they came: UTF-8 text stays UTF-8, and in other text (Windows-1251) every byte of
 // 0x80 and above is written back as that byte; a character reference to a letter outside ASCII is then
