@@ -106,9 +106,9 @@ void CatalogReport::AppendTable(const std::string& attributes, std::string& out)
   for (const ReportRow& row : rows_) {
     if (!row.enabled) continue;
     out += "\t<tr>\n";
-    // The link goes through the sanitizer too: an address can be a javascript: one.
-    out += "\t\t<td width=200>" + SanitizeHtml("<a href=\"" + EscapeHtml(row.url) + "\">") + EscapeHtml(row.name) +
-           "</a></td>\n";
+    // An address can be a javascript: one: such a link gets no target.
+    std::string link = IsSafeAddress(row.url) ? "<a href=\"" + EscapeHtml(row.url) + "\">" : "<a>";
+    out += "\t\t<td width=200>" + link + EscapeHtml(row.name) + "</a></td>\n";
     if (row.kind == kContainerKindNumber) {
       out += "\t\t<td align=right>" + EscapeHtml(row.valueText);
       if (row.delta != 0) {

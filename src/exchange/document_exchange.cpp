@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "engine/page_fetcher.h"
 #include "exchange/container_reader.h"
 #include "exchange/container_writer.h"
 #include "model/document_hooks.h"
@@ -82,6 +83,22 @@ int ImportContainer(engine::WDQvxDoc& doc, const std::string& path, bool ask, mo
   if (!read.ok()) {
     ShowError(platform::GetString(ids::kMsgNoBeaconInFile) + "\n" + path + "\n(" + read.reason + ")");
     return kImportFailed;
+  }
+  // A local file as page address would be read and shown, and could reach a report the user shares:
+  // that is the user's choice, never the file's.
+  std::string localFiles;
+  for (const ContainerBeacon& beacon : read.beacons) {
+    std::string local;
+    if (!engine::LocalFilePath(beacon.url, local)) continue;
+    if (local.empty()) local = beacon.url;
+    if (("\n" + localFiles).find("\n" + local + "\n") == std::string::npos) localFiles += local + "\n";
+  }
+  if (!localFiles.empty()) {
+    localFiles.pop_back();
+    if (!platform::Prompt().AskYesNo(
+            platform::FillPlaceholders(platform::GetString(ids::kAskImportLocalFile), {localFiles}))) {
+      return kImportDone;
+    }
   }
   // The beacons find their pages through the active document: make sure that is doc.
   struct ActiveGuard {

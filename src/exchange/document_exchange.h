@@ -34,7 +34,9 @@ void RememberContainerPlace(const std::string& path);
 bool ExportContainer(const std::string& path, const model::WDValue& beacon);
 
 // Imports the beacons of the file at path into doc. With ask, first asks 61541 (the path filled in);
-// No returns kImportDone without importing. Each new beacon gets its kind, then name, address,
+// No returns kImportDone without importing. A file whose beacons name local files (file: addresses or
+// plain paths) as page addresses is imported only after Yes to 61542, asked whatever ask says, with
+// those files filled in one per line. Each new beacon gets its kind, then name, address,
 // pattern, description and unit (joining the page of its address), then the file's schedule, and is
 // filed at the end of folder (the catalog root when null); doc is marked modified. made, when given,
 // receives the new beacons in order (the last one is the one to select). Failures show 61451 (file

@@ -191,6 +191,7 @@ inline constexpr uint16_t kMsgCheckProxy = 61518;
 inline constexpr uint16_t kMsgInstallationDamaged = 61521;
 inline constexpr uint16_t kMsgNoBeaconInFile = 61540;
 inline constexpr uint16_t kAskImportContainer = 61541;  // %s: the file
+inline constexpr uint16_t kAskImportLocalFile = 61542;  // %s: the local files, one per line
 
 // Why a fetch failed, and what became of mail at exit.
 inline constexpr uint16_t kFetchStalled = 61720;   // %s: seconds

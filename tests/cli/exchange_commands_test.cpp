@@ -46,6 +46,13 @@ TEST(ExchangeCommands, ExportImportAndReport) {
   asked = RunCliCommand({"import", "--catalog", catalog, "--ask", "--yes", dir / "gold.bcn"});
   EXPECT_NE(asked.out.find(": 1 beacon\n"), std::string::npos) << asked.out;
   EXPECT_EQ(RunCliCommand({"import", "--catalog", catalog}).status, kExitUsage);
+  // A local file as page address is asked about even without --ask.
+  testing::WriteFileBytes(dir / "local.bcn", "[Local]\nURL=file:///etc/hostname\n");
+  asked = RunCliCommand({"import", "--catalog", catalog, dir / "local.bcn"});
+  EXPECT_NE(asked.err.find("/etc/hostname"), std::string::npos) << asked.err;
+  EXPECT_NE(asked.out.find(": 0 beacons"), std::string::npos) << asked.out;
+  asked = RunCliCommand({"import", "--catalog", catalog, "--yes", dir / "local.bcn"});
+  EXPECT_NE(asked.out.find("  added Local\n"), std::string::npos) << asked.out;
 
   testing::WriteFileBytes(dir / "t.htm", "<h1><!Quorvex [DATE_NOW]></h1>\n<!Quorvex [CATALOGTABLE]>\n");
   auto report = RunCliCommand({"report", "--catalog", catalog, "--template", dir / "t.htm", "--out", dir / "r.htm"});

@@ -151,6 +151,22 @@ TEST_F(DocumentExchange, ImportFailuresAndTheQuestion) {
   EXPECT_EQ(prompt.messages.size(), 2u);
 }
 
+TEST_F(DocumentExchange, LocalFileAddressesAskFirstNamingTheFile) {
+  std::string path = Write("local.bcn", "[Notes]\nURL=file:///home/u/secret%20notes.txt\n");
+  prompt.answer = false;
+  EXPECT_EQ(ImportContainer(doc, path, false), kImportDone);
+  ASSERT_EQ(prompt.questions.size(), 1u);
+  EXPECT_EQ(prompt.questions[0],
+            platform::FillPlaceholders(platform::GetString(ids::kAskImportLocalFile), {"/home/u/secret notes.txt"}));
+  EXPECT_EQ(doc.GetRoot()->GetChildCount(), 0u);
+  prompt.answer = true;
+  EXPECT_EQ(ImportContainer(doc, Write("plain.gm", "[P]\nURL=/etc/passwd\nSearchPattern=a{%}b{%}\n"), false),
+            kImportDone);
+  ASSERT_EQ(prompt.questions.size(), 2u);
+  EXPECT_NE(prompt.questions[1].find("\n/etc/passwd\n"), std::string::npos) << prompt.questions[1];
+  EXPECT_EQ(doc.GetRoot()->GetChildCount(), 2u);
+}
+
 TEST_F(DocumentExchange, ExportRemembersTheFolderAndReportsFailure) {
   model::WDValue* value = Add("B", "http://a/", "x{?}", model::kKindText);
   ASSERT_TRUE(ExportContainer(dir / "B.bcn", *value));
