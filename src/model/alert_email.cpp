@@ -17,6 +17,8 @@ namespace quorvex::model {
 namespace {
 
 constexpr unsigned kSmtpPort = 25;
+constexpr char kTestSubject[] = "Quorvex test message";
+constexpr char kTestText[] = "This is a test message of the alert e-mail.";
 
 std::string Converted(std::string text, int charset) {
   text::ConvertFromWindows1251(text, charset);
@@ -27,7 +29,11 @@ std::string Converted(std::string text, int charset) {
 
 void ComposeAlertMail(const AlertMail& alert, mail::CMultipartMessage& message) {
   const settings::WDSettings* s = settings::GetSettings();
-  message.m_strFrom = s ? s->m_strEmail : std::string();
+  ComposeAlertMail(alert, s ? s->m_strEmail : std::string(), message);
+}
+
+void ComposeAlertMail(const AlertMail& alert, const std::string& sender, mail::CMultipartMessage& message) {
+  message.m_strFrom = sender;
   message.m_strSubject = Converted(alert.subject, alert.charset);
   message.m_strBody = Converted(alert.body, alert.charset);
   message.AddRecipientList(alert.to, mail::RecipientTo);
@@ -35,12 +41,25 @@ void ComposeAlertMail(const AlertMail& alert, mail::CMultipartMessage& message) 
   if (!alert.bcc.empty()) message.AddRecipientList(alert.bcc, mail::RecipientBcc);
 }
 
+AlertMail TestAlertMail(const std::string& to, const std::string& subject, const std::string& text, int charset) {
+  AlertMail alert;
+  alert.to = to;
+  alert.subject = subject.empty() ? std::string(kTestSubject) : subject;
+  alert.body = "- " + platform::GetString(platform::ids::kProgramTitle) + " message -\n" +
+               (text.empty() ? std::string(kTestText) : text) + "\n";
+  alert.charset = charset;
+  return alert;
+}
+
 bool SendAlertMail(mail::CMultipartMessage& message, std::string& error,
                    const std::function<void(const std::string&)>& transcript) {
   const settings::WDSettings* s = settings::GetSettings();
-  const std::string server = s ? s->m_strSMTPServ : std::string();
-  const int timeout = s ? s->m_nTimeOut : 10;
-  mail::CSmtpSession session(server, kSmtpPort, std::chrono::milliseconds(int64_t{timeout} * 1000));
+  return SendAlertMail(message, s ? s->m_strSMTPServ : std::string(), s ? s->m_nTimeOut : 10, error, transcript);
+}
+
+bool SendAlertMail(mail::CMultipartMessage& message, const std::string& server, int timeoutSeconds, std::string& error,
+                   const std::function<void(const std::string&)>& transcript) {
+  mail::CSmtpSession session(server, kSmtpPort, std::chrono::milliseconds(int64_t{timeoutSeconds} * 1000));
   if (transcript) session.SetTranscript(transcript);
   if (!session.Connect() || !session.SendMail(message)) {
     error = session.GetErrorText();

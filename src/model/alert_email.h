@@ -17,12 +17,24 @@ struct AlertMail {
 // Fills message from mail and the EMAIL settings (sender), converting subject and body into the
 // chosen character set.
 void ComposeAlertMail(const AlertMail& mail, mail::CMultipartMessage& message);
+// The same with the sender given (the Options sheet sends from what is entered, not yet stored).
+void ComposeAlertMail(const AlertMail& mail, const std::string& sender, mail::CMultipartMessage& message);
+
+// The test message of `quorvex-cli mail-test` and of the Options sheet's test button: an alert mail to
+// `to` whose body is framed like an alert's. Empty subject or text take the standard ones. Reads the
+// language (program title): UI thread.
+AlertMail TestAlertMail(const std::string& to, const std::string& subject = {}, const std::string& text = {},
+                        int charset = 0);
 
 // Sends message through the relay of the settings (SMTPServ, "host" or "host:port"), with the
 // CONNECTION time-out. transcript, when given, sees each command and reply code. On failure false
 // with the session's error text in error; a message delivered to only some recipients gives true
 // with the refusal in error.
 bool SendAlertMail(mail::CMultipartMessage& message, std::string& error,
+                   const std::function<void(const std::string&)>& transcript = {});
+// The same through the given relay ("host" or "host:port") and connect time-out. Touches no settings,
+// so any thread may call it.
+bool SendAlertMail(mail::CMultipartMessage& message, const std::string& server, int timeoutSeconds, std::string& error,
                    const std::function<void(const std::string&)>& transcript = {});
 
 }  // namespace quorvex::model
