@@ -1,12 +1,13 @@
 #include "gui/shell/font_dialog.h"
 
 #include <QFontDatabase>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cstdlib>
 
@@ -118,18 +119,18 @@ CFontDialog::CFontDialog(settings::WDSettings& s, bool firstStart, QWidget* pare
   ok->setDefault(true);
   preview_ = new FontPreview(*this);
 
-  auto* controls = new QGridLayout;
-  controls->addWidget(slots_, 0, 0, 1, 2);
-  controls->addWidget(face_, 1, 0, 1, 2);
-  controls->addWidget(script_, 2, 0, 1, 2);
-  controls->addWidget(style_, 3, 0, 1, 2);
   auto* sizeLabel = new QLabel(Text(kFontSizeLabel));
   sizeLabel->setBuddy(size_);
-  controls->addWidget(sizeLabel, 4, 0);
-  controls->addWidget(size_, 4, 1, Qt::AlignLeft);
-  controls->setRowStretch(5, 1);
-  controls->addWidget(reset, 6, 0, 1, 2);
-  controls->addWidget(ok, 7, 0, 1, 2);
+  auto* sizeRow = new QHBoxLayout;
+  sizeRow->addWidget(sizeLabel);
+  sizeRow->addWidget(size_);
+  sizeRow->addStretch();
+  auto* controls = new QVBoxLayout;
+  for (QWidget* widget : std::initializer_list<QWidget*>{slots_, face_, script_, style_}) controls->addWidget(widget);
+  controls->addLayout(sizeRow);
+  controls->addStretch();
+  controls->addWidget(reset);
+  controls->addWidget(ok);
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(preview_, 1);
   layout->addLayout(controls);
@@ -160,6 +161,8 @@ void CFontDialog::SelectSlot() {
   if (slot < 0) return;
   const LogFont& font = SlotFont(slot);
   filling_ = true;
+  // A face not installed here still shows by name, greyed, and stays stored.
+  face_->setPlaceholderText(QString::fromStdString(font.FaceName()));
   face_->setCurrentIndex(face_->findText(QString::fromStdString(font.FaceName()), Qt::MatchStartsWith));
   size_->setText(QString::number(font.lfHeight));
   FillFaceDetails();

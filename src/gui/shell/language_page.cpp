@@ -86,11 +86,12 @@ bool SelectLanguage(settings::WDSettings& s, QWidget* parent) {
   tabs->addTab(page, QString::fromLatin1(kLanguagePageCaption));
   layout->addWidget(tabs);
   auto* buttons = new QDialogButtonBox;
-  buttons->addButton(Text(platform::ids::kOk), QDialogButtonBox::AcceptRole)->setDefault(true);
+  QPushButton* ok = buttons->addButton(Text(platform::ids::kOk), QDialogButtonBox::AcceptRole);
   buttons->addButton(Text(platform::ids::kCancel), QDialogButtonBox::RejectRole);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &sheet, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &sheet, &QDialog::reject);
   layout->addWidget(buttons);
+  ok->setDefault(true);
   if (!page->Usable()) {
     platform::Prompt().ShowMessage(settings::kNoEnglishMessage, platform::PromptIcon::Stop);
     return false;

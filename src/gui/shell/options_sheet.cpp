@@ -52,7 +52,6 @@ COptionsSheet::COptionsSheet(settings::WDSettings& s, bool firstStart, std::func
   auto* buttons = new QDialogButtonBox;
   QPushButton* ok = buttons->addButton(Text(kOk), QDialogButtonBox::AcceptRole);
   ok->setObjectName(QStringLiteral("OkButton"));
-  ok->setDefault(true);
   buttons->addButton(Text(kCancel), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("CancelButton"));
   connect(buttons, &QDialogButtonBox::accepted, this, &COptionsSheet::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &COptionsSheet::reject);
@@ -60,6 +59,10 @@ COptionsSheet::COptionsSheet(settings::WDSettings& s, bool firstStart, std::func
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pages_);
   layout->addWidget(buttons);
+  // Only once inside the dialog does the button become its default, not the first button of a page.
+  ok->setDefault(true);
+  // Every page's label shows: no scrolling tab bar.
+  pages_->setUsesScrollButtons(false);
 }
 
 bool COptionsSheet::Usable() const {
