@@ -15,6 +15,7 @@
 #include "gui/shell/first_start.h"
 #include "gui/shell/font_dialog.h"
 #include "gui/shell/gui_text.h"
+#include "gui/shell/language_page.h"
 #include "gui/shell/options_sheet.h"
 #include "gui/shell/qt_prompt.h"
 #include "gui_test_support.h"
@@ -250,6 +251,13 @@ void SettingsDialogsTest::LanguagePage() {
   QCOMPARE(s.m_strLangFileName, std::string("russian.lng"));
   QCOMPARE(prompt_->messages, std::vector<std::string>{platform::GetString(platform::ids::kMsgNextStart)});
   QVERIFY(!COptionsSheet(s, true).findChild<QListWidget*>(QStringLiteral("LanguageList")));
+
+  // No language file to fall back on: said, and the sheets do not open.
+  s.m_strWorkDir = home_->PathBytes(QStringLiteral("empty"));
+  QVERIFY(!EditOptions(s, false));
+  QVERIFY(!SelectLanguage(s));
+  QCOMPARE(prompt_->messages.back(), std::string(settings::kNoEnglishMessage));
+  QCOMPARE(prompt_->messages.size(), size_t{3});
 }
 
 void SettingsDialogsTest::EmailTestMessage() {
