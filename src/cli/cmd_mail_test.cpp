@@ -34,18 +34,14 @@ class MailTestCommand : public Command {
       io.err << Message(platform::ids::kMsgMailNotConfigured) << "\n";
       return kExitFailed;
     }
-    model::AlertMail alert;
-    alert.to = parser.Get("to");
-    alert.subject = parser.Get("subject", "Quorvex test message");
-    alert.body = "- " + platform::GetString(platform::ids::kProgramTitle) + " message -\n" +
-                 parser.Get("text", "This is a test message of the alert e-mail.") + "\n";
-    alert.charset = charset[0] - '0';
+    const model::AlertMail alert =
+        model::TestAlertMail(parser.Get("to"), parser.Get("subject"), parser.Get("text"), charset[0] - '0');
     mail::CMultipartMessage message;
     model::ComposeAlertMail(alert, message);
     io.out << "server " << s->m_strSMTPServ << ", sender " << s->m_strEmail << "\n";
     std::string error;
-    const bool sent =
-        model::SendAlertMail(message, error, [&](const std::string& line) { io.out << Show(line) << "\n"; });
+    const bool sent = model::SendAlertMail(message, model::MailRelayFromSettings(), error,
+                                           [&](const std::string& line) { io.out << Show(line) << "\n"; });
     if (!sent || !error.empty()) {
       io.err << ShowLines(error) << "\n";
       return kExitFailed;

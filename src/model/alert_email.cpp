@@ -20,6 +20,8 @@ namespace quorvex::model {
 namespace {
 
 constexpr unsigned kSmtpPort = 25;
+constexpr char kTestSubject[] = "Quorvex test message";
+constexpr char kTestText[] = "This is a test message of the alert e-mail.";
 
 std::string Converted(std::string text, int charset) {
   text::ConvertFromWindows1251(text, charset);
@@ -30,12 +32,26 @@ std::string Converted(std::string text, int charset) {
 
 void ComposeAlertMail(const AlertMail& alert, mail::CMultipartMessage& message) {
   const settings::WDSettings* s = settings::GetSettings();
-  message.m_strFrom = s ? s->m_strEmail : std::string();
+  ComposeAlertMail(alert, s ? s->m_strEmail : std::string(), message);
+}
+
+void ComposeAlertMail(const AlertMail& alert, const std::string& sender, mail::CMultipartMessage& message) {
+  message.m_strFrom = sender;
   message.m_strSubject = Converted(alert.subject, alert.charset);
   message.m_strBody = Converted(alert.body, alert.charset);
   message.AddRecipientList(alert.to, mail::RecipientTo);
   if (!alert.cc.empty()) message.AddRecipientList(alert.cc, mail::RecipientCc);
   if (!alert.bcc.empty()) message.AddRecipientList(alert.bcc, mail::RecipientBcc);
+}
+
+AlertMail TestAlertMail(const std::string& to, const std::string& subject, const std::string& text, int charset) {
+  AlertMail alert;
+  alert.to = to;
+  alert.subject = subject.empty() ? std::string(kTestSubject) : subject;
+  alert.body = "- " + platform::GetString(platform::ids::kProgramTitle) + " message -\n" +
+               (text.empty() ? std::string(kTestText) : text) + "\n";
+  alert.charset = charset;
+  return alert;
 }
 
 MailRelay MailRelayFromSettings() {

@@ -18,6 +18,14 @@ struct AlertMail {
 // Fills message from mail and the EMAIL settings (sender), converting subject and body into the
 // chosen character set.
 void ComposeAlertMail(const AlertMail& mail, mail::CMultipartMessage& message);
+// The same with the sender given (the Options sheet sends from what is entered, not yet stored).
+void ComposeAlertMail(const AlertMail& mail, const std::string& sender, mail::CMultipartMessage& message);
+
+// The test message of `quorvex-cli mail-test` and of the Options sheet's test button: an alert mail to
+// `to` whose body is framed like an alert's. Empty subject or text take the standard ones. Reads the
+// language (program title): UI thread.
+AlertMail TestAlertMail(const std::string& to, const std::string& subject = {}, const std::string& text = {},
+                        int charset = 0);
 
 // Where and how patiently mail is sent: the settings' SMTPServ ("host" or "host:port") and CONNECTION
 // TimeOut, taken on the UI thread so that a delivery on another thread never reads the settings.
@@ -40,9 +48,6 @@ struct MailDelivery {
 // with the refusal in error. Any thread; the calling thread waits at most MailDeliveryLimit (name
 // lookup aside).
 bool SendAlertMail(mail::CMultipartMessage& message, const MailRelay& relay, std::string& error,
-                   const std::function<void(const std::string&)>& transcript = {});
-// The same through the relay of the settings. UI thread.
-bool SendAlertMail(mail::CMultipartMessage& message, std::string& error,
                    const std::function<void(const std::string&)>& transcript = {});
 
 }  // namespace quorvex::model

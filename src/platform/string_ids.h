@@ -16,6 +16,8 @@ inline constexpr uint16_t kAboutCaption = 1516;
 inline constexpr uint16_t kAboutCredits = 59394;
 inline constexpr uint16_t kMsgHandOverTooLong = 61705;  // %s: the path
 inline constexpr uint16_t kMsgCantStart = 61706;        // %s: why
+inline constexpr uint16_t kMsgIntegerRange = 61707;     // %s: the least, %s: the greatest
+inline constexpr uint16_t kMsgIntegerNeeded = 61708;
 
 // Value labels (report header, screen pane) and the history list.
 inline constexpr uint16_t kLabelValue = 1010;
@@ -164,7 +166,10 @@ inline constexpr uint16_t kFontSample4 = 1173;
 inline constexpr uint16_t kFontSizeLabel = 1176;
 inline constexpr uint16_t kFontResetAll = 1177;
 inline constexpr uint16_t kFontSlotNames = 1178;  // four names, comma-separated
-inline constexpr uint16_t kFontsCaption = 32814;  // line feeds removed; also a command prompt
+inline constexpr uint16_t kSendTestMail = 61709;
+inline constexpr uint16_t kChooseBrowser = 61710;   // the browse button's tip and file dialog's title
+inline constexpr uint16_t kProgramsFilter = 61711;  // the file dialog's filter: executable files
+inline constexpr uint16_t kFontsCaption = 32814;    // line feeds removed; also a command prompt
 
 // Messages and questions.
 inline constexpr uint16_t kMsgMailNotConfigured = 61446;

@@ -16,8 +16,10 @@
 #include "engine/qvx_doc.h"
 #include "gui/shell/about_box.h"
 #include "gui/shell/document_commands.h"
+#include "gui/shell/font_dialog.h"
 #include "gui/shell/gui_text.h"
 #include "gui/shell/icons.h"
+#include "gui/shell/options_sheet.h"
 #include "gui/shell/splash_screen.h"
 #include "gui/shell/tray_menu.h"
 #include "gui/tabframe/splitter_wnd.h"
@@ -63,7 +65,7 @@ constexpr ToolCommand kToolCommands[] = {
 // Commands this window carries out itself; the views take the item commands once they exist.
 bool IsFrameCommand(uint16_t id) {
   return id == kShowWindow || id == kHideWindow || id == kHelp || id == kHomePage || id == kToggleToolBar ||
-         id == kToggleStatusBar || id == kAbout || id == kExit;
+         id == kToggleStatusBar || id == kAbout || id == kExit || id == kOptions || id == kFonts;
 }
 
 }  // namespace
@@ -205,6 +207,13 @@ bool CMainFrame::OnCommand(uint16_t command) {
     }
     case kExit:
       close();
+      return true;
+    case kOptions:
+      EditOptions(
+          s, false, [this] { return doc_.IsBusy(); }, this);
+      return true;
+    case kFonts:
+      EditFonts(s, false, this);
       return true;
     default:
       break;

@@ -15,6 +15,7 @@
 #include "gui/shell/command_line.h"
 #include "gui/shell/dispatcher_pump.h"
 #include "gui/shell/document_commands.h"
+#include "gui/shell/first_start.h"
 #include "gui/shell/gui_text.h"
 #include "gui/shell/main_frame.h"
 #include "gui/shell/owner_link.h"
@@ -97,6 +98,7 @@ int RunApplication(int argc, char** argv) {
       settings::LoadLanguage(s.WorkDirectory(), settings::kEnglishFileName) != settings::LanguageResult::kOk) {
     prompt.ShowMessage(settings::kNoEnglishMessage, platform::PromptIcon::Stop);
   }
+  if (!context.SettingsComplete() && !RunFirstStart(s)) return 0;
 
   // One owner per catalog: another program that has it open keeps it.
   engine::CatalogOwner owner;
