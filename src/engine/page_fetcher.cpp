@@ -366,7 +366,8 @@ FetchOutcome PageFetcher::FetchLocal(const std::string& path) {
     outcome.error = platform::GetString(platform::ids::kFetchNotAFile);
     return outcome;
   }
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK a FIFO named as a page would hold the worker until someone writes to it.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     outcome.error = std::strerror(errno);
     return outcome;

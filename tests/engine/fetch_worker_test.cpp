@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -361,8 +362,11 @@ TEST_F(FetchWorkerTest, LocalFilesAreReadWithoutNetwork) {
   target = std::make_shared<RecordingTarget>();
   EXPECT_EQ(Fetch("file://" + dir.string() + "/my%20page.html")->Text(), "one\ntwo\n");
 
+  // A FIFO named as a page fails at once instead of holding the worker.
+  const auto fifo = dir / "fifo.html";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   for (const std::string& url : {(dir / "absent.html").string(), "file://" + dir.string() + "/absent.html",
-                                 dir.string(), "file://elsewhere" + file.string()}) {
+                                 dir.string(), "file://elsewhere" + file.string(), fifo.string()}) {
     target = std::make_shared<RecordingTarget>();
     auto job = Fetch(url);
     EXPECT_EQ(job->Result(), FetchResultFailed) << url;
