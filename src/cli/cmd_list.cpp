@@ -42,12 +42,9 @@ void PrintTree(const model::WDGroup& group, int depth, int& number, std::ostream
     out << indent << "#" << ++number << " " << Show(value.GetName()) << "  [" << StateWord(row.state) << "]  " << shown
         << "  " << row.change << "  " << (row.never_sampled ? "never" : TimeText(row.time)) << "  "
         << Show(row.address);
-    // Known only in the process that fetched the page: the catalog file does not keep it.
+    // Kept beside the catalog until the page is read again.
     const model::WDValPage* page = value.GetPage();
-    if (row.state == model::kStateError && page && page->m_nState != model::kPageFetched &&
-        !page->GetErrorText().empty()) {
-      out << "  (" << Show(page->GetErrorText()) << ")";
-    }
+    if (page && !page->GetErrorText().empty()) out << "  (last fetch failed: " << Show(page->GetErrorText()) << ")";
     out << "\n";
   }
 }
@@ -104,6 +101,9 @@ class ShowCommand : public Command {
         << "history:     " << (value->GetHistory().IsKeepAll() ? "keep all" : "keep two") << ", "
         << value->GetHistory().GetCount() << " samples\n"
         << "status:      " << Show(value->GetStatusText()) << "\n"
+        << (value->GetPage() && !value->GetPage()->GetErrorText().empty()
+                ? "last fetch:  failed: " + Show(value->GetPage()->GetErrorText()) + "\n"
+                : std::string())
         << "description: " << Show(value->GetDescription()) << "\n"
         << "alerts:      " << (value->GetAlert().IsEnabled() ? "on" : "off") << ", "
         << value->GetAlert().GetEventCount() << " events\n";

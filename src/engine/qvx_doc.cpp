@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "engine/fetch_worker.h"
+#include "engine/page_errors.h"
 #include "engine/page_fetcher.h"
 #include "platform/agent_state.h"
 #include "platform/paths.h"
@@ -111,6 +112,7 @@ bool WDQvxDoc::OnNewDocument(const std::string& path) {
   old_layout_ = result.oldLayout;
   if (settings::WDSettings* s = settings::GetSettings()) s->m_bOldFormat = old_layout_ ? 1 : 0;
   Repair();
+  LoadPageErrors(path, pages_);
   // An older file is rewritten in the current layout at the next save.
   modified_ = old_layout_;
   return true;
@@ -135,6 +137,7 @@ bool WDQvxDoc::Save() {
     ReportFileError(path_, error);
     return false;
   }
+  StorePageErrors(path_, pages_);
   old_layout_ = false;
   if (settings::WDSettings* s = settings::GetSettings()) s->m_bOldFormat = 0;
   modified_ = false;
@@ -296,7 +299,10 @@ bool WDQvxDoc::FinishJob(const std::shared_ptr<WDFetchJob>& job) {
   model::WDValPage* page = FindPage(job->Url(), false);
   if (page) {
     page->m_nState = job->Result();
-    page->SetErrorText(job->Result() == FetchResultOk ? std::string() : job->ErrorText());
+    const std::string reason = job->Result() == FetchResultOk ? std::string() : job->ErrorText();
+    // A new reason is saved (beside the catalog), so later runs can still say why the page failed.
+    if (reason != page->GetErrorText()) modified_ = true;
+    page->SetErrorText(reason);
     if (job->Result() == FetchResultOk && job->HasText()) {
       std::string text = job->TakeText();
       page->ProcessText(text.data(), text.size());

@@ -116,6 +116,8 @@ TEST_F(CheckAndRun, FailuresGiveExitThreeWithTheirReasons) {
             std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("Couldn't connect to server (" + closed + ")\n"), std::string::npos) << run.out;
+  // A later process still knows why, until the page is read again.
+  EXPECT_NE(Cli({"list"}).out.find("(last fetch failed: Failed to connect"), std::string::npos);
   EXPECT_NE(run.out.find("failed   Deep: The search pattern does not match the page. the page was cut at 52000 "
                          "bytes (CONNECTION.PageLimit); raise the limit with 'quorvex-cli settings "
                          "CONNECTION.PageLimit N'"),
