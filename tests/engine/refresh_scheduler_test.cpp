@@ -133,6 +133,35 @@ TEST_F(RefreshScheduler, ThreadLimitStartsTwoOfFiveDuePagesPerTick) {
   EXPECT_TRUE(doc.IsModified());
 }
 
+TEST_F(RefreshScheduler, AsManyAsPossibleStartsUpToTheCeilingAndTheRestAsSlotsFree) {
+  app.Settings().m_nThreadsAtTheTime = 0;
+  const size_t pages = kMaxSimultaneousFetches + 2;
+  std::vector<model::WDValue*> values;
+  for (size_t i = 0; i < pages; ++i) {
+    const std::string path = "/p" + std::to_string(i);
+    server.Serve(path, HttpTestServer::Response("page\n"));
+    values.push_back(AddBeacon("b" + std::to_string(i), server.Url(path)));
+  }
+  // Stop drops the waiting pages with the running fetches.
+  EXPECT_EQ(doc.RefreshAll(), static_cast<int>(kMaxSimultaneousFetches));
+  EXPECT_EQ(doc.WaitingCount(), 2u);
+  EXPECT_TRUE(doc.StopAll());
+  EXPECT_EQ(doc.WaitingCount(), 0u);
+  Drain();
+  EXPECT_EQ(RequestsFor("/p" + std::to_string(pages - 1)), 0u);
+
+  EXPECT_EQ(doc.RefreshAll(), static_cast<int>(kMaxSimultaneousFetches));
+  EXPECT_EQ(doc.IsBusy(), kMaxSimultaneousFetches);
+  Drain();
+  EXPECT_EQ(doc.WaitingCount(), 0u);
+  // Pages read before the stop have two samples by now, the others one.
+  for (model::WDValue* value : values) {
+    EXPECT_EQ(value->GetPage()->m_nState, FetchResultOk) << value->GetName();
+    EXPECT_GE(value->GetHistory().GetCount(), 1) << value->GetName();
+  }
+  EXPECT_EQ(RequestsFor("/p" + std::to_string(pages - 1)), 1u);
+}
+
 TEST_F(RefreshScheduler, AddressesDifferingInCaseShareOneFetch) {
   server.Serve("/Same", HttpTestServer::Response("<b>41</b>\n"));
   model::WDValue* a = AddBeacon("a", server.Url("/Same"), "<b>{?}</b>");
