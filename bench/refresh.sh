@@ -11,6 +11,8 @@
 #                  with ThreadsAtTheTime 0.
 # RUNS (environment) sets the runs per measurement, 3 by default; THREADS the ThreadsAtTheTime values
 # measured, "0 16" by default (the comparison with urlwatch needs both).
+# RATE (environment) caps nginx's sending to that many bytes per second and connection, so that every
+# page takes seconds as distant servers do and the simultaneous fetches pile up (off by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 compare=1
@@ -67,6 +69,7 @@ error_log $work/nginx-error.log;
 events { worker_connections 4096; }
 http {
   access_log off;
+  ${RATE:+limit_rate ${RATE}; limit_rate_after 0;}
   client_body_temp_path $work/tmp-body;
   proxy_temp_path $work/tmp-proxy;
   fastcgi_temp_path $work/tmp-fastcgi;

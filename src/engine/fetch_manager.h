@@ -18,10 +18,11 @@ class WDValPage;
 namespace quorvex::engine {
 
 // ThreadsAtTheTime 0 or less means as many fetches at once as serve best: this many. Each running
-// fetch holds a thread, a libcurl handle, a socket and its page text; on loopback a 10,000-page pass
-// is no faster with more, and the pages beyond it start as slots free up, while thousands at once
-// would cost hundreds of megabytes and more descriptors than a default process may open.
-inline constexpr size_t kMaxSimultaneousFetches = 256;
+// fetch holds a thread, a libcurl handle, a socket and its page text (some 50 KB of memory for a small
+// page). Slow servers want many at once; thousands at once cost hundreds of megabytes, and sockets
+// beyond a 1,024-descriptor limit (where the process cannot raise it) fail to connect. Pages beyond
+// the ceiling start as slots free up.
+inline constexpr size_t kMaxSimultaneousFetches = 512;
 
 // At most this many fetches at once for a ThreadsAtTheTime setting: the setting when positive, else
 // kMaxSimultaneousFetches.

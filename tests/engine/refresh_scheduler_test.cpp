@@ -135,12 +135,11 @@ TEST_F(RefreshScheduler, ThreadLimitStartsTwoOfFiveDuePagesPerTick) {
 
 TEST_F(RefreshScheduler, AsManyAsPossibleStartsUpToTheCeilingAndTheRestAsSlotsFree) {
   app.Settings().m_nThreadsAtTheTime = 0;
-  const size_t pages = kMaxSimultaneousFetches + 2;
+  // Local files: as many connections at once would overrun the test server.
   std::vector<model::WDValue*> values;
-  for (size_t i = 0; i < pages; ++i) {
-    const std::string path = "/p" + std::to_string(i);
-    server.Serve(path, HttpTestServer::Response("page\n"));
-    values.push_back(AddBeacon("b" + std::to_string(i), server.Url(path)));
+  for (size_t i = 0; i < kMaxSimultaneousFetches + 2; ++i) {
+    const std::string name = std::to_string(i);
+    values.push_back(AddBeacon(name, dir.Write("pages/" + name + ".html", "page\n")));
   }
   // Stop drops the waiting pages with the running fetches.
   EXPECT_EQ(doc.RefreshAll(), static_cast<int>(kMaxSimultaneousFetches));
@@ -148,7 +147,7 @@ TEST_F(RefreshScheduler, AsManyAsPossibleStartsUpToTheCeilingAndTheRestAsSlotsFr
   EXPECT_TRUE(doc.StopAll());
   EXPECT_EQ(doc.WaitingCount(), 0u);
   Drain();
-  EXPECT_EQ(RequestsFor("/p" + std::to_string(pages - 1)), 0u);
+  EXPECT_EQ(values.back()->GetHistory().GetCount(), 0);
 
   EXPECT_EQ(doc.RefreshAll(), static_cast<int>(kMaxSimultaneousFetches));
   EXPECT_EQ(doc.IsBusy(), kMaxSimultaneousFetches);
@@ -159,7 +158,6 @@ TEST_F(RefreshScheduler, AsManyAsPossibleStartsUpToTheCeilingAndTheRestAsSlotsFr
     EXPECT_EQ(value->GetPage()->m_nState, FetchResultOk) << value->GetName();
     EXPECT_GE(value->GetHistory().GetCount(), 1) << value->GetName();
   }
-  EXPECT_EQ(RequestsFor("/p" + std::to_string(pages - 1)), 1u);
 }
 
 TEST_F(RefreshScheduler, AddressesDifferingInCaseShareOneFetch) {
