@@ -4,6 +4,7 @@
 #include <chrono>
 #include <iostream>
 #include <sstream>
+#include <string>
 
 #include "cli/catalog_session.h"
 #include "cli/console_frame.h"
@@ -25,11 +26,14 @@ class CheckCommand : public Command {
     return "Usage: quorvex-cli check [--all] [--catalog FILE] [BEACON...]\n"
            "Fetches the pages that are due now; with --all every page (the refresh-all command); with BEACON\n"
            "names (name, folder path or #N as 'list' shows them) the pages of those beacons. At most\n"
-           "COMMON.ThreadsAtTheTime pages are fetched at once. Every beacon of a fetched page records its\n"
-           "value and evaluates its alert events: alert windows are printed with the summary, programs and\n"
-           "e-mail run as configured. The catalog is saved when it changed. The summary lists the values\n"
-           "that changed, the failures with their reasons, and the alerts. On a terminal a progress line\n"
-           "shows the pages done and failed. SIGINT or SIGTERM stops the fetches and keeps what was read.\n"
+           "COMMON.ThreadsAtTheTime pages (" +
+           std::to_string(engine::kMaxSimultaneousFetches) +
+           " with 0) are fetched at once, the others as fetches finish.\n"
+           "Every beacon of a fetched page records its value and evaluates its alert events: alert windows\n"
+           "are printed with the summary, programs and e-mail run as configured. The catalog is saved when\n"
+           "it changed. The summary lists the values that changed, the failures with their reasons, and the\n"
+           "alerts. On a terminal a progress line shows the pages done and failed. SIGINT or SIGTERM stops\n"
+           "the fetches and keeps what was read.\n"
            "Exit status: 0 every page read, 1 usage error, 2 catalog or connection failure, 3 a page could\n"
            "not be fetched or a beacon's pattern found nothing.\n";
   }

@@ -15,6 +15,10 @@
 
 namespace quorvex::engine {
 
+size_t SimultaneousFetchLimit(int32_t threadsAtTheTime) {
+  return threadsAtTheTime > 0 ? static_cast<size_t>(threadsAtTheTime) : kMaxSimultaneousFetches;
+}
+
 // Passes notifications on to the target; a job whose target is gone is retired here, since nobody
 // else ever would.
 class WDFetchManager::Relay : public FetchTarget {
@@ -65,8 +69,7 @@ bool WDFetchManager::StartJob(model::WDValPage* page, StartRefusal* why) {
     const settings::WDSettings* settings = settings::GetSettings();
     if (!settings) return refuse(StartRefusal::NoSettings);
     if (!page) return refuse(StartRefusal::BadAddress);
-    const int32_t limit = settings->m_nThreadsAtTheTime;
-    if (limit > 0 && listed >= static_cast<size_t>(limit)) return refuse(StartRefusal::Limit);
+    if (listed >= SimultaneousFetchLimit(settings->m_nThreadsAtTheTime)) return refuse(StartRefusal::Limit);
     if (!HasTarget()) return refuse(StartRefusal::NoTarget);
     job = std::make_shared<WDFetchJob>(page->m_strURL, m_relay, page);
   }

@@ -17,6 +17,17 @@ class WDValPage;
 
 namespace quorvex::engine {
 
+// ThreadsAtTheTime 0 or less means as many fetches at once as serve best: this many. Each running
+// fetch holds a thread, a libcurl handle, a socket and its page text (some 50 KB of memory for a small
+// page). Slow servers want many at once; thousands at once cost hundreds of megabytes, and sockets
+// beyond a 1,024-descriptor limit (where the process cannot raise it) fail to connect. Pages beyond
+// the ceiling start as slots free up.
+inline constexpr size_t kMaxSimultaneousFetches = 512;
+
+// At most this many fetches at once for a ThreadsAtTheTime setting: the setting when positive, else
+// kMaxSimultaneousFetches.
+size_t SimultaneousFetchLimit(int32_t threadsAtTheTime);
+
 // Why a fetch was not started.
 enum class StartRefusal {
   None,
@@ -26,7 +37,7 @@ enum class StartRefusal {
   Stopping,         // the running fetches are being stopped (the stop flag is set)
   BadAddress,       // the address cannot be split
   Offline,          // the periodic pass found the machine offline
-  Limit,            // ThreadsAtTheTime fetches run already
+  Limit,            // ThreadsAtTheTime fetches (SimultaneousFetchLimit) run already
   NoTarget,         // nobody would receive the job's notifications
   NoWorker,         // the worker thread could not be made
 };
@@ -57,7 +68,7 @@ class WDFetchManager {
 
   // Makes a job for page (the page's address; page is not owned and never looked at again), starts its
   // worker below normal priority and lists it. Refuses without settings, without a page, at the
-  // ThreadsAtTheTime limit (0 or less: no limit), without a target, or when no thread could be made
+  // SimultaneousFetchLimit of ThreadsAtTheTime, without a target, or when no thread could be made
   // (the job is dropped then). why, when given, says why it refused. The first job of an empty list
   // tells the agent state (platform::UpdateAgentState).
   bool StartJob(model::WDValPage* page, StartRefusal* why = nullptr);

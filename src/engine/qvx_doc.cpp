@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 
 #include "engine/fetch_worker.h"
 #include "engine/page_errors.h"
@@ -267,7 +268,7 @@ int WDQvxDoc::RefreshDue() {
   for (size_t i = 0; i < pages_.size(); ++i) {
     model::WDValPage* page = pages_[i].get();
     if (!page->IsDue()) continue;
-    StartPageFetch(page, 0);
+    StartOrWait(page, 0);
     ++tried;
   }
   return tried;
@@ -312,6 +313,7 @@ bool WDQvxDoc::FinishJob(const std::shared_ptr<WDFetchJob>& job) {
   }
   // Retired in every case: a job left listed would hold the stop flag and the periodic pass forever.
   manager_->RemoveJob(job);
+  StartWaiting();
   if (IsBusy() == 0) platform::UpdateAgentState();
   return page != nullptr;
 }
@@ -319,12 +321,49 @@ bool WDQvxDoc::FinishJob(const std::shared_ptr<WDFetchJob>& job) {
 int WDQvxDoc::RefreshAll() {
   int started = 0;
   for (size_t i = 0; i < pages_.size(); ++i) {
-    if (StartPageFetch(pages_[i].get(), 1)) ++started;
+    if (StartOrWait(pages_[i].get(), 1)) ++started;
   }
   return started;
 }
 
+namespace {
+
+std::string Lowered(std::string url) {
+  std::transform(url.begin(), url.end(), url.begin(), [](unsigned char c) { return std::tolower(c); });
+  return url;
+}
+
+}  // namespace
+
+bool WDQvxDoc::StartOrWait(model::WDValPage* page, int force) {
+  StartRefusal why = StartRefusal::None;
+  if (StartPageFetch(page, force, &why)) return true;
+  const settings::WDSettings* settings = settings::GetSettings();
+  // A positive limit is the user's: what it refuses is left to the periodic pass, as it always was.
+  if (why == StartRefusal::Limit && settings && settings->m_nThreadsAtTheTime <= 0 &&
+      waitingUrls_.insert(Lowered(page->m_strURL)).second) {
+    waiting_.push_back(Waiting{page->m_strURL, force});
+  }
+  return false;
+}
+
+void WDQvxDoc::StartWaiting() {
+  while (!waiting_.empty()) {
+    const Waiting next = waiting_.front();
+    model::WDValPage* page = FindPage(next.url, false);
+    StartRefusal why = StartRefusal::None;
+    if (page && !StartPageFetch(page, next.force, &why) &&
+        (why == StartRefusal::Limit || why == StartRefusal::Stopping)) {
+      return;  // still no slot; the next finished fetch tries again
+    }
+    waiting_.pop_front();
+    waitingUrls_.erase(Lowered(next.url));
+  }
+}
+
 bool WDQvxDoc::StopAll() {
+  waiting_.clear();
+  waitingUrls_.clear();
   if (IsBusy() == 0) return false;
   manager_->RequestStop();
   return true;

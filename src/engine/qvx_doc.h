@@ -6,8 +6,10 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/dispatcher.h"
@@ -100,6 +102,7 @@ class WDQvxDoc : public model::DocumentHooks {
   // The periodic pass: gives up jobs running longer than the overdue limit; when it gave one up, that
   // stops every running fetch and nothing is started (the pass resumes once the list is empty).
   // Otherwise tries StartPageFetch(page, 0) for every due page. Returns the number of pages tried.
+  // With ThreadsAtTheTime 0, due pages beyond kMaxSimultaneousFetches wait and start as fetches finish.
   int RefreshDue();
   // Starts a fetch of page. force 1: a command of the user (no online check); 0: the periodic pass,
   // which fetches network addresses only while online (local files and addresses on this machine,
@@ -113,9 +116,13 @@ class WDQvxDoc : public model::DocumentHooks {
   // Number of listed jobs.
   size_t IsBusy() const { return manager_->GetJobCount(); }
   // Refresh all (command 32775): StartPageFetch(page, 1) for every page. Returns the number started;
-  // pages beyond the ThreadsAtTheTime limit are not started (the periodic pass takes them later).
+  // pages beyond a positive ThreadsAtTheTime limit are not started (the periodic pass takes them later);
+  // with 0 (as many as possible) those beyond kMaxSimultaneousFetches wait and start as fetches finish.
   int RefreshAll();
-  // Stop (command 32809), enabled only while busy: every running fetch ends. False when not busy.
+  // Pages waiting for a free slot (ThreadsAtTheTime 0).
+  size_t WaitingCount() const { return waiting_.size(); }
+  // Stop (command 32809), enabled only while busy: every running fetch ends and no waiting page starts.
+  // False when not busy.
   bool StopAll();
 
   // ---- alert mail
@@ -129,6 +136,10 @@ class WDQvxDoc : public model::DocumentHooks {
  private:
   class OwnReceiver;
   void RemovePageIfEmpty(model::WDValPage* page);
+  // StartPageFetch; a page refused only for kMaxSimultaneousFetches (ThreadsAtTheTime 0) waits instead.
+  bool StartOrWait(model::WDValPage* page, int force);
+  // Starts waiting pages while slots are free.
+  void StartWaiting();
 
   std::vector<std::unique_ptr<model::WDValPage>> pages_;
   std::vector<std::unique_ptr<model::WDGroup>> roots_;
@@ -145,6 +156,14 @@ class WDQvxDoc : public model::DocumentHooks {
   std::unique_ptr<MailDeliveries> mail_;
   WDOnlineCheck online_;
   int64_t overdue_ = kOverdueSeconds;
+  // Pages refused for kMaxSimultaneousFetches, by address (a page may be deleted while it waits), with
+  // the force of their pass; waitingUrls_ holds the same addresses in lower case.
+  struct Waiting {
+    std::string url;
+    int force = 0;
+  };
+  std::deque<Waiting> waiting_;
+  std::unordered_set<std::string> waitingUrls_;
 };
 
 }  // namespace quorvex::engine

@@ -133,6 +133,33 @@ TEST_F(RefreshScheduler, ThreadLimitStartsTwoOfFiveDuePagesPerTick) {
   EXPECT_TRUE(doc.IsModified());
 }
 
+TEST_F(RefreshScheduler, AsManyAsPossibleStartsUpToTheCeilingAndTheRestAsSlotsFree) {
+  app.Settings().m_nThreadsAtTheTime = 0;
+  // Local files: as many connections at once would overrun the test server.
+  std::vector<model::WDValue*> values;
+  for (size_t i = 0; i < kMaxSimultaneousFetches + 2; ++i) {
+    const std::string name = std::to_string(i);
+    values.push_back(AddBeacon(name, dir.Write("pages/" + name + ".html", "page\n")));
+  }
+  // Stop drops the waiting pages with the running fetches.
+  EXPECT_EQ(doc.RefreshAll(), static_cast<int>(kMaxSimultaneousFetches));
+  EXPECT_EQ(doc.WaitingCount(), 2u);
+  EXPECT_TRUE(doc.StopAll());
+  EXPECT_EQ(doc.WaitingCount(), 0u);
+  Drain();
+  EXPECT_EQ(values.back()->GetHistory().GetCount(), 0);
+
+  EXPECT_EQ(doc.RefreshAll(), static_cast<int>(kMaxSimultaneousFetches));
+  EXPECT_EQ(doc.IsBusy(), kMaxSimultaneousFetches);
+  Drain();
+  EXPECT_EQ(doc.WaitingCount(), 0u);
+  // Pages read before the stop have two samples by now, the others one.
+  for (model::WDValue* value : values) {
+    EXPECT_EQ(value->GetPage()->m_nState, FetchResultOk) << value->GetName();
+    EXPECT_GE(value->GetHistory().GetCount(), 1) << value->GetName();
+  }
+}
+
 TEST_F(RefreshScheduler, AddressesDifferingInCaseShareOneFetch) {
   server.Serve("/Same", HttpTestServer::Response("<b>41</b>\n"));
   model::WDValue* a = AddBeacon("a", server.Url("/Same"), "<b>{?}</b>");
