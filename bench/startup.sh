@@ -26,11 +26,10 @@ done
 "$cli" --catalog "$catalog" import --yes "$work"/bcn/*.bcn >/dev/null
 # The window starts with the splash off (a catalog given), as a user's start with RunMinimize 0.
 "$cli" settings COMMON.AutoFreshing 0 >/dev/null
-# Stored fonts: a start past the first-start dialogs.
-{
-  echo "[RData]"
-  for n in 1 2 3 4; do echo "Data$n=$("$cli" settings "RData.Data$n")"; done
-} >>"$QUORVEX_CONFIG_DIR/Quorvex.ini"
+# Stored fonts: a start past the first-start dialogs. (Read first: every command rewrites the file.)
+fonts="[RData]"
+for n in 1 2 3 4; do fonts+=$'\n'"Data$n=$("$cli" settings "RData.Data$n")"; done
+echo "$fonts" >>"$QUORVEX_CONFIG_DIR/Quorvex.ini"
 
 Xvfb :97 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
