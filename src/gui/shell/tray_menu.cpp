@@ -2,16 +2,13 @@
 
 #include "engine/qvx_doc.h"
 #include "gui/shell/gui_text.h"
+#include "gui/shell/icons.h"
 #include "model/beacon_row.h"
 #include "platform/command_ids.h"
 #include "platform/string_ids.h"
 
 namespace quorvex::gui {
 namespace {
-
-// The state icons of a beacon whose entry can be chosen: a plain beacon, or one whose events hold.
-constexpr int kIconBeacon = 139;
-constexpr int kIconNormalOrAlert = 145;
 
 QAction* AddCommand(QMenu& menu, const QString& label, int command, bool enabled = true) {
   QAction* action = menu.addAction(label);
@@ -46,10 +43,11 @@ bool BuildTrayMenu(QMenu& menu, engine::WDQvxDoc* doc) {
   int entry = 0;
   for (model::WDValue* beacon : beacons) {
     if (entry == kMaxTrayEntries) break;
+    // Only healthy beacons can be chosen: due, off and failing ones are greyed.
     const int icon = beacon->GetState(true);
     const model::BeaconRow row = model::MakeBeaconRow(*beacon);
     AddCommand(menu, TrayEntryLabel(row.value, beacon->GetName()), platform::cmd::kFirstTrayEntry + entry,
-               icon == kIconBeacon || icon == kIconNormalOrAlert);
+               icon == res::kBeaconNormal || icon == res::kBeaconAlert);
     ++entry;
   }
   if (beacons.size() > static_cast<size_t>(kMaxTrayEntries)) {
