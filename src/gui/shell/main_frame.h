@@ -83,6 +83,8 @@ class CMainFrame : public QMainWindow, public platform::AgentStateHost {
   void TakeCatalogBack();
   bool IsCatalogLent() const { return lent_; }
 
+  engine::WDQvxDoc& Document() { return doc_; }
+  settings::AppContext& App() { return app_; }
   CSystemTray& Tray() { return tray_; }
   AlertBell& Bell() { return bell_; }
   TVisualFramework& Views() { return *views_; }
