@@ -1,0 +1,23 @@
+#include "gui/views/catalog_views.h"
+
+#include "gui/views/bcn_list_view.h"
+#include "gui/views/time_line_view.h"
+#include "gui/views/view_ids.h"
+
+namespace quorvex::gui {
+
+ViewFactory CatalogViewFactory(CMainFrame& frame) {
+  return [&frame](int objectId, QWidget* parent) -> QWidget* {
+    switch (objectId) {
+      case view_ids::kFolderList:
+        return new WDBcnListView(frame, parent);
+      case view_ids::kTextTimeLine:
+      case view_ids::kGraphTimeLine:
+        return new WDTimeLineView(frame, parent);
+      default:
+        return nullptr;
+    }
+  };
+}
+
+}  // namespace quorvex::gui
