@@ -123,8 +123,7 @@ void ListViewsTest::FolderListRowsColoursAndUpdates() {
     QCOMPARE(changes.count(), 1);
     QCOMPARE(changes.front().front().value<QModelIndex>().row(), 2);
     QCOMPARE(Cell(rows, 2, kBcnValue), QStringLiteral("12"));
-    QCOMPARE(rows.data(rows.index(2, kBcnName), Qt::ForegroundRole).value<QColor>(),
-             TintColor(RowTint::Grey, palette));
+    QCOMPARE(rows.data(rows.index(2, kBcnName), Qt::ForegroundRole).value<QColor>(), TintColor(RowTint::Grey, palette));
 
     // Sorting by a title leaves the folder's order in the model.
     list->sortByColumn(kBcnName, Qt::AscendingOrder);

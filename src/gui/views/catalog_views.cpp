@@ -1,7 +1,9 @@
 #include "gui/views/catalog_views.h"
 
+#include "gui/shell/main_frame.h"
 #include "gui/views/bcn_list_view.h"
 #include "gui/views/time_line_view.h"
+#include "gui/views/tree_view.h"
 #include "gui/views/view_ids.h"
 
 namespace quorvex::gui {
@@ -9,6 +11,8 @@ namespace quorvex::gui {
 ViewFactory CatalogViewFactory(CMainFrame& frame) {
   return [&frame](int objectId, QWidget* parent) -> QWidget* {
     switch (objectId) {
+      case view_ids::kCatalogTree:
+        return new WDTreeView(frame, parent);
       case view_ids::kFolderList:
         return new WDBcnListView(frame, parent);
       case view_ids::kTextTimeLine:
@@ -18,6 +22,10 @@ ViewFactory CatalogViewFactory(CMainFrame& frame) {
         return nullptr;
     }
   };
+}
+
+void InitialUpdateViews(CMainFrame& frame) {
+  if (WDTreeView* tree = CatalogTree(frame)) tree->OnInitialUpdate();
 }
 
 }  // namespace quorvex::gui

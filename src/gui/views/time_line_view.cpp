@@ -94,6 +94,9 @@ WDTimeLineView::WDTimeLineView(CMainFrame& frame, QWidget* parent)
     m_pModel->SetHistory(nullptr);
     m_shown = {};
     m_nSelectedRow = -1;
+    // The tree may have filled itself before this view heard of the reload.
+    QMetaObject::invokeMethod(
+        this, [this] { Refresh(false, {}); }, Qt::QueuedConnection);
   });
 }
 
