@@ -163,6 +163,10 @@ QVariant BcnListModel::data(const QModelIndex& index, int role) const {
       return TintColor(column == kBcnChange ? row.changeTint : row.text, QGuiApplication::palette());
     case kHighlightTextRole:
       return TintColor(row.highlight, QGuiApplication::palette());
+    case kTintRole:
+      return static_cast<int>(column == kBcnChange ? row.changeTint : row.text);
+    case kHighlightTintRole:
+      return static_cast<int>(row.highlight);
     case kSortRole:
       switch (column) {
         case kBcnValue:

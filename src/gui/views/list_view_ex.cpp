@@ -29,24 +29,28 @@ QColor MoreLegible(const QColor& deep, const QColor& pale, const QColor& backgro
 
 }  // namespace
 
-QColor TintColor(RowTint tint, const QPalette& palette) {
-  const QColor base = palette.color(QPalette::Active, QPalette::Base);
+QColor TintColor(RowTint tint, const QPalette& palette, QPalette::ColorGroup group) {
+  const QColor base = palette.color(group, QPalette::Base);
   switch (tint) {
     case RowTint::Normal:
-      return palette.color(QPalette::Active, QPalette::Text);
+      return palette.color(group, QPalette::Text);
     case RowTint::Highlighted:
-      return palette.color(QPalette::Active, QPalette::HighlightedText);
-    case RowTint::Grey:
-      return palette.color(QPalette::Disabled, QPalette::Text);
+      return palette.color(group, QPalette::HighlightedText);
+    case RowTint::Grey: {
+      const QColor text = palette.color(group, QPalette::Text);
+      const QColor placeholder = palette.color(group, QPalette::PlaceholderText);
+      if (placeholder != text && Contrast(placeholder, base) < Contrast(text, base)) return placeholder;
+      // A palette without a dimmer text colour: halfway between text and background.
+      return QColor((text.red() + base.red()) / 2, (text.green() + base.green()) / 2, (text.blue() + base.blue()) / 2);
+    }
     case RowTint::Rise:
       return MoreLegible(QColor(0x0a, 0x4b, 0xc8), QColor(0x86, 0xb6, 0xff), base);
     case RowTint::Fall:
       return MoreLegible(QColor(0xb4, 0x0c, 0x14), QColor(0xff, 0x8a, 0x8a), base);
     case RowTint::Alarm:
-      return MoreLegible(QColor(0x8c, 0x00, 0x08), QColor(0xff, 0xb0, 0xb0),
-                         palette.color(QPalette::Active, QPalette::Highlight));
+      return MoreLegible(QColor(0x8c, 0x00, 0x08), QColor(0xff, 0xb0, 0xb0), palette.color(group, QPalette::Highlight));
   }
-  return palette.color(QPalette::Text);
+  return palette.color(group, QPalette::Text);
 }
 
 QString FitText(const QString& text, const QFontMetrics& metrics, int room) {
@@ -93,8 +97,14 @@ void ListRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   label.adjust(inset, 0, -inset, 0);
 
   QColor colour;
-  const QVariant tint = index.data(selected ? kHighlightTextRole : Qt::ForegroundRole);
-  if (tint.canConvert<QColor>()) colour = tint.value<QColor>();
+  const QVariant tint = index.data(selected ? kHighlightTintRole : kTintRole);
+  if (tint.isValid()) {
+    // The view's palette as given: initStyleOption put the model's colour into its text.
+    colour = TintColor(static_cast<RowTint>(tint.toInt()), option.palette, group);
+  } else if (const QVariant given = index.data(selected ? kHighlightTextRole : Qt::ForegroundRole);
+             given.canConvert<QColor>()) {
+    colour = given.value<QColor>();
+  }
   if (!colour.isValid()) colour = opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
 
   painter->setFont(opt.font);
@@ -157,6 +167,8 @@ void CListViewEx::Print(QPrinter* printer) {
   QFont printFont = font();
   printFont.setPixelSize(QFontInfo(font()).pixelSize());
   painter.setFont(printFont);
+  // Paper is white whatever the screen's theme.
+  const QPalette paper = style()->standardPalette();
   const int headerHeight = header()->sizeHint().height();
   const int rowH = std::max(sizeHintForRow(0), QFontMetrics(printFont).height() + 4);
 
@@ -166,6 +178,7 @@ void CListViewEx::Print(QPrinter* printer) {
       if (header()->isSectionHidden(section)) continue;
       QStyleOptionHeader opt;
       opt.initFrom(header());
+      opt.palette = paper;
       opt.state = QStyle::State_Enabled | QStyle::State_Raised | QStyle::State_Horizontal;
       opt.rect = QRect(header()->sectionPosition(section), y, header()->sectionSize(section), headerHeight);
       opt.section = section;
@@ -173,7 +186,10 @@ void CListViewEx::Print(QPrinter* printer) {
       opt.textAlignment = Qt::Alignment(list->headerData(section, Qt::Horizontal, Qt::TextAlignmentRole).toInt());
       opt.fontMetrics = QFontMetrics(printFont);
       opt.position = QStyleOptionHeader::Middle;
+      // The header leaves an empty clip region behind on a painter that had none.
+      painter.save();
       style()->drawControl(QStyle::CE_Header, &opt, &painter, header());
+      painter.restore();
     }
     return y + headerHeight;
   };
@@ -191,6 +207,7 @@ void CListViewEx::Print(QPrinter* printer) {
       initViewItemOption(&opt);
       opt.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver);
       opt.font = printFont;
+      opt.palette = paper;
       opt.fontMetrics = QFontMetrics(printFont);
       opt.rect = QRect(header()->sectionPosition(column), y, header()->sectionSize(column), rowH);
       const QModelIndex index = list->index(row, column, root);

@@ -8,6 +8,8 @@
 //   kHighlightTextRole   QColor: the text colour of every cell of a selected row
 //   Qt::DecorationRole   QIcon, column 0 only
 // Colours come from RowTint through TintColor, so that they stay legible on light and dark palettes.
+// A model that also gives the tints (kTintRole, kHighlightTintRole) has them drawn in the view's own
+// palette, which may differ from the application's that the colour roles use.
 // UI thread only.
 #include <QColor>
 #include <QFontMetrics>
@@ -24,17 +26,20 @@ namespace quorvex::gui {
 inline constexpr int kHighlightTextRole = Qt::UserRole + 1;
 // A value to sort by (number, time or text), where the display text would sort badly.
 inline constexpr int kSortRole = Qt::UserRole + 2;
+// The RowTint (an int) of a cell's text, and of a selected row's text.
+inline constexpr int kTintRole = Qt::UserRole + 3;
+inline constexpr int kHighlightTintRole = Qt::UserRole + 4;
 
 // What a text colour means; TintColor turns it into a colour of the palette.
 enum class RowTint {
   Normal,       // the palette's text
   Highlighted,  // the palette's highlighted text (a selected row)
-  Grey,         // greyed out: a row being fetched or with monitoring off
+  Grey,         // greyed out (placeholder text): a row being fetched or with monitoring off
   Rise,         // a number that went up (blue)
   Fall,         // a number that went down (red)
   Alarm,        // a selected row being fetched (red, on the highlight)
 };
-QColor TintColor(RowTint tint, const QPalette& palette);
+QColor TintColor(RowTint tint, const QPalette& palette, QPalette::ColorGroup group = QPalette::Active);
 
 // text when it fits into room pixels; otherwise text with characters dropped from its end until
 // text + "..." fits, followed by "..." (just "..." when not even one character fits).

@@ -1,7 +1,9 @@
 #include "gui/views/time_line_view.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <algorithm>
 
 #include "gui/shell/gui_text.h"
 #include "gui/shell/main_frame.h"
@@ -66,6 +68,10 @@ QVariant TimeLineModel::data(const QModelIndex& index, int role) const {
       return TintColor(RowTint::Normal, QGuiApplication::palette());
     case kHighlightTextRole:
       return TintColor(RowTint::Highlighted, QGuiApplication::palette());
+    case kTintRole:
+      return static_cast<int>(RowTint::Normal);
+    case kHighlightTintRole:
+      return static_cast<int>(RowTint::Highlighted);
     default:
       return {};
   }
@@ -87,7 +93,9 @@ Qt::ItemFlags TimeLineModel::flags(const QModelIndex& index) const {
 WDTimeLineView::WDTimeLineView(CMainFrame& frame, QWidget* parent)
     : CListViewEx(parent), m_frame(frame), m_pModel(new TimeLineModel(this)) {
   setModel(m_pModel);
-  SetColumnLayout({kTimeLineTimeWidth, kTimeLineValueWidth});
+  // The value takes what the pane has left: it is the text worth reading.
+  header()->setStretchLastSection(true);
+  FitColumns();
   m_bInitialised = true;
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &WDTimeLineView::OnSelectionChanged);
   connect(&frame, &CMainFrame::CatalogReloaded, this, [this] {
@@ -98,6 +106,19 @@ WDTimeLineView::WDTimeLineView(CMainFrame& frame, QWidget* parent)
     QMetaObject::invokeMethod(
         this, [this] { Refresh(false, {}); }, Qt::QueuedConnection);
   });
+}
+
+void WDTimeLineView::FitColumns() {
+  // A wide day and time in the format, so that no time is cut in the fonts of today's desktops.
+  constexpr int64_t kWideTime = 977957880;  // 2000-12-27 22:58 UTC
+  const QString sample = FromBytes(text::FormatLocalTime(kWideTime, text::DateTimeFormat()));
+  const int needed = fontMetrics().horizontalAdvance(sample) + 2 * kColumnInset + 2;
+  SetColumnLayout({std::max(kTimeLineTimeWidth, needed), kTimeLineValueWidth});
+}
+
+void WDTimeLineView::changeEvent(QEvent* event) {
+  CListViewEx::changeEvent(event);
+  if (event->type() == QEvent::FontChange) FitColumns();
 }
 
 model::WDValue* WDTimeLineView::CurrentBeacon() const {

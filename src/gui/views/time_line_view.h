@@ -23,7 +23,8 @@ namespace quorvex::gui {
 
 class CMainFrame;
 
-// Column widths of the time-line (pixels).
+// Column widths of the time-line (pixels): the time column grows to fit its texts, the value
+// column takes the rest of the pane.
 inline constexpr int kTimeLineTimeWidth = 85;
 inline constexpr int kTimeLineValueWidth = 60;
 
@@ -77,6 +78,9 @@ class WDTimeLineView : public CListViewEx, public NotifyReceiver {
   int RebuildCount() const { return m_nRebuilds; }
   TimeLineModel* Model() const { return m_pModel; }
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
   // The shown beacon as an identity (never read through: it may be gone) and the history's state
   // when the rows were made.
@@ -88,6 +92,8 @@ class WDTimeLineView : public CListViewEx, public NotifyReceiver {
   };
   model::WDValue* CurrentBeacon() const;
   void OnSelectionChanged();
+  // The time column as wide as a time needs, kTimeLineTimeWidth at least.
+  void FitColumns();
 
   CMainFrame& m_frame;
   TimeLineModel* m_pModel;
