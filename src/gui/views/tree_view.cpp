@@ -517,7 +517,8 @@ bool WDTreeView::DeleteTreeItem(model::WDItem* item) {
   model::WDGroup* parent = ParentOf(item);
   model::WDValue* value = AsBeacon(item);
   if (value) {
-    if (!platform::Prompt().AskYesNo(platform::GetString(platform::ids::kAskDeleteBeacon), platform::PromptIcon::Stop)) {
+    if (!platform::Prompt().AskYesNo(platform::GetString(platform::ids::kAskDeleteBeacon),
+                                     platform::PromptIcon::Stop)) {
       return false;
     }
     // A beacon being fetched stays: its page would be gone when the fetch comes back.
