@@ -284,6 +284,7 @@ void WDTreeView::OnSelectionChanged(const QModelIndex& current) {
   m_pCurrent = item;
   NotifyTabs(TabNotify::SelectionApplied);
   if (hadFocus) m_pTree->setFocus();
+  m_frame.UpdateCommandStates();
 }
 
 uint32_t WDTreeView::GetAvailableTabs(model::WDItem* item) {
