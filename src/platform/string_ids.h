@@ -203,6 +203,8 @@ inline constexpr uint16_t kFetchStalled = 61720;   // %s: seconds
 inline constexpr uint16_t kFetchTooLong = 61721;   // %s: seconds
 inline constexpr uint16_t kFetchNotAFile = 61722;  // a local address that names no regular file here
 inline constexpr uint16_t kMsgMailGivenUp = 61723;
+// The heading of the changed lines that alert mail quotes.
+inline constexpr uint16_t kMailChanges = 61724;
 
 // Beacon states.
 inline constexpr uint16_t kStatePageFailed = 61480;
