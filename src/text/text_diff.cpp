@@ -77,6 +77,18 @@ std::vector<std::string_view> Words(std::string_view line) {
   return words;
 }
 
+// Within each run of changes the removed items first, as a reader compares them.
+template <class Item>
+void RemovedFirst(std::vector<Item>& items) {
+  for (size_t run = 0; run < items.size();) {
+    size_t end = run;
+    while (end < items.size() && items[end].kind != DiffKind::Same) ++end;
+    std::stable_partition(items.begin() + run, items.begin() + end,
+                          [](const Item& item) { return item.kind == DiffKind::Removed; });
+    run = end == run ? run + 1 : end;
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> DiffLines(std::string_view text, DiffForm form) {
@@ -103,14 +115,7 @@ std::vector<DiffHunk> DiffTexts(std::string_view older, std::string_view newer, 
     line.text = line.kind == DiffKind::Added ? b[newLine - 1] : a[oldLine - 1];
     all.push_back(std::move(line));
   }
-  // Within each run of changes the removed lines first, as a reader compares them.
-  for (size_t run = 0; run < all.size();) {
-    size_t end = run;
-    while (end < all.size() && all[end].kind != DiffKind::Same) ++end;
-    std::stable_partition(all.begin() + run, all.begin() + end,
-                          [](const DiffLine& line) { return line.kind == DiffKind::Removed; });
-    run = end == run ? run + 1 : end;
-  }
+  RemovedFirst(all);
   std::vector<DiffHunk> hunks;
   size_t i = 0;
   while (i < all.size()) {
@@ -149,17 +154,22 @@ std::vector<DiffHunk> DiffTexts(std::string_view older, std::string_view newer, 
 std::vector<DiffPiece> DiffWords(std::string_view older, std::string_view newer) {
   const std::vector<std::string_view> a = Words(older);
   const std::vector<std::string_view> b = Words(newer);
-  std::vector<DiffPiece> pieces;
+  std::vector<DiffPiece> words;
   size_t ai = 0, bi = 0;
   for (const auto& [id, info] : EditScript(a, b).getSequence()) {
     const DiffKind kind = KindOf(info.type);
-    const std::string_view word = kind == DiffKind::Added ? b[bi++] : a[ai++];
-    if (kind == DiffKind::Same) ++bi;
-    // Neighbouring pieces of one kind read as one.
-    if (!pieces.empty() && pieces.back().kind == kind) {
-      pieces.back().text += word;
+    words.push_back(DiffPiece{kind, std::string(kind == DiffKind::Added ? b[bi] : a[ai])});
+    if (kind != DiffKind::Added) ++ai;
+    if (kind != DiffKind::Removed) ++bi;
+  }
+  RemovedFirst(words);
+  // Neighbouring pieces of one kind read as one.
+  std::vector<DiffPiece> pieces;
+  for (DiffPiece& word : words) {
+    if (!pieces.empty() && pieces.back().kind == word.kind) {
+      pieces.back().text += word.text;
     } else {
-      pieces.push_back(DiffPiece{kind, std::string(word)});
+      pieces.push_back(std::move(word));
     }
   }
   return pieces;
