@@ -69,6 +69,32 @@ bool ExportContainer(const std::string& path, const model::WDValue& beacon) {
   return true;
 }
 
+namespace {
+
+// The kind comes first, so that a number keeps the container's unit. nullptr when the properties are refused.
+model::WDValue* NewBeaconFrom(engine::WDQvxDoc& doc, const ContainerBeacon& beacon) {
+  model::WDValue* value = doc.NewBeacon();
+  value->SetKind(static_cast<uint16_t>(beacon.kind));
+  if (!value->SetProperties(beacon.name, beacon.url, beacon.pattern, beacon.description, beacon.unit)) return nullptr;
+  model::WDFreshFreq freq;
+  freq.m_bAtStartOnly = beacon.atStart ? 1 : 0;
+  freq.m_nUnit = beacon.intervalUnit;
+  freq.m_nCount = beacon.interval;
+  value->SetFrequency(freq);
+  return value;
+}
+
+}  // namespace
+
+model::WDValue* DuplicateBeacon(engine::WDQvxDoc& doc, const model::WDValue& beacon) {
+  model::WDValue* value = NewBeaconFrom(doc, ContainerFromValue(beacon));
+  if (!value) return nullptr;
+  value->SetCharset(beacon.GetCharset());
+  value->GetHistory().SetKeepAll(beacon.GetHistory().GetKeepAll());
+  value->SetEnabled(beacon.IsEnabled());
+  return value;
+}
+
 int ImportContainer(engine::WDQvxDoc& doc, const std::string& path, bool ask, model::WDGroup* folder,
                     std::vector<model::WDValue*>* made) {
   if (ask &&
@@ -108,18 +134,11 @@ int ImportContainer(engine::WDQvxDoc& doc, const std::string& path, bool ask, mo
   model::SetActiveDocument(&doc);
   model::WDGroup* target = folder ? folder : doc.GetRoot();
   for (const ContainerBeacon& beacon : read.beacons) {
-    model::WDValue* value = doc.NewBeacon();
-    // The kind comes first, so that a number keeps the file's unit.
-    value->SetKind(static_cast<uint16_t>(beacon.kind));
-    if (!value->SetProperties(beacon.name, beacon.url, beacon.pattern, beacon.description, beacon.unit)) {
+    model::WDValue* value = NewBeaconFrom(doc, beacon);
+    if (!value) {
       ShowError(platform::GetString(ids::kMsgNoBeaconInFile) + "\n" + path);
       return kImportFailed;
     }
-    model::WDFreshFreq freq;
-    freq.m_bAtStartOnly = beacon.atStart ? 1 : 0;
-    freq.m_nUnit = beacon.intervalUnit;
-    freq.m_nCount = beacon.interval;
-    value->SetFrequency(freq);
     if (target) target->AddChild(value);
     if (made) made->push_back(value);
   }

@@ -44,6 +44,10 @@ bool ExportContainer(const std::string& path, const model::WDValue& beacon);
 int ImportContainer(engine::WDQvxDoc& doc, const std::string& path, bool ask, model::WDGroup* folder = nullptr,
                     std::vector<model::WDValue*>* made = nullptr);
 
+// A new beacon in doc made as importing beacon's container would make it (name, address, pattern,
+// kind, unit, description, schedule), plus its character set and history mode; not filed in any folder.
+model::WDValue* DuplicateBeacon(engine::WDQvxDoc& doc, const model::WDValue& beacon);
+
 // The report rows of doc: pages in list order, each page's beacons in order (disabled ones included,
 // marked; the report leaves them out).
 std::vector<ReportRow> ReportRowsOf(const engine::WDQvxDoc& doc);

@@ -203,6 +203,7 @@ inline constexpr uint16_t kFetchStalled = 61720;   // %s: seconds
 inline constexpr uint16_t kFetchTooLong = 61721;   // %s: seconds
 inline constexpr uint16_t kFetchNotAFile = 61722;  // a local address that names no regular file here
 inline constexpr uint16_t kMsgMailGivenUp = 61723;
+inline constexpr uint16_t kTreeFilterHint = 61724;  // the catalog tree's filter box
 
 // Beacon states.
 inline constexpr uint16_t kStatePageFailed = 61480;

@@ -20,16 +20,6 @@ using namespace platform::cmd;
 // The import command's filter, as it always read.
 constexpr char kImportFilter[] = "Quorvex Files(*.bcn);;Glimmer Files(*.gm);;All Files(*)";
 
-bool ImportFromDialog(engine::WDQvxDoc& doc, QWidget* parent) {
-  const settings::WDSettings* s = settings::GetSettings();
-  const QString start = s ? FromBytes(platform::JoinPath(s->m_strContainerPlace, "container.bcn")) : QString();
-  const QString file = QFileDialog::getOpenFileName(parent, QString(), start, QString::fromLatin1(kImportFilter));
-  if (file.isEmpty()) return false;
-  exchange::RememberContainerPlace(ToBytes(file));
-  ImportContainers(doc, {file}, false);
-  return true;
-}
-
 bool MakeReport(engine::WDQvxDoc& doc) {
   const std::string report = exchange::DefaultReportPath();
   if (!exchange::MakeCatalogReport(doc, exchange::DefaultReportTemplate(), report)) return false;
@@ -49,7 +39,7 @@ bool DocumentCommandEnabled(uint16_t id, const engine::WDQvxDoc& doc) {
   return IsDocumentCommand(id);
 }
 
-bool RunDocumentCommand(uint16_t id, engine::WDQvxDoc& doc, QWidget* parent) {
+bool RunDocumentCommand(uint16_t id, engine::WDQvxDoc& doc) {
   switch (id) {
     case kRefreshAll:
       doc.RefreshAll();
@@ -59,8 +49,6 @@ bool RunDocumentCommand(uint16_t id, engine::WDQvxDoc& doc, QWidget* parent) {
     case kCheckAllAlerts:
       doc.CheckAllAlerts();
       return true;
-    case kImportContainer:
-      return ImportFromDialog(doc, parent);
     case kCatalogReport:
       return MakeReport(doc);
     case kSave:
@@ -70,15 +58,20 @@ bool RunDocumentCommand(uint16_t id, engine::WDQvxDoc& doc, QWidget* parent) {
   }
 }
 
-int ImportContainers(engine::WDQvxDoc& doc, const QStringList& files, bool ask) {
-  int imported = 0;
-  for (const QString& file : files) {
-    std::vector<model::WDValue*> made;
-    if (exchange::ImportContainer(doc, ToBytes(file), ask, nullptr, &made) == exchange::kImportDone && !made.empty()) {
-      ++imported;
-    }
-  }
-  return imported;
+std::vector<model::WDValue*> ImportContainers(engine::WDQvxDoc& doc, const QStringList& files, bool ask,
+                                              model::WDGroup* folder) {
+  std::vector<model::WDValue*> made;
+  for (const QString& file : files) exchange::ImportContainer(doc, ToBytes(file), ask, folder, &made);
+  return made;
+}
+
+QStringList AskContainerFiles(QWidget* parent) {
+  const settings::WDSettings* s = settings::GetSettings();
+  const QString start = s ? FromBytes(platform::JoinPath(s->m_strContainerPlace, "container.bcn")) : QString();
+  const QString file = QFileDialog::getOpenFileName(parent, QString(), start, QString::fromLatin1(kImportFilter));
+  if (file.isEmpty()) return {};
+  exchange::RememberContainerPlace(ToBytes(file));
+  return {file};
 }
 
 }  // namespace quorvex::gui

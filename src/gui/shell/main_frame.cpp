@@ -25,6 +25,9 @@
 #include "gui/tabframe/splitter_wnd.h"
 #include "gui/tabframe/tab_wnd.h"
 #include "gui/tabframe/visual_framework.h"
+#include "gui/views/catalog_views.h"
+#include "gui/views/command_target.h"
+#include "gui/views/tree_view.h"
 #include "gui/views/view_notify.h"
 #include "platform/command_ids.h"
 #include "platform/paths.h"
@@ -87,8 +90,9 @@ CMainFrame::~CMainFrame() {
 bool CMainFrame::Create(bool showSplash) {
   settings::WDSettings& s = app_.Settings();
   ApplyPlacement();
-  views_ = std::make_unique<TVisualFramework>();
+  views_ = std::make_unique<TVisualFramework>(CatalogViewFactory(*this));
   setCentralWidget(views_->Create(this, s.m_nXSplitterPos));
+  InitialUpdateViews(*this);
   BuildMenus();
   BuildToolBar();
 
@@ -136,7 +140,10 @@ void CMainFrame::BuildMenus() {
       if (contexts[kind]) BuildContextMenu(contextMenus_[kind], *contexts[kind], actions_);
     }
   }
-  for (QMenu& menu : contextMenus_) connect(&menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+  for (QMenu& menu : contextMenus_) {
+    connect(&menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    connect(&menu, &QMenu::triggered, this, [this](QAction* action) { OnCommand(CommandOf(action)); });
+  }
   for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
   }
@@ -170,6 +177,10 @@ void CMainFrame::UpdateCommandStates() {
       enabled = true;
     } else if (IsDocumentCommand(command)) {
       enabled = !lent_ && DocumentCommandEnabled(command, doc_);
+    } else if (CommandTarget* target = TargetFor(command); target && !lent_) {
+      const CommandState state = target->QueryCommand(command);
+      enabled = state.enabled;
+      actions_.SetChecked(command, state.checked);
     }
     actions_.SetEnabled(command, enabled);
   }
@@ -218,12 +229,40 @@ bool CMainFrame::OnCommand(uint16_t command) {
     default:
       break;
   }
-  if (!lent_ && IsDocumentCommand(command) && DocumentCommandEnabled(command, doc_)) {
-    const bool ran = RunDocumentCommand(command, doc_, this);
+  if (lent_) return false;
+  if (command == kImportContainer) {
+    const QStringList files = AskContainerFiles(this);
+    return !files.isEmpty() && ImportFiles(files, false) >= 0;
+  }
+  if (CommandTarget* target = TargetFor(command)) {
+    return target->QueryCommand(command).enabled && target->RunCommand(command);
+  }
+  if (IsDocumentCommand(command) && DocumentCommandEnabled(command, doc_)) {
+    const bool ran = RunDocumentCommand(command, doc_);
     UpdateAgentState();
     return ran;
   }
   return false;
+}
+
+CommandTarget* CMainFrame::TargetFor(uint16_t command) const {
+  for (QWidget* widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+    auto* target = dynamic_cast<CommandTarget*>(widget);
+    if (target && target->TakesCommand(command)) return target;
+  }
+  WDTreeView* tree = CatalogTree(*this);
+  return tree && tree->TakesCommand(command) ? tree : nullptr;
+}
+
+int CMainFrame::ImportFiles(const QStringList& files, bool ask) {
+  WDTreeView* tree = CatalogTree(*this);
+  model::WDGroup* folder = tree ? tree->GetSelectedFolder() : nullptr;
+  const std::vector<model::WDValue*> made = ImportContainers(doc_, files, ask, folder);
+  if (tree) {
+    for (model::WDValue* value : made) tree->InsertNewItem(value, folder);
+    if (!made.empty()) tree->SelectItem(made.back());
+  }
+  return static_cast<int>(made.size());
 }
 
 void CMainFrame::SetBarsVisible() {
@@ -299,11 +338,11 @@ void CMainFrame::TakeCatalogBack() {
 
 void CMainFrame::ReceiveHandOver(const std::string& containerPath) {
   ShowAndActivate();
-  if (!containerPath.empty()) ImportContainers(doc_, {FromBytes(containerPath)}, true);
+  if (!containerPath.empty()) ImportFiles({FromBytes(containerPath)}, true);
 }
 
 void CMainFrame::ImportDropped(const QStringList& files) {
-  ImportContainers(doc_, files, false);
+  ImportFiles(files, false);
 }
 
 void CMainFrame::OpenTrayEntry(int index) {

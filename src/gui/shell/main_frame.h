@@ -25,6 +25,7 @@ class AppContext;
 
 namespace quorvex::gui {
 
+class CommandTarget;
 class TVisualFramework;
 
 // The window title that names the running program (also its object name for tests: "MainFrame").
@@ -69,6 +70,9 @@ class CMainFrame : public QMainWindow, public platform::AgentStateHost {
   void ReceiveHandOver(const std::string& containerPath);
   // Files dropped on the window: imported without a question.
   void ImportDropped(const QStringList& files);
+  // Imports container files into the folder selected in the catalog tree (asking first with ask),
+  // shows the new beacons in the tree and selects the last one. Returns how many beacons came in.
+  int ImportFiles(const QStringList& files, bool ask);
 
   // The exit sequence (exit command, window close, SIGTERM, end of the desktop session): running
   // fetches stopped, the catalog saved (asking only when shown and SavePrompt is set), the layout
@@ -88,6 +92,8 @@ class CMainFrame : public QMainWindow, public platform::AgentStateHost {
   CSystemTray& Tray() { return tray_; }
   AlertBell& Bell() { return bell_; }
   TVisualFramework& Views() { return *views_; }
+  // The views, or nullptr before Create.
+  const TVisualFramework* FindViews() const { return views_.get(); }
   QMenu& TrayMenu() { return trayMenu_; }
   CommandActions& Actions() { return actions_; }
   // A context menu for the views; its actions carry command ids like the menu bar's. Empty when the
@@ -111,6 +117,8 @@ class CMainFrame : public QMainWindow, public platform::AgentStateHost {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // The view that takes an item command: the focused view when it does, else the catalog tree.
+  CommandTarget* TargetFor(uint16_t command) const;
   void BuildMenus();
   void BuildToolBar();
   void ApplyPlacement();

@@ -129,7 +129,7 @@ int RunApplication(int argc, char** argv) {
     } else {
       frame.StartHidden();
     }
-    for (const std::string& file : imports) ImportContainers(doc, {QString::fromStdString(file)}, true);
+    for (const std::string& file : imports) frame.ImportFiles({QString::fromStdString(file)}, true);
 
     // A kill or the end of the desktop session ends the program the way its exit command does.
     StopSignalNotifier stopSignals;

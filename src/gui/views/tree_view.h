@@ -24,20 +24,25 @@
 // 1227 (with the address), 1234 (failed fetch of the selected beacon's address) and 1235.
 // UI thread only.
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "gui/views/command_target.h"
 #include "gui/views/view_notify.h"
 
 class QLineEdit;
 class QModelIndex;
 class QSortFilterProxyModel;
+class QTreeView;
 
 namespace quorvex::engine {
+class WDFetchJob;
 class WDQvxDoc;
-}
+enum class Notification : int32_t;
+}  // namespace quorvex::engine
 namespace quorvex::model {
 class WDGroup;
 class WDItem;
@@ -56,7 +61,7 @@ inline constexpr int kMinHistorySamples = 3;
 // The mime type of a catalog item dragged inside the program; the item itself is DraggedItem().
 inline constexpr char kItemMimeType[] = "application/x-quorvex-item";
 
-class WDTreeView : public QWidget {
+class WDTreeView : public QWidget, public CommandTarget {
   Q_OBJECT
 
  public:
@@ -108,6 +113,10 @@ class WDTreeView : public QWidget {
   bool DoCommand(model::WDItem* item, uint16_t command, bool queryOnly);
   // The commands of the tree on its context item: the item commands, new folder and duplicate.
   static bool IsItemCommand(uint16_t command);
+  // CommandTarget: the item commands on the context item.
+  bool TakesCommand(uint16_t command) const override { return IsItemCommand(command); }
+  CommandState QueryCommand(uint16_t command) override;
+  bool RunCommand(uint16_t command) override;
 
   // ---- drag and drop shared with the folder list
   // The item being dragged inside the program, nullptr when no drag runs.
@@ -122,10 +131,12 @@ class WDTreeView : public QWidget {
   void OnClosing();
 
   // The parts, for tests and the screenshots.
-  CatalogTreeWidget* Tree() const { return m_pTree; }
+  QTreeView* Tree() const;
   QLineEdit* FilterBox() const { return m_pFilter; }
   CatalogTreeModel* Model() const { return m_pModel; }
   CMainFrame& Frame() const { return m_frame; }
+  // Whether the palette is a high-contrast one (no background picture then).
+  static bool IsHighContrast(const QPalette& palette);
 
  private:
   friend class CatalogTreeWidget;
@@ -133,9 +144,13 @@ class WDTreeView : public QWidget {
   QModelIndex ViewIndex(model::WDItem* item) const;
   model::WDItem* ItemAt(const QModelIndex& viewIndex) const;
   void OnSelectionChanged(const QModelIndex& current);
+  void OnFetch(engine::Notification code, const std::shared_ptr<engine::WDFetchJob>& job);
   void OnRenamed(model::WDItem* item, const QString& text);
+  // The end of an in-place edit, committed or cancelled.
+  void OnEndEdit(model::WDItem* item);
+  int ImageFor(model::WDItem* item) const;
   void NewFolder();
-  void Duplicate();
+  bool Duplicate();
   void ExportContainer(model::WDValue* value);
   void ShowContextMenu(const QPoint& pos);
   void ApplyFilter(const QString& text);
@@ -153,6 +168,9 @@ class WDTreeView : public QWidget {
   model::WDItem* m_pContext = nullptr;
   bool m_bNewFolderPending = false;
   bool m_bFilling = false;
+  // The beacons whose page is being fetched, and the animation frame they show.
+  QSet<model::WDItem*> m_fetching;
+  int m_nFetchFrame = 7;  // state_image::kNormal
 };
 
 // The catalog tree of the frame's views; nullptr before the views exist.
