@@ -1,6 +1,7 @@
 #include "gui/views/catalog_views.h"
 
 #include "gui/shell/main_frame.h"
+#include "gui/views/graph_view.h"
 #include "gui/views/tree_view.h"
 #include "gui/views/view_ids.h"
 
@@ -11,6 +12,14 @@ ViewFactory CatalogViewFactory(CMainFrame& frame) {
     switch (objectId) {
       case view_ids::kCatalogTree:
         return new WDTreeView(frame, parent);
+      case view_ids::kBeaconGraph:
+      case view_ids::kHistoryGraph:
+        return new WDGraphView(
+            [&frame]() -> model::WDItem* {
+              WDTreeView* tree = CatalogTree(frame);
+              return tree ? tree->GetSelectedItem() : nullptr;
+            },
+            parent);
       default:
         return nullptr;
     }
