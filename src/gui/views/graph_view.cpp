@@ -34,10 +34,16 @@ const QColor kMonthStart(255, 0, 0);
 const QColor kCurve(0, 0, 128);
 const QColor kMarker(255, 0, 0);
 
-QPen CosmeticPen(const QColor& color, qreal width, Qt::PenStyle style = Qt::SolidLine) {
-  QPen pen(color, width, style);
+// Hairlines (axes, grid, day lines) stay one device pixel at any screen scale, so they stay crisp.
+QPen Hairline(const QColor& color, Qt::PenStyle style = Qt::SolidLine) {
+  QPen pen(color, 1, style);
   pen.setCosmetic(true);
   return pen;
+}
+
+// The curve and the marker are two logical pixels wide, so that they keep their weight on a scaled screen.
+QPen WidePen(const QColor& color) {
+  return QPen(color, 2, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin);
 }
 
 }  // namespace
@@ -69,7 +75,7 @@ bool WDGraphView::OnNotify(TabNotify code, const NotifyParam& param) {
       if (const auto* chooser = dynamic_cast<const SampleChooser*>(param.sender)) {
         if (const model::WDHistoryRecord* record = chooser->GetSelectedRecord()) t = record->GetTime();
       }
-      CenterOn(t);
+      CenterAfterLayout(t);
       break;
     }
     case TabNotify::PageFetch:
@@ -80,7 +86,7 @@ bool WDGraphView::OnNotify(TabNotify code, const NotifyParam& param) {
     case TabNotify::SelectionApplied:
       RecalcScrollSizes();
       ComputeScale();
-      if (m_scale.fMaximum != 0) CenterOn(platform::Now());
+      if (m_scale.fMaximum != 0) CenterAfterLayout(platform::Now());
       m_tsWindow = viewport()->width() * graph::kSecondsPerPixel;
       break;
     default:
@@ -124,6 +130,13 @@ void WDGraphView::CenterOn(int64_t t) {
   m_nMarkX = static_cast<int>(std::clamp<int64_t>(x, -(1 << 30), 1 << 30));
 }
 
+void WDGraphView::CenterAfterLayout(int64_t t) {
+  CenterOn(t);
+  // A view on a hidden tab learns its size only when the tab is shown, and that resize would put the
+  // marker back to 0: the centring is done again until the first paint.
+  m_pendingCentre = t;
+}
+
 QColor WDGraphView::BandColor() const {
   return palette().color(QPalette::Window);
 }
@@ -145,6 +158,12 @@ void WDGraphView::resizeEvent(QResizeEvent* event) {
   m_tsWindow = viewport()->width() * graph::kSecondsPerPixel;
   ApplyScrollRange();
   ComputeScale();
+  if (m_pendingCentre) CenterOn(*m_pendingCentre);
+}
+
+void WDGraphView::showEvent(QShowEvent* event) {
+  QAbstractScrollArea::showEvent(event);
+  if (m_pendingCentre) CenterOn(*m_pendingCentre);
 }
 
 void WDGraphView::scrollContentsBy(int /*dx*/, int /*dy*/) {
@@ -152,6 +171,7 @@ void WDGraphView::scrollContentsBy(int /*dx*/, int /*dy*/) {
 }
 
 void WDGraphView::paintEvent(QPaintEvent* /*event*/) {
+  m_pendingCentre.reset();
   QPainter painter(viewport());
   m_rcClient = viewport()->rect();
   m_rcGraph = m_rcClient.adjusted(0, 0, 0, -graph::kPaintBand);
@@ -183,13 +203,13 @@ void WDGraphView::paintEvent(QPaintEvent* /*event*/) {
   const QFontMetrics metrics = painter.fontMetrics();
 
   // The zero line.
-  painter.setPen(CosmeticPen(kInk, 1));
+  painter.setPen(Hairline(kInk));
   const int zeroY = graph::ValueToY(bottom, m_scale, 0);
   painter.drawLine(left, zeroY, right, zeroY);
 
   // Day lines, with day numbers and the month in the band below.
-  const QPen dayPen = CosmeticPen(kInk, 1, Qt::DotLine);
-  const QPen monthPen = CosmeticPen(kMonthStart, 1, Qt::DotLine);
+  const QPen dayPen = Hairline(kInk, Qt::DotLine);
+  const QPen monthPen = Hairline(kMonthStart, Qt::DotLine);
   m_paintedDays = graph::ComputeDayLines(rightEnd, origin, scrollX + left, m_tsWindow);
   for (const graph::DayLine& line : m_paintedDays.lines) {
     const int x = screenX(line.x);
@@ -209,7 +229,7 @@ void WDGraphView::paintEvent(QPaintEvent* /*event*/) {
 
   // The value grid: from 0 upwards, then downwards, while inside the graph area.
   const double step = graph::GridStep(m_scale.fRange, m_scale.fScale);
-  const QPen gridPen = CosmeticPen(kInk, 1, Qt::DotLine);
+  const QPen gridPen = Hairline(kInk, Qt::DotLine);
   for (int direction : {1, -1}) {
     for (int i = direction > 0 ? 0 : 1; i < kMaxGridLines; ++i) {
       const double v = direction * i * step;
@@ -235,13 +255,13 @@ void WDGraphView::paintEvent(QPaintEvent* /*event*/) {
     }
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(CosmeticPen(kCurve, 2));
+    painter.setPen(WidePen(kCurve));
     painter.drawPolyline(points);
     painter.restore();
   }
 
   // The marker.
-  painter.setPen(CosmeticPen(kMarker, 2));
+  painter.setPen(WidePen(kMarker));
   painter.drawLine(screenX(m_nMarkX), top, screenX(m_nMarkX), bottom);
 }
 

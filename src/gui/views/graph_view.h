@@ -9,11 +9,12 @@
 // curve, whatever the theme, since it is a chart; the band under it (day numbers, month) takes the
 // palette's window and window-text colours, so that it matches the window and stays legible in a
 // dark theme. Labels use the settings' text font (font 3) at 12 pixels. All sizes are logical
-// pixels; lines are cosmetic, the curve antialiased. UI thread only.
+// pixels; axes, grid and day lines are hairlines of one device pixel, the curve is antialiased. UI thread only.
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "gui/views/graph_geometry.h"
 #include "gui/views/view_notify.h"
@@ -70,10 +71,12 @@ class WDGraphView : public QAbstractScrollArea, public NotifyReceiver {
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   model::WDValue* SelectedValue() const;
   void ApplyScrollRange();
+  void CenterAfterLayout(int64_t t);
   int64_t Origin(const model::WDValue& value) const;
 
   ItemSource m_selected;
@@ -84,6 +87,7 @@ class WDGraphView : public QAbstractScrollArea, public NotifyReceiver {
   int64_t m_tsWindow = 0;     // seconds: as many hours as the view is wide
   int m_nScrollWidth = 10;
   graph::DayLines m_paintedDays;
+  std::optional<int64_t> m_pendingCentre;  // a centring to repeat until the view is painted
 };
 
 }  // namespace quorvex::gui
