@@ -67,6 +67,10 @@ int64_t WDGraphView::Origin(const model::WDValue& value) const {
 }
 
 bool WDGraphView::OnNotify(TabNotify code, const NotifyParam& param) {
+  // A centring still waiting for the tab to be shown is replaced by a new one (or by none).
+  if (code == TabNotify::Changed || code == TabNotify::Reload || code == TabNotify::SelectionApplied) {
+    m_pendingCentre.reset();
+  }
   switch (code) {
     case TabNotify::Changed: {
       RecalcScrollSizes();
