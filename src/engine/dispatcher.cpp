@@ -14,13 +14,25 @@ void Dispatcher::Post(Task task) {
 }
 
 size_t Dispatcher::RunPending() {
+  return RunPendingFor(std::chrono::steady_clock::duration::max());
+}
+
+size_t Dispatcher::RunPendingFor(std::chrono::steady_clock::duration budget) {
+  const auto start = std::chrono::steady_clock::now();
   std::deque<Task> batch;
   {
     std::lock_guard lock(m_lock);
     batch.swap(m_tasks);
   }
   size_t ran = 0;
-  for (Task& task : batch) {
+  while (!batch.empty()) {
+    if (ran > 0 && std::chrono::steady_clock::now() - start >= budget) {
+      std::lock_guard lock(m_lock);
+      m_tasks.insert(m_tasks.begin(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
+      break;
+    }
+    Task task = std::move(batch.front());
+    batch.pop_front();
     task();
     // Free what the closure holds now, before the next one runs.
     task = nullptr;

@@ -40,6 +40,9 @@ class Dispatcher {
 
   // UI thread. Runs the closures queued so far; returns how many ran.
   size_t RunPending();
+  // UI thread. The same, but stops once budget has passed (after at least one closure) and leaves the
+  // rest queued, in order, ahead of later posts: an event loop stays responsive under a burst.
+  size_t RunPendingFor(std::chrono::steady_clock::duration budget);
   // UI thread. Waits until a closure is queued or timeout has passed, then runs what is queued.
   // Returns how many ran (0 after a time-out).
   size_t WaitAndRun(std::chrono::milliseconds timeout);

@@ -1,17 +1,18 @@
 // The catalog tree on real widgets: its model, the tab rules, deleting, naming, moving, and a real fetch.
+#include "gui/views/tree_view.h"
+
 #include <QAbstractItemModelTester>
 #include <QLineEdit>
 #include <QTreeView>
 
 #include "engine/fetch_worker.h"
+#include "gui/shell/gui_text.h"
 #include "gui/shell/icons.h"
 #include "gui/shell/main_frame.h"
 #include "gui/shell/qt_prompt.h"
-#include "gui/shell/gui_text.h"
 #include "gui/tabframe/tab_wnd.h"
 #include "gui/tabframe/visual_framework.h"
 #include "gui/views/catalog_tree_model.h"
-#include "gui/views/tree_view.h"
 #include "gui/views/view_ids.h"
 #include "gui_test_support.h"
 #include "platform/command_ids.h"

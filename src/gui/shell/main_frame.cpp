@@ -148,6 +148,8 @@ void CMainFrame::BuildMenus() {
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
   }
   connect(menuBar(), &QMenuBar::triggered, this, [this](QAction* action) { OnCommand(CommandOf(action)); });
+  // The tool bar's item commands follow the view that has the focus.
+  connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateCommandStates);
   UpdateCommandStates();
 }
 
@@ -324,6 +326,8 @@ bool CMainFrame::LendCatalog(std::string& error) {
     return false;
   }
   lent_ = true;
+  // Whatever the views changed now would be lost when the catalog comes back.
+  if (centralWidget()) centralWidget()->setEnabled(false);
   UpdateCommandStates();
   return true;
 }
@@ -331,6 +335,7 @@ bool CMainFrame::LendCatalog(std::string& error) {
 void CMainFrame::TakeCatalogBack() {
   doc_.OnNewDocument(doc_.GetPath());
   lent_ = false;
+  if (centralWidget()) centralWidget()->setEnabled(true);
   Q_EMIT CatalogReloaded();
   if (!closed_) refreshTimer_.start(kRefreshTickMs);
   UpdateAgentState();

@@ -232,8 +232,8 @@ QMimeData* CatalogTreeModel::mimeData(const QModelIndexList& indexes) const {
 
 bool CatalogTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int, int,
                                        const QModelIndex& parent) const {
-  return data && data->hasFormat(QString::fromLatin1(kItemMimeType)) && WDTreeView::DraggedItem() &&
-         parent.isValid() && NodeOf(parent)->item->IsGroup();
+  return data && data->hasFormat(QString::fromLatin1(kItemMimeType)) && WDTreeView::DraggedItem() && parent.isValid() &&
+         NodeOf(parent)->item->IsGroup();
 }
 
 bool CatalogTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,

@@ -38,8 +38,7 @@ class CatalogTreeModel : public QAbstractItemModel {
   void Clear();
   // Adds item (a folder with all its contents) as the last child of parent (invalid: top level), with
   // the state images stateOf gives. Returns the new node's index.
-  QModelIndex Insert(model::WDItem* item, const QModelIndex& parent,
-                     const std::function<int(model::WDItem*)>& stateOf);
+  QModelIndex Insert(model::WDItem* item, const QModelIndex& parent, const std::function<int(model::WDItem*)>& stateOf);
   // Removes the node and its branch (the catalog is not touched).
   void Remove(const QModelIndex& index);
   // Moves the node (with its branch) to the end of newParent's children.

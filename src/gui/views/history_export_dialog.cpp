@@ -12,8 +12,8 @@
 #include "gui/shell/gui_text.h"
 #include "model/value.h"
 #include "platform/paths.h"
-#include "platform/string_table.h"
 #include "platform/string_ids.h"
+#include "platform/string_table.h"
 #include "platform/user_prompt.h"
 
 namespace quorvex::gui {
@@ -71,9 +71,9 @@ HistoryExportDialog::HistoryExportDialog(const model::WDValue& value, QWidget* p
 
 bool HistoryExportDialog::Export() {
   const std::string path = ToBytes(m_pFile->text());
-  const std::string text = m_value.GetHistory().BuildExportText(
-      m_pDateOnly->isChecked(), !m_pCombine->isChecked(), ToBytes(m_pField->text()), ToBytes(m_pRecord->text()),
-      m_value.GetKind() != model::kKindNumber);
+  const std::string text = m_value.GetHistory().BuildExportText(m_pDateOnly->isChecked(), !m_pCombine->isChecked(),
+                                                                ToBytes(m_pField->text()), ToBytes(m_pRecord->text()),
+                                                                m_value.GetKind() != model::kKindNumber);
   std::string reason;
   if (path.empty() || !platform::WriteFileAtomically(path, text, &reason)) {
     platform::Prompt().ShowMessage(platform::GetString(ids::kMsgCantOpenFile) + "\n" + path +

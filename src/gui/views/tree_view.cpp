@@ -284,6 +284,7 @@ void WDTreeView::OnSelectionChanged(const QModelIndex& current) {
   m_pCurrent = item;
   NotifyTabs(TabNotify::SelectionApplied);
   if (hadFocus) m_pTree->setFocus();
+  m_frame.UpdateCommandStates();
 }
 
 uint32_t WDTreeView::GetAvailableTabs(model::WDItem* item) {
@@ -517,7 +518,8 @@ bool WDTreeView::DeleteTreeItem(model::WDItem* item) {
   model::WDGroup* parent = ParentOf(item);
   model::WDValue* value = AsBeacon(item);
   if (value) {
-    if (!platform::Prompt().AskYesNo(platform::GetString(platform::ids::kAskDeleteBeacon), platform::PromptIcon::Stop)) {
+    if (!platform::Prompt().AskYesNo(platform::GetString(platform::ids::kAskDeleteBeacon),
+                                     platform::PromptIcon::Stop)) {
       return false;
     }
     // A beacon being fetched stays: its page would be gone when the fetch comes back.
