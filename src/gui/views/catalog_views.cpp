@@ -3,6 +3,7 @@
 #include "gui/shell/main_frame.h"
 #include "gui/views/bcn_list_view.h"
 #include "gui/views/time_line_view.h"
+#include "gui/views/graph_view.h"
 #include "gui/views/tree_view.h"
 #include "gui/views/view_ids.h"
 
@@ -18,6 +19,14 @@ ViewFactory CatalogViewFactory(CMainFrame& frame) {
       case view_ids::kTextTimeLine:
       case view_ids::kGraphTimeLine:
         return new WDTimeLineView(frame, parent);
+      case view_ids::kBeaconGraph:
+      case view_ids::kHistoryGraph:
+        return new WDGraphView(
+            [&frame]() -> model::WDItem* {
+              WDTreeView* tree = CatalogTree(frame);
+              return tree ? tree->GetSelectedItem() : nullptr;
+            },
+            parent);
       default:
         return nullptr;
     }

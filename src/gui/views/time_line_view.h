@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gui/views/list_view_ex.h"
+#include "gui/views/sample_chooser.h"
 #include "gui/views/view_notify.h"
 
 namespace quorvex::model {
@@ -57,7 +58,7 @@ class TimeLineModel : public QAbstractTableModel {
   std::vector<Row> m_rows;
 };
 
-class WDTimeLineView : public CListViewEx, public NotifyReceiver {
+class WDTimeLineView : public CListViewEx, public NotifyReceiver, public SampleChooser {
   Q_OBJECT
 
  public:
@@ -71,7 +72,7 @@ class WDTimeLineView : public CListViewEx, public NotifyReceiver {
   bool Refresh(bool noRebuild, const NotifyParam& param) override;
 
   // The sample of the chosen row, or nullptr. Valid until the beacon's history changes.
-  const model::WDHistoryRecord* GetSelectedRecord() const;
+  const model::WDHistoryRecord* GetSelectedRecord() const override;
   // The chosen row (-1 for none).
   int SelectedRow() const { return m_nSelectedRow; }
   // How often the rows were built, for tests.
