@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <unordered_set>
 #include <vector>
@@ -456,6 +457,8 @@ PatternSuggestion SuggestPattern(std::string_view page, size_t offset, size_t le
   if (const void* nul = std::memchr(page.data(), 0, page.size())) {
     page = page.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - page.data()));
   }
+  // Token places are 32-bit; pages are far smaller (the fetch buffer holds 52,000 bytes).
+  if (page.size() >= UINT32_MAX) page = page.substr(0, UINT32_MAX - 1);
   if (offset > page.size() || length > page.size() - offset) {
     result.status = SuggestStatus::OutsideText;
     return result;
