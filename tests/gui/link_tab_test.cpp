@@ -19,10 +19,13 @@
 #include "gui/views/tree_view.h"
 #include "gui_test_support.h"
 #include "model/val_page.h"
+#include "platform/command_ids.h"
 #include "platform/string_ids.h"
 #include "settings/app_context.h"
 #include "settings/language_folder.h"
 #include "support/http_test_server.h"
+#include "text/code_page.h"
+#include "text/pattern_matcher.h"
 
 namespace quorvex::gui {
 namespace {
@@ -151,7 +154,7 @@ void LinkTabTest::TestRunsAsTheCheck() {
   const std::vector<engine::PageReport> reports = engine::RunPass(tab.doc, {tab.price->GetPage()});
   QCOMPARE(reports.size(), size_t{1});
   QVERIFY(!reports[0].Failed());
-  QCOMPARE(tab.price->GetHistory().GetLast()->GetText(false, 0), std::string("12.50\n EUR"));
+  QCOMPARE(tab.price->GetHistory().GetLast()->GetRawText(), std::string("12.50\n EUR"));
 
   // A pattern that only text with CR would hold fails in both; so does a value beyond the page limit.
   tab.panes.pattern->setPlainText(QStringLiteral("EUR</td></tr>\r\n</table>{?}"));

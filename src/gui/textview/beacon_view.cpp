@@ -25,7 +25,10 @@ void WDBeaconView::SetDisplayFlags(bool showTags, bool wrap) {
 }
 
 void WDBeaconView::SetValueText(const std::string& text) {
-  setPlainText(FromBytes(text));
+  // Display texts of samples come with CR LF line ends; the pane's lines need none.
+  std::string lines = text;
+  std::erase(lines, '\r');
+  setPlainText(FromBytes(lines));
 }
 
 bool WDBeaconView::OnNotify(TabNotify code, const NotifyParam& param) {

@@ -93,6 +93,7 @@ void WDSourceView::SetCharset(int32_t charset) {
   setPlainText(FromBytes(shown));
   verticalScrollBar()->setValue(scroll);
   UpdateButton();
+  emit PageChanged();
 }
 
 std::string WDSourceView::PageBytes() const {
@@ -107,6 +108,7 @@ void WDSourceView::ShowMessage(const QString& message) {
   m_bHoldsPage = false;
   setPlainText(message.isEmpty() ? QString() : kMessageIndent + message);
   UpdateButton();
+  emit PageChanged();
 }
 
 bool WDSourceView::StartFetch(const std::string& url) {

@@ -79,6 +79,8 @@ class WDSourceView : public WDTextView, public NotifyReceiver {
  signals:
   // A fetch of this pane ended; ok when a page is shown now.
   void FetchFinished(bool ok);
+  // Another page or message is shown (HoldsPage may have changed).
+  void PageChanged();
 
  protected:
   void AddContextEntries(QMenu& menu) override;

@@ -8,6 +8,7 @@
 #include <QTextDocument>
 #include <cstdint>
 
+#include "gui/textview/find_dialog.h"
 #include "gui/views/command_target.h"
 
 class QPrinter;
@@ -15,7 +16,6 @@ class QPrinter;
 namespace quorvex::gui {
 
 class CMainFrame;
-class FindDialog;
 
 class WDTextView : public QPlainTextEdit, public CommandTarget {
   Q_OBJECT

@@ -15,10 +15,10 @@ namespace quorvex::gui {
 
 namespace {
 
-// The link tab's panes: the source tells the tab when a fetch ended, the test button follows.
+// The link tab's test button follows what the page-source pane shows.
 QWidget* MakeLinkSource(CMainFrame& frame, QWidget* parent) {
   auto* source = new WDSourceView(frame, parent);
-  QObject::connect(source, &WDSourceView::FetchFinished, source, [&frame] { UpdateTestButton(frame); });
+  QObject::connect(source, &WDSourceView::PageChanged, source, [&frame] { UpdateTestButton(frame); });
   QObject::connect(source, &WDTextView::KeyReleased, source, [&frame] { UpdateTestButton(frame); });
   return source;
 }
