@@ -1,8 +1,13 @@
 // The link tab on real widgets: the test button's rules, the test as a check runs it, character sets,
 // and fetches into the page-source pane against a loopback server.
+#include "gui/views/link_tab.h"
+
 #include <QComboBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QToolButton>
 
 #include "engine/fetch_pass.h"
 #include "engine/fetch_worker.h"
@@ -11,11 +16,11 @@
 #include "gui/shell/qt_prompt.h"
 #include "gui/textview/beacon_view.h"
 #include "gui/textview/find_dialog.h"
+#include "gui/textview/html_highlighter.h"
 #include "gui/textview/pattern_edit.h"
 #include "gui/textview/source_view.h"
 #include "gui/views/link_address.h"
 #include "gui/views/link_control.h"
-#include "gui/views/link_tab.h"
 #include "gui/views/tree_view.h"
 #include "gui_test_support.h"
 #include "model/val_page.h"
@@ -96,8 +101,14 @@ void LinkTabTest::TestButtonAndFind() {
   // A pattern, but no page yet; then a page.
   QVERIFY(!tab.TestEnabled());
   tab.panes.source->SetRawText("<b>7</b>");
-  UpdateTestButton(*tab.frame);
   QVERIFY(tab.TestEnabled());
+  // Coloured as HTML, legibly on a dark palette too.
+  const QList<QTextLayout::FormatRange> formats = tab.panes.source->document()->firstBlock().layout()->formats();
+  QVERIFY(!formats.isEmpty());
+  QCOMPARE(formats.first().format.foreground().color(), tab.panes.source->Highlighter()->Colors().tag);
+  QPalette dark;
+  dark.setColor(QPalette::Base, Qt::black);
+  QVERIFY(HtmlColorsFor(dark).tag.lightness() > 128 && HtmlColorsFor(dark).comment.lightness() > 128);
   // Emptied pattern: off; the first character typed: on.
   tab.panes.pattern->clear();
   QVERIFY(!tab.TestEnabled());

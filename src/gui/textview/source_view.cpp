@@ -1,5 +1,6 @@
 #include "gui/textview/source_view.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QMenu>
 #include <QScrollBar>
@@ -43,8 +44,10 @@ class SourceFetchTarget : public engine::FetchTarget {
 
 namespace {
 
-// Where a message stands in the pane: some lines down and in, as on an empty page.
-const QString kMessageIndent = QStringLiteral("\n\n\n\n\n\t\t\t\t\t");
+// Where a message stands in the pane: some lines down and in, as on an empty page. Messages wrap at the
+// pane's width (a failure's reason can be long); pages never wrap.
+const QString kMessageTop = QStringLiteral("\n\n\n\n\n");
+const QString kMessageIndent = QStringLiteral("\t\t");
 
 std::string WithoutCr(std::string text) {
   std::erase(text, '\r');
@@ -68,6 +71,7 @@ WDSourceView::WDSourceView(CMainFrame& frame, QWidget* parent)
   m_pMakePattern->setText(PromptPart(kMakePattern));
   m_pMakePattern->setToolTip(TipPart(kMakePattern));
   m_pMakePattern->setCursor(Qt::ArrowCursor);
+  m_pMakePattern->setFont(QApplication::font(m_pMakePattern));
   m_pMakePattern->setAutoRaise(false);
   m_pMakePattern->hide();
   connect(m_pMakePattern, &QToolButton::clicked, this, &WDSourceView::MakePattern);
@@ -90,6 +94,7 @@ void WDSourceView::SetCharset(int32_t charset) {
   const std::string shown = PageBytes();
   m_bShownUtf8 = text::IsValidUtf8(shown);
   const int scroll = verticalScrollBar()->value();
+  setLineWrapMode(QPlainTextEdit::NoWrap);
   setPlainText(FromBytes(shown));
   verticalScrollBar()->setValue(scroll);
   UpdateButton();
@@ -106,7 +111,13 @@ std::string WDSourceView::PageBytes() const {
 void WDSourceView::ShowMessage(const QString& message) {
   m_strRaw.clear();
   m_bHoldsPage = false;
-  setPlainText(message.isEmpty() ? QString() : kMessageIndent + message);
+  QString shown;
+  if (!message.isEmpty()) {
+    shown = kMessageTop;
+    for (const QString& line : message.split(QLatin1Char('\n'))) shown += kMessageIndent + line + QLatin1Char('\n');
+  }
+  setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  setPlainText(shown);
   UpdateButton();
   emit PageChanged();
 }
@@ -145,7 +156,7 @@ void WDSourceView::OnFetch(engine::Notification code, const std::shared_ptr<engi
   if (job->Result() != engine::FetchResultOk || !job->HasText()) {
     QString message = Text(kMsgCantOpenFile);
     const std::string reason = job->ErrorText();
-    if (!reason.empty()) message += QStringLiteral("\n\n\t\t\t\t\t") + FromBytes(reason);
+    if (!reason.empty()) message += QStringLiteral("\n\n") + FromBytes(reason);
     ShowMessage(message);
     emit FetchFinished(false);
     return;

@@ -15,10 +15,14 @@ namespace quorvex::gui {
 
 namespace {
 
-// The link tab's test button follows what the page-source pane shows.
+// The link tab's test button follows what the page-source pane shows; a value found in another page
+// (or the same under another character set) would mislead.
 QWidget* MakeLinkSource(CMainFrame& frame, QWidget* parent) {
   auto* source = new WDSourceView(frame, parent);
-  QObject::connect(source, &WDSourceView::PageChanged, source, [&frame] { UpdateTestButton(frame); });
+  QObject::connect(source, &WDSourceView::PageChanged, source, [&frame] {
+    if (WDBeaconView* value = FindLinkPanes(frame).value) value->clear();
+    UpdateTestButton(frame);
+  });
   QObject::connect(source, &WDTextView::KeyReleased, source, [&frame] { UpdateTestButton(frame); });
   return source;
 }
