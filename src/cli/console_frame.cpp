@@ -21,10 +21,15 @@ ConsoleFrame::~ConsoleFrame() {
 
 int ConsoleFrame::CreateAlertWindow(const std::string& description, const std::string& text,
                                     const std::string& lastText, const std::string& name) {
-  std::string line = Show(name) + ": ";
-  if (!text.empty()) line += Show(text) + " (";
-  line += Show(description) + "; value " + Show(lastText);
-  if (!text.empty()) line += ")";
+  return CreateAlertWindowFor({description, text, lastText, name, {}});
+}
+
+int ConsoleFrame::CreateAlertWindowFor(const platform::AlertWindowContent& content) {
+  std::string line = Show(content.name) + ": ";
+  if (!content.text.empty()) line += Show(content.text) + " (";
+  line += Show(content.description) + "; value " + Show(content.lastText);
+  if (!content.change.empty()) line += "; added: " + Show(content.change);
+  if (!content.text.empty()) line += ")";
   alerts_.push_back(line);
   if (print_now_) out_ << TimeText(platform::Now()) << "  alert  " << line << std::endl;
   return static_cast<int>(alerts_.size());

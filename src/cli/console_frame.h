@@ -24,6 +24,8 @@ class ConsoleFrame : public platform::AlertWindowHost, public platform::AgentSta
   // gone like a closed window: the next firing of the same event writes again.
   int CreateAlertWindow(const std::string& description, const std::string& text, const std::string& lastText,
                         const std::string& name) override;
+  // The same line, followed by "; added: " and the change when there is one.
+  int CreateAlertWindowFor(const platform::AlertWindowContent& content) override;
   bool IsAlertWindowOpen(int) const override { return false; }
   void DestroyAlertWindow(int) override {}
   int CountOpenAlertWindows() const override { return 0; }

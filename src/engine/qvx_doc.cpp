@@ -16,6 +16,7 @@
 #include "platform/string_table.h"
 #include "platform/user_prompt.h"
 #include "settings/app_context.h"
+#include "text/text_diff.h"
 #include "text/url.h"
 
 namespace quorvex::engine {
@@ -244,6 +245,23 @@ bool WDQvxDoc::RequestRefresh(model::WDValue& value) {
   return StartPageFetch(page, 1);
 }
 
+SnapshotStore& WDQvxDoc::Snapshots() {
+  if (!snapshots_) snapshots_ = std::make_unique<SnapshotStore>();
+  return *snapshots_;
+}
+
+std::vector<model::ChangedLine> WDQvxDoc::NewestChange(const std::string& url) {
+  std::vector<model::ChangedLine> lines;
+  const auto pair = Snapshots().ReadPair(url);
+  if (!pair) return lines;
+  for (const text::DiffHunk& hunk : text::DiffTexts(pair->olderText, pair->newerText, text::DiffForm::TextOnly, 0)) {
+    for (const text::DiffLine& line : hunk.lines) {
+      if (line.kind != text::DiffKind::Same) lines.push_back({line.kind == text::DiffKind::Added, line.text});
+    }
+  }
+  return lines;
+}
+
 void WDQvxDoc::SetFetchTarget(std::weak_ptr<FetchTarget> target) {
   manager_->SetTarget(std::move(target));
 }
@@ -306,7 +324,12 @@ bool WDQvxDoc::FinishJob(const std::shared_ptr<WDFetchJob>& job) {
     page->SetErrorText(reason);
     if (job->Result() == FetchResultOk && job->HasText()) {
       std::string text = job->TakeText();
-      page->ProcessText(text.data(), text.size());
+      page->ProcessText(text.data(), text.size(), [this, page](std::string_view converted) {
+        const settings::WDSettings* s = settings::GetSettings();
+        if (!s || s->m_nSnapshots <= 0) return;
+        Snapshots().SetLimits(SnapshotLimitsFromSettings(*s));
+        Snapshots().Submit(page->m_strURL, std::string(converted), page->m_timeFetched);
+      });
       // The time of the last check is part of the catalog.
       modified_ = true;
     }

@@ -18,6 +18,7 @@
 #include "engine/fetch_session.h"
 #include "engine/mail_deliveries.h"
 #include "engine/online_check.h"
+#include "engine/snapshot_store.h"
 #include "model/catalog_archive.h"
 #include "model/document_hooks.h"
 #include "model/group.h"
@@ -79,6 +80,12 @@ class WDQvxDoc : public model::DocumentHooks {
   // The beacon's page is fetched now, as a command of the user (StartPageFetch with force 1). True
   // when a fetch was started or the page is being fetched already.
   bool RequestRefresh(model::WDValue& value) override;
+  // From the page's two newest snapshots, compared as text only.
+  std::vector<model::ChangedLine> NewestChange(const std::string& url) override;
+
+  // The page snapshots: FinishJob hands every page text read to them while COMMON.Snapshots is not 0.
+  // Made at the first use, in SnapshotFolder() as it is then.
+  SnapshotStore& Snapshots();
 
   // ---- refresh
   // Where workers post; the UI loop drains it (RunPending / WaitAndRun, or a wake-up hook).
@@ -109,9 +116,10 @@ class WDQvxDoc : public model::DocumentHooks {
   // localhost and 127.x.x.x, always). Refused while the stop flag is set. why says why it refused.
   bool StartPageFetch(model::WDValPage* page, int force, StartRefusal* why = nullptr);
   // Hands a finished job to its page, found by address (letter case aside): stores the result as the
-  // page's state, with the job's error text (cleared after a read), and, for a page read, lets every beacon extract its
-  // value and check its alerts. The job is always retired, also when its page was deleted meanwhile or it came back
-  // without text. True when a page took the result.
+  // page's state, with the job's error text (cleared after a read), and, for a page read, submits the
+  // converted text as a snapshot (before the alerts, which may tell the change) and lets every beacon
+  // extract its value and check its alerts. The job is always retired, also when its page was deleted meanwhile or it
+  // came back without text. True when a page took the result.
   bool FinishJob(const std::shared_ptr<WDFetchJob>& job);
   // Number of listed jobs.
   size_t IsBusy() const { return manager_->GetJobCount(); }
@@ -154,6 +162,7 @@ class WDQvxDoc : public model::DocumentHooks {
   std::unique_ptr<WDFetchManager> manager_;
   std::shared_ptr<OwnReceiver> receiver_;
   std::unique_ptr<MailDeliveries> mail_;
+  std::unique_ptr<SnapshotStore> snapshots_;
   WDOnlineCheck online_;
   int64_t overdue_ = kOverdueSeconds;
   // Pages refused for kMaxSimultaneousFetches, by address (a page may be deleted while it waits), with

@@ -1,6 +1,7 @@
 #include "model/alert.h"
 
 #include "model/history.h"
+#include "model/val_page.h"
 #include "model/value.h"
 #include "platform/alert_windows.h"
 #include "platform/string_ids.h"
@@ -56,6 +57,13 @@ bool SoundEnabled() {
 }
 
 }  // namespace
+
+std::vector<ChangedLine> AlertChanges(const WDValue* value) {
+  const settings::WDSettings* s = settings::GetSettings();
+  DocumentHooks* document = ActiveDocument();
+  if (!s || s->m_bIncludeChanges == 0 || !document || !value || !value->GetPage()) return {};
+  return document->NewestChange(value->GetPage()->GetURL());
+}
 
 // ---- condition
 
@@ -126,7 +134,16 @@ bool WDAlertMessage::Fire() {
   if (!value) return false;
   const std::string last = value->GetLastText(true, 0);
   platform::AlertWindowHost* host = platform::AlertWindows();
-  if (host) m_pWindow = host->CreateAlertWindow(description, m_strText, last, value->GetName());
+  if (host) {
+    platform::AlertWindowContent content{description, m_strText, last, value->GetName(), {}};
+    for (const ChangedLine& line : AlertChanges(value)) {
+      if (line.added) {
+        content.change = line.text;
+        break;
+      }
+    }
+    m_pWindow = host->CreateAlertWindowFor(content);
+  }
   if (m_pWindow != 0) {
     if (m_bSound && SoundEnabled()) host->Beep();
     host->AlertArrived();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/archive_registry.h"
+#include "model/document_hooks.h"
 
 namespace quorvex::model {
 
@@ -23,6 +24,11 @@ constexpr int32_t kOpGreater = 2;
 constexpr int32_t kOpLess = 3;
 constexpr int32_t kOpGreaterEqual = 4;
 constexpr int32_t kOpLessEqual = 5;
+
+// The lines that the newest change of value's page added or removed (DocumentHooks::NewestChange), when
+// the user asked alerts to tell changes (EMAIL.IncludeChanges); otherwise, or without a page or a
+// document, none.
+std::vector<ChangedLine> AlertChanges(const WDValue* value);
 
 class WDEventCondition {
  public:

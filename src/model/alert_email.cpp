@@ -22,6 +22,8 @@ namespace {
 constexpr unsigned kSmtpPort = 25;
 constexpr char kTestSubject[] = "Quorvex test message";
 constexpr char kTestText[] = "This is a test message of the alert e-mail.";
+// The changed lines a mail quotes at most: a glance at the change, not the page.
+constexpr size_t kMailChangeLines = 20;
 
 std::string Converted(std::string text, int charset) {
   text::ConvertFromWindows1251(text, charset);
@@ -133,6 +135,14 @@ bool WDAlertEmail::Fire() {
     if (delta != 0) body += std::string("(") + (delta > 0 ? "+" : "-") + text::FormatNumber(std::fabs(delta), 2) + ") ";
   }
   body += "\n-------\n" + (m_pCondition ? m_pCondition->Describe() : std::string());
+  const std::vector<ChangedLine> changes = AlertChanges(Value());
+  if (!changes.empty()) {
+    body += "\n\n" + platform::GetString(platform::ids::kMailChanges) + "\n";
+    for (size_t i = 0; i < changes.size() && i < kMailChangeLines; ++i) {
+      body += (changes[i].added ? "+ " : "- ") + changes[i].text + "\n";
+    }
+    if (changes.size() > kMailChangeLines) body += "...\n";
+  }
   alert.body = body;
 
   auto delivery = std::make_unique<MailDelivery>();

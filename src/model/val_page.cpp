@@ -45,10 +45,11 @@ bool WDValPage::HasEnabledValue() const {
   return std::any_of(m_values.begin(), m_values.end(), [](const auto& v) { return v->IsEnabled(); });
 }
 
-int WDValPage::ProcessText(char* text, size_t length) {
+int WDValPage::ProcessText(char* text, size_t length, const std::function<void(std::string_view)>& converted) {
   if (!text) return 1;
   text::ConvertCodePage(text, m_nCharset);
   m_timeFetched = platform::Now();
+  if (converted) converted(std::string_view(text, length));
   for (size_t i = 0; i < m_values.size(); ++i) m_values[i]->Refresh(text, length);
   return m_nState;
 }

@@ -2,8 +2,10 @@
 // A page record: one address, its refresh schedule and the values read from it. The document owns
 // the pages; a page owns its values. UI thread only.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -39,9 +41,10 @@ class WDValPage : public ArchiveObject {
   size_t GetValueCount() const { return m_values.size(); }
   WDValue* GetValue(size_t index) const { return index < m_values.size() ? m_values[index].get() : nullptr; }
 
-  // Converts text in place to Windows-1251 by the page's charset, stamps the fetch time and lets
-  // every value extract from it. Returns m_nState; 1 for a missing text.
-  int ProcessText(char* text, size_t length);
+  // Converts text in place to Windows-1251 by the page's charset, stamps the fetch time, hands the
+  // converted text to converted (when given: the text exactly as the values see it) and lets every
+  // value extract from it. Returns m_nState; 1 for a missing text.
+  int ProcessText(char* text, size_t length, const std::function<void(std::string_view)>& converted = {});
   int64_t GetLatestSampleTime() const;
   bool IsDue() const;
   const std::string& GetURL() const { return m_strURL; }

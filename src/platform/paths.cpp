@@ -174,6 +174,18 @@ std::string ConfigDir() {
   return JoinPath(XdgConfigHome(), "Quorvex");
 }
 
+std::string XdgCacheHome() {
+  std::string dir = Env("XDG_CACHE_HOME");
+  if (!dir.empty() && dir[0] == '/') return dir;
+  return JoinPath(HomeDir(), ".cache");
+}
+
+std::string CacheDir() {
+  std::string dir = Env("QUORVEX_CACHE_DIR");
+  if (!dir.empty()) return dir;
+  return JoinPath(XdgCacheHome(), "Quorvex");
+}
+
 std::string DataDir() {
   return JoinPath(XdgDataHome(), "Quorvex");
 }
@@ -233,7 +245,7 @@ bool MakeFolders(const std::string& folder, std::string* error) {
   return true;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error, FlushToDisk flush) {
   if (path.empty()) {
     SetError(error, "cannot write a file without a name");
     return false;
@@ -257,12 +269,13 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     if (::fchmod(fd, old.st_mode & 07777) != 0) return fail("cannot keep the file's permissions", errno);
   }
   if (!WriteAll(fd, bytes)) return fail("writing failed", errno);
-  if (::fsync(fd) != 0) return fail("flushing to disk failed", errno);
+  if (flush == FlushToDisk::Yes && ::fsync(fd) != 0) return fail("flushing to disk failed", errno);
   int closing = ::close(fd);
   fd = -1;
   if (closing != 0) return fail("closing failed", errno);
   if (::rename(temp_path.c_str(), target.c_str()) != 0) return fail("cannot replace the file", errno);
   RemoveDeadLeftovers(target);
+  if (flush == FlushToDisk::No) return true;
   // Makes the rename itself durable; a failure here leaves a complete file either way.
   int dir_fd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir_fd >= 0) {

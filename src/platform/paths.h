@@ -18,6 +18,11 @@ std::string XdgDataHome();
 
 // The folder of the settings file: $QUORVEX_CONFIG_DIR when set and not empty, else XdgConfigHome()/Quorvex.
 std::string ConfigDir();
+// $XDG_CACHE_HOME when it is an absolute path, else ~/.cache.
+std::string XdgCacheHome();
+// The folder of files that can be made again or lost without losing catalog data (page snapshots):
+// $QUORVEX_CACHE_DIR when set and not empty, else XdgCacheHome()/Quorvex.
+std::string CacheDir();
 // The folder of the default catalog: XdgDataHome()/Quorvex.
 std::string DataDir();
 // The folder of the user's autostart entries: XdgConfigHome()/autostart.
@@ -46,7 +51,11 @@ bool MakeFolders(const std::string& folder, std::string* error = nullptr);
 // the function returns false and, when error is given, stores a reason naming the file. After a
 // successful save, temporary files of path left by saves of this machine's processes that are gone
 // (killed mid-save) are removed.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+// FlushToDisk::No skips both syncs, for files whose readers check them whole (a checksum) and may lose
+// them: a crash of the process still leaves the old or the new file, a power cut may leave a torn one.
+enum class FlushToDisk { Yes, No };
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr,
+                         FlushToDisk flush = FlushToDisk::Yes);
 
 enum class ReadResult { Ok, Missing, Failed };
 

@@ -224,6 +224,8 @@ inline constexpr uint16_t kFetchTooLong = 61721;   // %s: seconds
 inline constexpr uint16_t kFetchNotAFile = 61722;  // a local address that names no regular file here
 inline constexpr uint16_t kMsgMailGivenUp = 61723;
 inline constexpr uint16_t kTreeFilterHint = 61724;  // the catalog tree's filter box
+// The heading of the changed lines that alert mail quotes.
+inline constexpr uint16_t kMailChanges = 61725;
 
 // Beacon states.
 inline constexpr uint16_t kStatePageFailed = 61480;

@@ -48,6 +48,8 @@ const Key kKeys[] = {
     {kCommon, "ThreadsAtTheTime", &WDSettings::m_nThreadsAtTheTime},
     {kCommon, "LangFileName", &WDSettings::m_strLangFileName},
     {kCommon, "WorkDir", &WDSettings::m_strWorkDir},
+    {kCommon, "Snapshots", &WDSettings::m_nSnapshots},
+    {kCommon, "SnapshotSpace", &WDSettings::m_nSnapshotSpace},
     {kConnection, "TimeOut", &WDSettings::m_nTimeOut},
     {kConnection, "Retries", &WDSettings::m_nRetries},
     {kConnection, "ViaProxy", &WDSettings::m_bViaProxy},
@@ -56,6 +58,7 @@ const Key kKeys[] = {
     {kConnection, "PageLimit", &WDSettings::m_nPageLimit},
     {kEmail, "Email", &WDSettings::m_strEmail},
     {kEmail, "SMTPServ", &WDSettings::m_strSMTPServ},
+    {kEmail, "IncludeChanges", &WDSettings::m_bIncludeChanges},
     {kFrameRect, "X_Size", &WDSettings::m_nXSize},
     {kFrameRect, "Y_Size", &WDSettings::m_nYSize},
     {kFrameRect, "X_TopPos", &WDSettings::m_nXTopPos},
@@ -353,6 +356,10 @@ WDSettings::SetResult WDSettings::SetValue(std::string_view name, std::string_vi
     if (*number == &WDSettings::m_nPageLimit && (parsed < kMinPageLimit || parsed > kMaxPageLimit))
       return bad("expected a number of bytes from " + std::to_string(kMinPageLimit) + " to " +
                  std::to_string(kMaxPageLimit));
+    if (*number == &WDSettings::m_nSnapshots && (parsed < 0 || parsed > kMaxSnapshots))
+      return bad("expected a number of snapshots from 0 to " + std::to_string(kMaxSnapshots));
+    if (*number == &WDSettings::m_nSnapshotSpace && (parsed < 0 || parsed > kMaxSnapshotSpace))
+      return bad("expected a number of MB from 0 to " + std::to_string(kMaxSnapshotSpace));
     this->*(*number) = parsed;
   } else if (auto* text = std::get_if<std::string WDSettings::*>(&key->member)) {
     this->*(*text) = std::string(value);

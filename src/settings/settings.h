@@ -24,6 +24,9 @@ inline constexpr char kUnsetBrowser[] = "???";
 // The range of CONNECTION.PageLimit: the page buffer of old, up to 16 MiB.
 inline constexpr int32_t kMinPageLimit = 52000;
 inline constexpr int32_t kMaxPageLimit = 16777216;
+// The ranges of COMMON.Snapshots (per page) and COMMON.SnapshotSpace (MB); 0 keeps none.
+inline constexpr int32_t kMaxSnapshots = 10000;
+inline constexpr int32_t kMaxSnapshotSpace = 1048576;
 
 // Language text ids of the settings store's own messages.
 inline constexpr uint16_t kIdSettingsFileSetAside = 61700;
@@ -104,6 +107,8 @@ class WDSettings {
   // flags are 0 or 1 when set by the program.
   std::string m_strSMTPServ;
   std::string m_strEmail;
+  // 1: alert mail and alert windows tell what changed on the page (its newest snapshots).
+  int32_t m_bIncludeChanges = 0;
   int32_t m_nDataVersion = 1;  // catalog file version, set by the catalog document
   std::string m_strBrowser = kUnsetBrowser;
   LogFont m_Font4 = LogFont::Default(4);
@@ -122,6 +127,9 @@ class WDSettings {
   std::string m_strLangFileName;
   int32_t m_bAutoFreshing = 1;
   int32_t m_nThreadsAtTheTime = 0;
+  // Page snapshots (engine/snapshot_store.h): how many per page, and how many MB in all.
+  int32_t m_nSnapshots = 10;
+  int32_t m_nSnapshotSpace = 200;
   std::string m_strContainerPlace;
   std::string m_strDataFilePath;
   int32_t m_bViaProxy = 0;

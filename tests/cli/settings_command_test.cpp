@@ -25,7 +25,7 @@ TEST(SettingsCommand, ListsGetsAndSetsEverySetting) {
   std::string line;
   std::vector<std::string> names;
   while (std::getline(lines, line)) names.push_back(line.substr(0, line.find('=')));
-  ASSERT_EQ(names.size(), 31u) << list.out;
+  ASSERT_EQ(names.size(), 34u) << list.out;
   EXPECT_EQ(names.front(), "INTERFACE.HistoryDeepth");
   EXPECT_EQ(names.back(), "RData.Data4");
   EXPECT_NE(list.out.find("\nCONNECTION.ProxyServer=http://localhost\n"), std::string::npos);

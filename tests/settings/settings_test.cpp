@@ -68,6 +68,9 @@ TEST(Settings, MissingFileGivesEveryDefault) {
   EXPECT_EQ(settings.m_nPageLimit, 52000);
   EXPECT_EQ(settings.m_strEmail, "");
   EXPECT_EQ(settings.m_strSMTPServ, "");
+  EXPECT_EQ(settings.m_nSnapshots, 10);
+  EXPECT_EQ(settings.m_nSnapshotSpace, 200);
+  EXPECT_EQ(settings.m_bIncludeChanges, 0);
   EXPECT_EQ(settings.m_nDataVersion, 1);
   EXPECT_EQ(settings.m_bOldFormat, 0);
   for (int n = 1; n <= 4; ++n) EXPECT_EQ(settings.Font(n), LogFont::Default(n)) << n;
@@ -110,7 +113,7 @@ TEST(Settings, EverySettingSurvivesTheFile) {
       std::string error;
       ASSERT_EQ(settings.SetValue(name, text, &error), WDSettings::SetResult::Ok) << name << ": " << error;
     }
-    EXPECT_EQ(n, 31);
+    EXPECT_EQ(n, 34);
     ASSERT_TRUE(settings.Save()) << settings.LastError();
     WDSettings again(f.ini);
     EXPECT_TRUE(again.Load());
@@ -119,14 +122,26 @@ TEST(Settings, EverySettingSurvivesTheFile) {
   }
   // Sections and keys in their stated order.
   const std::string text = ReadFileBytes(f.ini);
-  const char* order[] = {
-      "[INTERFACE]",     "HistoryDeepth=",    "HideAllMessages=", "SavePrompt=", "SoundEnable=",  "RunMinimize=",
-      "ToolBarVisible=", "StatusBarVisible=", "Browser=",         "[COMMON]",    "AutoFreshing=", "ContainerPlace=",
-      "DataFilePath=",   "ThreadsAtTheTime=", "LangFileName=",    "WorkDir=",    "[CONNECTION]",  "TimeOut=",
-      "Retries=",        "ViaProxy=",         "ProxyServer=",     "ProxyPort=",  "PageLimit=",    "[EMAIL]",
-      "Email=",          "SMTPServ=",         "[FrameRect]",      "X_Size=",     "Y_Size=",       "X_TopPos=",
-      "Y_TopPos=",       "X_SplitterPos=",    "[RData]",          "Data1=",      "Data2=",        "Data3=",
-      "Data4="};
+  const char* order[] = {"[INTERFACE]",      "HistoryDeepth=",
+                         "HideAllMessages=", "SavePrompt=",
+                         "SoundEnable=",     "RunMinimize=",
+                         "ToolBarVisible=",  "StatusBarVisible=",
+                         "Browser=",         "[COMMON]",
+                         "AutoFreshing=",    "ContainerPlace=",
+                         "DataFilePath=",    "ThreadsAtTheTime=",
+                         "LangFileName=",    "WorkDir=",
+                         "Snapshots=",       "SnapshotSpace=",
+                         "[CONNECTION]",     "TimeOut=",
+                         "Retries=",         "ViaProxy=",
+                         "ProxyServer=",     "ProxyPort=",
+                         "PageLimit=",       "[EMAIL]",
+                         "Email=",           "SMTPServ=",
+                         "IncludeChanges=",  "[FrameRect]",
+                         "X_Size=",          "Y_Size=",
+                         "X_TopPos=",        "Y_TopPos=",
+                         "X_SplitterPos=",   "[RData]",
+                         "Data1=",           "Data2=",
+                         "Data3=",           "Data4="};
   size_t at = 0;
   for (const char* item : order) {
     size_t found = text.find(item, at);
@@ -380,6 +395,8 @@ TEST(Settings, ValuesByNameRefuseWhatCannotBeStored) {
   // The page limit keeps to the range a fetch can use.
   EXPECT_EQ(settings.SetValue("CONNECTION.PageLimit", "51999"), WDSettings::SetResult::BadValue);
   EXPECT_EQ(settings.SetValue("CONNECTION.PageLimit", "16777217"), WDSettings::SetResult::BadValue);
+  EXPECT_EQ(settings.SetValue("COMMON.Snapshots", "-1"), WDSettings::SetResult::BadValue);
+  EXPECT_EQ(settings.SetValue("COMMON.SnapshotSpace", "1048577"), WDSettings::SetResult::BadValue);
   EXPECT_EQ(settings.m_nPageLimit, kMinPageLimit);
   EXPECT_EQ(settings.SetValue("connection.pagelimit", "16777216"), WDSettings::SetResult::Ok);
   EXPECT_EQ(settings.m_nPageLimit, kMaxPageLimit);

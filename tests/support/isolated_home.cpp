@@ -18,6 +18,8 @@ class IsolatedHome : public ::testing::Environment {
     ::setenv("XDG_CONFIG_HOME", (home_ + "/.config").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (home_ + "/.local/share").c_str(), 1);
     ::setenv("QUORVEX_CONFIG_DIR", (home_ + "/.config/Quorvex").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (home_ + "/.cache").c_str(), 1);
+    ::unsetenv("QUORVEX_CACHE_DIR");
     const std::string runtime = home_ + "/run";
     std::filesystem::create_directory(runtime);
     std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);

@@ -43,6 +43,9 @@ inline constexpr char kViewText[] = "view-text";
 inline constexpr char kViewGraph[] = "view-graph";
 inline constexpr char kNote[] = "note";
 inline constexpr char kLink[] = "link";
+// The tabs of an alert event's actions: the action is on or off.
+inline constexpr char kActionOn[] = "action-on";
+inline constexpr char kActionOff[] = "action-off";
 // The splash picture (400 x 260); the version line goes on it at about (20, 210).
 inline constexpr char kSplashPath[] = ":/icons/splash.svg";
 }  // namespace icon

@@ -5,9 +5,12 @@
 #include "gui/textview/note_view.h"
 #include "gui/textview/pattern_edit.h"
 #include "gui/textview/source_view.h"
+#include "gui/views/bcn_list_view.h"
+#include "gui/views/graph_view.h"
 #include "gui/views/link_address.h"
 #include "gui/views/link_control.h"
 #include "gui/views/link_tab.h"
+#include "gui/views/time_line_view.h"
 #include "gui/views/tree_view.h"
 #include "gui/views/view_ids.h"
 
@@ -50,6 +53,19 @@ ViewFactory CatalogViewFactory(CMainFrame& frame) {
         return new WDBeaconView(frame, WDBeaconView::Role::TestValue, parent);
       case view_ids::kLinkControl:
         return new WDLEControl(frame, parent);
+      case view_ids::kFolderList:
+        return new WDBcnListView(frame, parent);
+      case view_ids::kTextTimeLine:
+      case view_ids::kGraphTimeLine:
+        return new WDTimeLineView(frame, parent);
+      case view_ids::kBeaconGraph:
+      case view_ids::kHistoryGraph:
+        return new WDGraphView(
+            [&frame]() -> model::WDItem* {
+              WDTreeView* tree = CatalogTree(frame);
+              return tree ? tree->GetSelectedItem() : nullptr;
+            },
+            parent);
       default:
         return nullptr;
     }
