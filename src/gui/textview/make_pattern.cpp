@@ -5,7 +5,9 @@ namespace quorvex::gui {
 namespace {
 
 // Stands in for the core's pattern suggestion (text/pattern_suggest.h) until it is part of the
-// program: makes no pattern.
+// program: makes no pattern. Then this becomes
+//   const text::PatternSuggestion s = text::SuggestPattern(page, start, length);
+//   return s.Ok() ? s.pattern : std::string();
 std::string SuggestPatternStub(const std::string& /*page*/, size_t /*start*/, size_t /*length*/) {
   return {};
 }
