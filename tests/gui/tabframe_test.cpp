@@ -82,8 +82,8 @@ void TabFrameTest::LayoutPlacesEveryViewById() {
   const struct {
     int tab, view, width, height;
   } fixed[] = {
-      {1, vid::kBeaconScreen, -1, 90},    {2, vid::kGraphScreen, -1, 90},    {5, vid::kTextTimeLine, 161, -1},
-      {5, vid::kTextHistControl, -1, 30}, {6, vid::kGraphTimeLine, 161, -1}, {6, vid::kGraphHistControl, -1, 30},
+      {1, vid::kBeaconScreen, -1, 90},    {2, vid::kGraphScreen, -1, 90},    {5, vid::kTextTimeLine, 210, -1},
+      {5, vid::kTextHistControl, -1, 30}, {6, vid::kGraphTimeLine, 210, -1}, {6, vid::kGraphHistControl, -1, 30},
       {7, vid::kLinkAddress, -1, 30},     {7, vid::kLinkPattern, 250, -1},   {7, vid::kLinkControl, -1, 40}};
   for (const auto& f : fixed) {
     QVERIFY(tabs->SetActiveTab(f.tab));

@@ -12,6 +12,8 @@
 #include "gui/shell/qt_prompt.h"
 #include "gui/tabframe/tab_wnd.h"
 #include "gui/tabframe/visual_framework.h"
+#include "gui/views/bcn_list_model.h"
+#include "gui/views/bcn_list_view.h"
 #include "gui/views/catalog_tree_model.h"
 #include "gui/views/view_ids.h"
 #include "gui_test_support.h"
@@ -193,6 +195,12 @@ void TreeViewTest::FetchUpdatesIcon() {
   QVERIFY(cat.tree->AddItem(price, cat.doc.GetRoot()));
   CatalogTreeModel* model = cat.tree->Model();
   QCOMPARE(model->StateImage(model->IndexOf(price)), state_image::kDue);
+  // The folder list (of the root, which is shown) fills at its first show.
+  cat.frame->show();
+  auto* list = qobject_cast<WDBcnListView*>(cat.frame->Views().GetObject(tabs::kFolderList));
+  QVERIFY(list);
+  const int row = list->Model()->FindRow(price);
+  QVERIFY(row >= 0);
 
   QVERIFY(cat.tree->DoCommand(price, kRefreshNow, false));
   // While it is fetched the beacon shows the animation's frames.
@@ -203,6 +211,7 @@ void TreeViewTest::FetchUpdatesIcon() {
   cat.doc.GetDispatcher()->RunPending();
   QCOMPARE(price->GetHistory().GetCount(), 1);
   QCOMPARE(model->StateImage(model->IndexOf(price)), state_image::kNormal);
+  QCOMPARE(list->Model()->data(list->Model()->index(row, 1)).toString(), QStringLiteral("42 EUR"));
   cat.tree->OnAnimationStep(2);
   QCOMPARE(model->StateImage(model->IndexOf(price)), state_image::kNormal);
 }

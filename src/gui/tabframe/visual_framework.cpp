@@ -55,7 +55,8 @@ constexpr bool kResizable = true;
 constexpr int kNoFixedPane = -1;
 constexpr int kScreenHeight = 90;
 constexpr int kStripHeight = 30;
-constexpr int kTimeLineWidth = 161;
+// Room for a time and a short value in the fonts of today's desktops (161 fitted 8-point fonts).
+constexpr int kTimeLineWidth = 210;
 constexpr int kPatternWidth = 250;
 
 // The pages of the tab window, in tab order.

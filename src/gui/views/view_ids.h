@@ -11,9 +11,9 @@
 //   tab 2 beacon (graph) 44 rows, fixed: 4 screen pane (90 high) over 5 graph
 //   tab 3 note           6 note
 //   tab 4 control        7 control pane
-//   tab 5 history text   45 columns, resizable: 8 time-line (161 wide) beside
+//   tab 5 history text   45 columns, resizable: 8 time-line (210 wide) beside
 //                           46 rows, fixed: 9 history strip (30 high) over 10 value text
-//   tab 6 history graph  47 columns, resizable: 11 time-line (161 wide) beside
+//   tab 6 history graph  47 columns, resizable: 11 time-line (210 wide) beside
 //                           48 rows, fixed: 12 history strip (30 high) over 13 graph
 //   tab 7 link           49 rows, resizable:
 //                           50 columns, resizable: 51 rows, fixed: 14 address strip (30 high)
