@@ -8,20 +8,24 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QToolButton>
+#include <QTreeView>
 
 #include "engine/fetch_pass.h"
 #include "engine/fetch_worker.h"
 #include "gui/shell/gui_text.h"
 #include "gui/shell/main_frame.h"
 #include "gui/shell/qt_prompt.h"
+#include "gui/tabframe/visual_framework.h"
 #include "gui/textview/beacon_view.h"
 #include "gui/textview/find_dialog.h"
 #include "gui/textview/html_highlighter.h"
+#include "gui/textview/note_view.h"
 #include "gui/textview/pattern_edit.h"
 #include "gui/textview/source_view.h"
 #include "gui/views/link_address.h"
 #include "gui/views/link_control.h"
 #include "gui/views/tree_view.h"
+#include "gui/views/view_ids.h"
 #include "gui_test_support.h"
 #include "model/val_page.h"
 #include "platform/command_ids.h"
@@ -93,6 +97,7 @@ class LinkTabTest : public QObject {
   void TestRunsAsTheCheck();
   void CharsetReshowsWithoutFetch();
   void FetchIntoSource();
+  void PanesLoadAndStore();
 };
 
 void LinkTabTest::TestButtonAndFind() {
@@ -222,6 +227,47 @@ void LinkTabTest::FetchIntoSource() {
   tab.frame.reset();
   QVERIFY(engine::FetchWorker::WaitForAll(std::chrono::seconds(5)));
   tab.doc.GetDispatcher()->RunPending();
+}
+
+void LinkTabTest::PanesLoadAndStore() {
+  LinkTab tab;
+  // A pattern being written survives a fetch's reload; it is stored without CR when the selection moves.
+  tab.panes.pattern->moveCursor(QTextCursor::End);
+  QTest::keyClicks(tab.panes.pattern, QStringLiteral("<i>{?}"));
+  tab.tree->NotifyTabs(TabNotify::PageFetch, {});
+  QCOMPARE(tab.panes.pattern->toPlainText(), QStringLiteral("<b>{?}</b><i>{?}"));
+  tab.Show(tab.whole);
+  QCOMPARE(tab.price->GetPattern(), std::string("<b>{?}</b><i>{?}"));
+  QVERIFY(tab.doc.IsModified());
+
+  // The note follows the selection the same way.
+  auto* note = qobject_cast<WDNoteView*>(tab.frame->Views().GetObject(view_ids::kNote));
+  QVERIFY(note);
+  QVERIFY(tab.tree->DoCommand(tab.whole, platform::cmd::kShowNote, false));
+  QTest::keyClicks(note, QStringLiteral("Any change"));
+  tab.Show(tab.price);
+  QCOMPARE(tab.whole->GetDescription(), std::string("Any change"));
+  QVERIFY(note->toPlainText().isEmpty());
+
+  // The history's value pane shows the newest sample, then the sample chosen on the time-line.
+  for (const char* text : {"1", "2", "3"}) tab.price->GetHistory().AddRecord(model::WDHistoryRecord(text, 1000));
+  tab.frame->show();
+  tab.Show(tab.whole);
+  tab.Show(tab.price);
+  QVERIFY(tab.tree->DoCommand(tab.price, platform::cmd::kShowHistory, false));
+  auto* history = qobject_cast<WDBeaconView*>(tab.frame->Views().GetObject(view_ids::kHistoryText));
+  auto* timeLine = qobject_cast<QTreeView*>(tab.frame->Views().GetObject(view_ids::kTextTimeLine));
+  QVERIFY(history && timeLine);
+  QCOMPARE(history->toPlainText(), QStringLiteral("3"));
+  timeLine->setCurrentIndex(timeLine->model()->index(2, 0));
+  QCOMPARE(history->toPlainText(), QStringLiteral("1"));
+
+  // Until the core makes patterns, "Make pattern" tells the user it could not.
+  tab.Show(tab.price);
+  tab.panes.source->SetRawText("<b>7</b>");
+  tab.panes.source->SelectPageBytes(3, 1);
+  QVERIFY(!tab.panes.source->MakePattern());
+  QCOMPARE(tab.prompt.messages.size(), size_t{1});
 }
 
 }  // namespace quorvex::gui

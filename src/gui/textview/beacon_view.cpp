@@ -53,6 +53,11 @@ bool WDBeaconView::OnNotify(TabNotify code, const NotifyParam& param) {
   }
 }
 
+void WDBeaconView::showEvent(QShowEvent* event) {
+  WDTextView::showEvent(event);
+  if (m_role != Role::TestValue) Load({}, false);
+}
+
 void WDBeaconView::Load(const NotifyParam& param, bool chosen) {
   const model::WDValue* beacon = CurrentBeacon(Frame());
   if (!beacon) {

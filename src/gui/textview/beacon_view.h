@@ -5,7 +5,8 @@
 //
 // Notifications (view_notify.h): 1230 and 1232 load; 1226, 1227 and 1234 load again while the tab is
 // shown. The history pane loads the newest sample, and on 1226 from a time-line (a SampleChooser
-// sender) the sample chosen there. The link tab's value pane is emptied on 1230 and 1232 and otherwise
+// sender) the sample chosen there. A pane that becomes visible loads again (samples may have come while
+// its tab was hidden). The link tab's value pane is emptied on 1230 and 1232 and otherwise
 // shows only what the test puts there (SetValueText). UI thread only.
 #include <string>
 
@@ -31,6 +32,9 @@ class WDBeaconView : public WDTextView, public NotifyReceiver {
   void SetValueText(const std::string& text);
 
   bool OnNotify(TabNotify code, const NotifyParam& param) override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
   void Load(const NotifyParam& param, bool chosen);
