@@ -6,9 +6,13 @@
 #include <string>
 
 #include "engine/qvx_doc.h"
+#include "gui/shell/main_frame.h"
+#include "gui/shell/qt_prompt.h"
 #include "model/group.h"
 #include "model/item.h"
 #include "model/value.h"
+#include "settings/app_context.h"
+#include "settings/language_folder.h"
 
 namespace quorvex::gui::test {
 
@@ -39,5 +43,32 @@ inline model::WDValue* AddBeacon(engine::WDQvxDoc& doc, const std::string& name,
   doc.GetRoot()->AddChild(value);
   return value;
 }
+
+// A private home, English texts, no sound, an empty catalog as the active document, scripted answers,
+// and (after MakeFrame) the main window with its views.
+struct FrameFixture {
+  FrameFixture() {
+    context.Settings().m_bSoundEnable = 0;
+    settings::LoadLanguage(context.Settings().WorkDirectory(), settings::kEnglishFileName);
+    model::SetActiveDocument(&doc);
+    doc.OnNewDocument(home.PathBytes(QStringLiteral("catalog.dat")));
+  }
+  ~FrameFixture() {
+    if (frame) frame->CloseFrame(false);
+    frame.reset();
+    model::SetActiveDocument(nullptr);
+  }
+  CMainFrame& MakeFrame() {
+    frame = std::make_unique<CMainFrame>(context, doc);
+    frame->Create(false);
+    return *frame;
+  }
+
+  TestHome home;
+  settings::AppContext context;
+  engine::WDQvxDoc doc;
+  ScriptedPrompt prompt;
+  std::unique_ptr<CMainFrame> frame;
+};
 
 }  // namespace quorvex::gui::test

@@ -9,7 +9,6 @@
 #include "gui/shell/gui_text.h"
 #include "gui/shell/icons.h"
 #include "gui/shell/main_frame.h"
-#include "gui/shell/qt_prompt.h"
 #include "gui/tabframe/tab_wnd.h"
 #include "gui/tabframe/visual_framework.h"
 #include "gui/views/bcn_list_model.h"
@@ -18,8 +17,6 @@
 #include "gui/views/view_ids.h"
 #include "gui_test_support.h"
 #include "platform/command_ids.h"
-#include "settings/app_context.h"
-#include "settings/language_folder.h"
 #include "support/http_test_server.h"
 
 namespace quorvex::gui {
@@ -29,26 +26,16 @@ using namespace platform::cmd;
 namespace tabs = view_ids;
 
 // A catalog: root > Shop (A, B: numbers with history) and Empty; Notes (C: text, one sample) at the root.
-struct Catalog {
+struct Catalog : test::FrameFixture {
   Catalog() {
-    context.Settings().m_bSoundEnable = 0;
-    settings::LoadLanguage(context.Settings().WorkDirectory(), settings::kEnglishFileName);
-    model::SetActiveDocument(&doc);
-    doc.OnNewDocument(home.PathBytes(QStringLiteral("catalog.dat")));
     shop = static_cast<model::WDGroup*>(doc.GetRoot()->AddChild(new model::WDGroup("Shop", "")));
     empty = static_cast<model::WDGroup*>(shop->AddChild(new model::WDGroup("Empty", "")));
     a = Number("A", "https://a.example/");
     b = Number("B", "https://b.example/");
     c = test::AddBeacon(doc, "C", "https://c.example/", "<b>{?}</b>");
     c->GetHistory().AddRecord(model::WDHistoryRecord("one", 1000));
-    frame = std::make_unique<CMainFrame>(context, doc);
-    frame->Create(false);
+    MakeFrame();
     tree = CatalogTree(*frame);
-  }
-  ~Catalog() {
-    frame->CloseFrame(false);
-    frame.reset();
-    model::SetActiveDocument(nullptr);
   }
   model::WDValue* Number(const std::string& name, const std::string& url) {
     model::WDValue* value = test::AddBeacon(doc, name, url, "<b>{?}</b>");
@@ -62,11 +49,6 @@ struct Catalog {
   int ActiveTab() const { return frame->Views().TabWindow()->ActiveTab(); }
   QString Name(const model::WDItem* item) const { return FromBytes(item->GetName()); }
 
-  test::TestHome home;
-  settings::AppContext context;
-  engine::WDQvxDoc doc;
-  ScriptedPrompt prompt;
-  std::unique_ptr<CMainFrame> frame;
   WDTreeView* tree = nullptr;
   model::WDGroup* shop = nullptr;
   model::WDGroup* empty = nullptr;

@@ -137,10 +137,12 @@ void CMainFrame::BuildMenus() {
     if (language->MainMenu()) BuildMenuBar(*menuBar(), *language->MainMenu(), actions_);
     const settings::MenuModel* contexts[] = {language->PopupMenu(), language->TreeMenu(), language->AlertMenu()};
     for (int kind = 0; kind < 3; ++kind) {
-      if (contexts[kind]) BuildContextMenu(contextMenus_[kind], *contexts[kind], actions_);
+      if (contexts[kind]) BuildContextMenu(contextMenus_[kind], *contexts[kind], kind == 2 ? alertActions_ : actions_);
     }
   }
-  for (QMenu& menu : contextMenus_) {
+  // The alert menu acts on its window's own alert; the window runs what it picked.
+  for (ContextMenuKind kind : {ContextMenuKind::Beacon, ContextMenuKind::Folder}) {
+    QMenu& menu = ContextMenu(kind);
     connect(&menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
     connect(&menu, &QMenu::triggered, this, [this](QAction* action) { OnCommand(CommandOf(action)); });
   }
@@ -241,6 +243,11 @@ bool CMainFrame::OnCommand(uint16_t command) {
   }
   if (IsDocumentCommand(command) && DocumentCommandEnabled(command, doc_)) {
     const bool ran = RunDocumentCommand(command, doc_);
+    // Checking the alerts changes states all over the catalog.
+    if (WDTreeView* tree = CatalogTree(*this); tree && command == kCheckAllAlerts) {
+      tree->UpdateIcons();
+      views_->Notify(TabNotify::Changed, {});
+    }
     UpdateAgentState();
     return ran;
   }

@@ -130,6 +130,7 @@ class CMainFrame : public QMainWindow, public platform::AgentStateHost {
   engine::WDQvxDoc& doc_;
   std::unique_ptr<TVisualFramework> views_;
   CommandActions actions_;
+  CommandActions alertActions_;  // the alert menu's: its states are its window's, not the frame's
   QToolBar* toolBar_ = nullptr;
   QLabel* statusLabel_ = nullptr;
   CSystemTray tray_;

@@ -118,6 +118,7 @@ int RunApplication(int argc, char** argv) {
     prompt.SetParent(&frame);
     alerts.SetOnAlert([&frame] { frame.UpdateAgentState(); });
     frame.Create(options.ShowSplash());
+    alerts.Attach(&frame);
     instance.SetHandler([&frame](const std::string& path) { frame.ReceiveHandOver(path); });
     engine::CatalogOwner::Hooks hooks;
     hooks.release = [&frame](std::string& error) { return frame.LendCatalog(error); };
@@ -142,6 +143,7 @@ int RunApplication(int argc, char** argv) {
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &frame, [&frame] { frame.CloseFrame(false); });
     status = QApplication::exec();
     prompt.SetParent(nullptr);
+    alerts.Attach(nullptr);
   }
   StopPumping(doc.GetDispatcher());
   doc.StopAll();
