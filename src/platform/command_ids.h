@@ -14,6 +14,9 @@ inline constexpr uint16_t kCheckAllAlerts = 32792;
 inline constexpr uint16_t kStop = 32809;
 inline constexpr uint16_t kCatalogReport = 32818;
 inline constexpr uint16_t kSave = 57603;
+// Printing the focused list or text.
+inline constexpr uint16_t kPrint = 57607;
+inline constexpr uint16_t kPrintPreview = 57609;
 
 // Item commands (the catalog tree's current item).
 inline constexpr uint16_t kShowBeacon = 32776;
@@ -59,11 +62,12 @@ inline constexpr uint16_t kLastEntryWithoutPrompt = 2024;
 
 // Every command above that has a prompt.
 inline constexpr uint16_t kWithPrompt[] = {
-    kNewBeacon,  kRefreshAll, kImportContainer, kCheckAllAlerts, kStop,         kCatalogReport, kSave,
-    kShowBeacon, kShowNote,   kShowControl,     kShowHistory,    kShowLink,     kOpenInBrowser, kExportContainer,
-    kDeleteItem, kMonitoring, kRefreshNow,      kExportHistory,  kClearHistory, kDuplicate,     kNewFolder,
-    kAlertSound, kCloseAlert, kHideWindow,      kHomePage,       kOptions,      kEditCut,       kEditCopy,
-    kEditFind,   kEditPaste,  kAbout,           kExit,           kHelp,         kToggleToolBar, kToggleStatusBar,
+    kNewBeacon,     kRefreshAll,      kImportContainer, kCheckAllAlerts, kStop,        kCatalogReport, kSave,
+    kPrint,         kPrintPreview,    kShowBeacon,      kShowNote,       kShowControl, kShowHistory,   kShowLink,
+    kOpenInBrowser, kExportContainer, kDeleteItem,      kMonitoring,     kRefreshNow,  kExportHistory, kClearHistory,
+    kDuplicate,     kNewFolder,       kAlertSound,      kCloseAlert,     kHideWindow,  kHomePage,      kOptions,
+    kEditCut,       kEditCopy,        kEditFind,        kEditPaste,      kAbout,       kExit,          kHelp,
+    kToggleToolBar, kToggleStatusBar,
 };
 
 // Whether the status bar shows a prompt for the command at all.

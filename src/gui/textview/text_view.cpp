@@ -91,13 +91,16 @@ void WDTextView::PrintPreview() {
 }
 
 bool WDTextView::TakesCommand(uint16_t command) const {
-  return command == kEditFind || command == kEditCopy || command == kEditCut || command == kEditPaste;
+  return command == kEditFind || command == kEditCopy || command == kEditCut || command == kEditPaste ||
+         command == kPrint || command == kPrintPreview;
 }
 
 CommandState WDTextView::QueryCommand(uint16_t command) {
   const bool selection = textCursor().hasSelection();
   switch (command) {
     case kEditFind:
+    case kPrint:
+    case kPrintPreview:
       return {HasText(), false};
     case kEditCopy:
       return {selection, false};
@@ -115,6 +118,12 @@ bool WDTextView::RunCommand(uint16_t command) {
   switch (command) {
     case kEditFind:
       ShowFindDialog();
+      return true;
+    case kPrint:
+      Print();
+      return true;
+    case kPrintPreview:
+      PrintPreview();
       return true;
     case kEditCopy:
       copy();

@@ -148,10 +148,12 @@ bool WDBcnListView::SelectBeacon(model::WDValue* beacon) {
 }
 
 bool WDBcnListView::TakesCommand(uint16_t command) const {
-  return (command >= kShowBeacon && command <= kExportHistory) || command == kDuplicate;
+  return (command >= kShowBeacon && command <= kExportHistory) || command == kDuplicate || command == kPrint ||
+         command == kPrintPreview;
 }
 
 CommandState WDBcnListView::QueryCommand(uint16_t command) {
+  if (command == kPrint || command == kPrintPreview) return {m_pModel->rowCount() > 0, false};
   model::WDValue* beacon = GetSelectedBeacon();
   WDTreeView* tree = CatalogTree(m_frame);
   if (!beacon || !tree || !TakesCommand(command)) return {};
@@ -163,6 +165,11 @@ CommandState WDBcnListView::QueryCommand(uint16_t command) {
 
 bool WDBcnListView::RunCommand(uint16_t command) {
   if (!QueryCommand(command).enabled) return false;
+  if (command == kPrint) return PrintWithDialog();
+  if (command == kPrintPreview) {
+    PrintPreview();
+    return true;
+  }
   return CatalogTree(m_frame)->DoCommand(GetSelectedBeacon(), command, false);
 }
 

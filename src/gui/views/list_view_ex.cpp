@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStyleOptionHeader>
@@ -215,6 +216,14 @@ void CListViewEx::Print(QPrinter* printer) {
     }
     y += rowH;
   }
+}
+
+bool CListViewEx::PrintWithDialog() {
+  QPrinter printer(QPrinter::HighResolution);
+  QPrintDialog dialog(&printer, this);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  Print(&printer);
+  return true;
 }
 
 void CListViewEx::PrintPreview() {

@@ -72,6 +72,8 @@ class CListViewEx : public QTreeView {
   // page after page. PrintPreview shows the preview dialog over this view.
   void Print(QPrinter* printer);
   void PrintPreview();
+  // The print dialog, then Print; false when the user cancelled.
+  bool PrintWithDialog();
 
  protected:
   // The list part of the notification protocol: 1226, 1227, 1230 and 1232 refresh; 1224, 1225,
