@@ -378,6 +378,8 @@ void WizardAddressPage::OnFetch(engine::Notification code, const std::shared_ptr
   m_pAddress->setEnabled(true);
   if (isVisible()) {
     UpdateControls();
+    // Disabling the address during the fetch sent the focus on to the buttons.
+    m_pAddress->setFocus();
   } else {
     m_pFetch->setEnabled(!m_pAddress->text().isEmpty());
   }
