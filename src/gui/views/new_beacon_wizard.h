@@ -9,7 +9,6 @@
 // fetch manager, and a page closed before the fetch ends gives the job up and never hears of it again.
 // UI thread only.
 #include <QDialog>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVector>
