@@ -210,6 +210,8 @@ bool WDSourceView::MakePattern() {
   }
   pane->SetPatternText(pattern);
   UpdateTestButton(Frame());
+  // The user sees at once what the new pattern finds.
+  if (CanTestPattern(Frame())) RunPatternTest(Frame());
   return true;
 }
 
