@@ -31,7 +31,7 @@ bool MakeReport(engine::WDQvxDoc& doc) {
 
 bool IsDocumentCommand(uint16_t id) {
   return id == kRefreshAll || id == kStop || id == kCheckAllAlerts || id == kImportContainer || id == kCatalogReport ||
-         id == kSave;
+         id == kSave || id == kNewBeacon;
 }
 
 bool DocumentCommandEnabled(uint16_t id, const engine::WDQvxDoc& doc) {

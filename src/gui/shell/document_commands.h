@@ -1,7 +1,7 @@
 #pragma once
 // The catalog-wide commands of the document: refresh all, stop, check all alerts, report, save, and
-// the import's dialog (the frame imports, so that the tree shows the new beacons). The main frame routes them here;
-// they talk to the user through the core's prompt.
+// the import's dialog. The frame imports and runs the new-beacon wizard itself, so that the tree shows
+// the new beacons. The main frame routes them here; they talk to the user through the core's prompt.
 #include <QWidget>
 #include <cstdint>
 #include <vector>

@@ -27,6 +27,7 @@
 #include "gui/tabframe/visual_framework.h"
 #include "gui/views/catalog_views.h"
 #include "gui/views/command_target.h"
+#include "gui/views/new_beacon_wizard.h"
 #include "gui/views/tree_view.h"
 #include "gui/views/view_notify.h"
 #include "platform/command_ids.h"
@@ -238,6 +239,7 @@ bool CMainFrame::OnCommand(uint16_t command) {
     const QStringList files = AskContainerFiles(this);
     return !files.isEmpty() && ImportFiles(files, false) >= 0;
   }
+  if (command == kNewBeacon) return RunNewBeaconWizard(*this);
   if (CommandTarget* target = TargetFor(command)) {
     return target->QueryCommand(command).enabled && target->RunCommand(command);
   }
