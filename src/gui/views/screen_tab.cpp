@@ -1,6 +1,6 @@
 #include "gui/views/screen_tab.h"
 
-#include <QGridLayout>
+#include <QBoxLayout>
 #include <QLabel>
 #include <cmath>
 
@@ -39,17 +39,21 @@ WDScreenTab::WDScreenTab(CMainFrame& frame, QWidget* parent)
       m_pValue(OneLineLabel()),
       m_pChange(OneLineLabel()),
       m_pTime(OneLineLabel()) {
-  m_pChange->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-  auto* layout = new QGridLayout(this);
+  // The change follows the value; a long value gives way before it.
+  m_pValue->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  m_pChange->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+  auto* valueRow = new QHBoxLayout;
+  valueRow->setSpacing(12);
+  valueRow->addWidget(m_pValue);
+  valueRow->addWidget(m_pChange);
+  valueRow->addStretch(1);
+  auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 4, 8, 4);
-  layout->setVerticalSpacing(2);
-  layout->setHorizontalSpacing(12);
-  layout->addWidget(m_pName, 0, 0, 1, 2);
-  layout->addWidget(m_pValue, 1, 0);
-  layout->addWidget(m_pChange, 1, 1);
-  layout->addWidget(m_pTime, 2, 0, 1, 2);
-  layout->setColumnStretch(0, 1);
-  layout->setRowStretch(3, 1);
+  layout->setSpacing(2);
+  layout->addWidget(m_pName);
+  layout->addLayout(valueRow);
+  layout->addWidget(m_pTime);
+  layout->addStretch(1);
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Base);
 }
@@ -77,11 +81,15 @@ bool WDScreenTab::UpdatePane(bool save, const NotifyParam&) {
     change = QLatin1String(delta > 0 ? "+" : delta < 0 ? "-" : "") + FromBytes(text::FormatNumber(std::fabs(delta), 2));
     // Rises in blue, falls in red, in shades that read on the pane's background.
     const bool dark = palette().color(QPalette::Base).lightness() < 128;
-    const char* colour = delta > 0   ? (dark ? "#7db8ff" : "#0040c0")
-                         : delta < 0 ? (dark ? "#ff8a80" : "#c00000")
+    const char* colour = delta > 0   ? (dark ? "#7db8ff" : "#1f5fcf")
+                         : delta < 0 ? (dark ? "#ff8a80" : "#c62828")
                                      : nullptr;
     QPalette labelPalette = palette();
-    if (colour) labelPalette.setColor(QPalette::WindowText, QColor(QLatin1String(colour)));
+    if (colour) {
+      // The labels draw with Text over the pane's Base background.
+      labelPalette.setColor(QPalette::Text, QColor(QLatin1String(colour)));
+      labelPalette.setColor(QPalette::WindowText, QColor(QLatin1String(colour)));
+    }
     m_pChange->setPalette(labelPalette);
   }
   m_pChange->setText(change);
