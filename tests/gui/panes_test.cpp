@@ -12,6 +12,7 @@
 #include "gui/shell/gui_text.h"
 #include "gui/tabframe/tab_wnd.h"
 #include "gui/tabframe/visual_framework.h"
+#include "gui/textview/beacon_view.h"
 #include "gui/views/control_tab.h"
 #include "gui/views/hist_control.h"
 #include "gui/views/screen_tab.h"
@@ -182,6 +183,9 @@ void PanesTest::HistoryStripAndScreen() {
   strip->TagsButton()->click();
   QVERIFY(strip->ShowTags() && strip->TagsButton()->isChecked() && !strip->WrapLines());
   QCOMPARE(flags.count(), 1);
+  auto* sample = qobject_cast<WDBeaconView*>(p.frame->Views().GetObject(view_ids::kHistoryText));
+  QVERIFY(sample);
+  QCOMPARE(sample->toPlainText(), QStringLiteral("<b>2</b>"));
 
   // Clearing asks 61461; Yes empties the history and the tree takes the history tab away.
   strip->ClearButton()->click();
