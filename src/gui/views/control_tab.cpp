@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <climits>
@@ -100,10 +101,20 @@ WDControlTab::WDControlTab(CMainFrame& frame, QWidget* parent)
   eventsLayout->addLayout(buttons, 1, 1);
   eventsLayout->setRowStretch(1, 1);
 
-  auto* layout = new QVBoxLayout(this);
+  // The controls scroll rather than hold the main window at their full height.
+  auto* content = new QWidget;
+  auto* layout = new QVBoxLayout(content);
   layout->addLayout(value);
   layout->addWidget(schedule);
   layout->addWidget(events, 1);
+  auto* scroll = new QScrollArea;
+  scroll->setWidget(content);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setFocusPolicy(Qt::NoFocus);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(scroll);
 
   QWidget* order[] = {m_pType,       m_pUnit,   m_pKeepHistory, m_pMonitoring, m_pAtStart, m_pCount,
                       m_pPeriodUnit, m_pAlerts, m_pEvents,      m_pAdd,        m_pDelete};
