@@ -262,12 +262,13 @@ void LinkTabTest::PanesLoadAndStore() {
   timeLine->setCurrentIndex(timeLine->model()->index(2, 0));
   QCOMPARE(history->toPlainText(), QStringLiteral("1"));
 
-  // Until the core makes patterns, "Make pattern" tells the user it could not.
+  // "Make pattern" writes a pattern for the selected value and tests it at once.
   tab.Show(tab.price);
-  tab.panes.source->SetRawText("<b>7</b>");
-  tab.panes.source->SelectPageBytes(3, 1);
-  QVERIFY(!tab.panes.source->MakePattern());
-  QCOMPARE(tab.prompt.messages.size(), size_t{1});
+  tab.panes.source->SetRawText("<p>Price: <b>7</b></p>");
+  tab.panes.source->SelectPageBytes(13, 1);
+  QVERIFY(tab.panes.source->MakePattern());
+  QVERIFY(!tab.panes.pattern->toPlainText().isEmpty());
+  QCOMPARE(tab.panes.value->toPlainText(), QStringLiteral("7"));
 }
 
 }  // namespace quorvex::gui

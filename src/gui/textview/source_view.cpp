@@ -59,7 +59,7 @@ std::string WithoutCr(std::string text) {
 WDSourceView::WDSourceView(CMainFrame& frame, QWidget* parent)
     : WDTextView(frame, parent),
       m_pHighlighter(new HtmlHighlighter(document(), palette())),
-      m_pMakePattern(new QToolButton(viewport())),
+      m_pMakePattern(new QToolButton(this)),
       m_target(std::make_shared<SourceFetchTarget>(this)) {
   setReadOnly(true);
   setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -210,6 +210,8 @@ bool WDSourceView::MakePattern() {
   }
   pane->SetPatternText(pattern);
   UpdateTestButton(Frame());
+  // The user sees at once what the new pattern finds.
+  if (CanTestPattern(Frame())) RunPatternTest(Frame());
   return true;
 }
 
@@ -242,17 +244,21 @@ void WDSourceView::resizeEvent(QResizeEvent* event) {
 
 void WDSourceView::PlaceButton() {
   m_pMakePattern->adjustSize();
-  const int margin = 4;
-  m_pMakePattern->move(viewport()->width() - m_pMakePattern->width() - margin, margin);
+  // The bottom-right corner covers the least of a page, whose first lines matter most.
+  const int margin = 6;
+  const QRect area = viewport()->geometry();
+  m_pMakePattern->move(area.right() - m_pMakePattern->width() - margin,
+                       area.bottom() - m_pMakePattern->height() - margin);
+  m_pMakePattern->raise();
 }
 
 void WDSourceView::UpdateButton() {
   // Offered beside a selection of the page, while the beacon has a pattern to make.
   WDPatternEdit* pane = FindLinkPanes(Frame()).pattern;
   const bool offer = m_bHoldsPage && textCursor().hasSelection() && pane && pane->isEnabled();
+  if (offer) PlaceButton();
   m_pMakePattern->setVisible(offer);
   m_pMakePattern->setEnabled(offer);
-  if (offer) PlaceButton();
 }
 
 }  // namespace quorvex::gui
