@@ -209,6 +209,7 @@ inline constexpr uint16_t kMsgNextStart = 61498;
 inline constexpr uint16_t kMsgFieldEmpty = 61499;
 inline constexpr uint16_t kMsgFetching = 61501;
 inline constexpr uint16_t kAskDeleteEvent = 61502;
+inline constexpr uint16_t kMsgPositiveInteger = 61719;
 inline constexpr uint16_t kMsgFileNotFound = 61508;  // %s: the file
 inline constexpr uint16_t kAskChangeLanguage = 61515;
 inline constexpr uint16_t kMsgNoFontChoice = 61516;

@@ -35,7 +35,8 @@ class IconsTest : public QObject {
                            icon::kFolder,      icon::kFolderOpen,  icon::kTrayIdle,     icon::kNewBeacon,
                            icon::kNewFolder,   icon::kRefreshAll,  icon::kRefreshNow,   icon::kStop,
                            icon::kSave,        icon::kImport,      icon::kExport,       icon::kReport,
-                           icon::kDelete,      icon::kOptions,     icon::kHelp,         icon::kAbout};
+                           icon::kDelete,      icon::kOptions,     icon::kHelp,         icon::kAbout,
+                           icon::kWrapLines,   icon::kHtmlTags};
     for (const char* name : names) QVERIFY2(Draws(Icon(QString::fromLatin1(name)), 16), name);
     QVERIFY(QFile::exists(QString::fromLatin1(icon::kSplashPath)));
     const QStringList files = QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("*.svg")});

@@ -46,6 +46,9 @@ inline constexpr char kLink[] = "link";
 // The tabs of an alert event's actions: the action is on or off.
 inline constexpr char kActionOn[] = "action-on";
 inline constexpr char kActionOff[] = "action-off";
+// The display toggles of the history strip: long lines wrapped, HTML tags shown.
+inline constexpr char kWrapLines[] = "wrap-lines";
+inline constexpr char kHtmlTags[] = "html-tags";
 // The splash picture (400 x 260); the version line goes on it at about (20, 210).
 inline constexpr char kSplashPath[] = ":/icons/splash.svg";
 }  // namespace icon

@@ -6,10 +6,13 @@
 #include "gui/textview/pattern_edit.h"
 #include "gui/textview/source_view.h"
 #include "gui/views/bcn_list_view.h"
+#include "gui/views/control_tab.h"
 #include "gui/views/graph_view.h"
+#include "gui/views/hist_control.h"
 #include "gui/views/link_address.h"
 #include "gui/views/link_control.h"
 #include "gui/views/link_tab.h"
+#include "gui/views/screen_tab.h"
 #include "gui/views/time_line_view.h"
 #include "gui/views/tree_view.h"
 #include "gui/views/view_ids.h"
@@ -55,6 +58,14 @@ ViewFactory CatalogViewFactory(CMainFrame& frame) {
         return new WDLEControl(frame, parent);
       case view_ids::kFolderList:
         return new WDBcnListView(frame, parent);
+      case view_ids::kBeaconScreen:
+      case view_ids::kGraphScreen:
+        return new WDScreenTab(frame, parent);
+      case view_ids::kControl:
+        return new WDControlTab(frame, parent);
+      case view_ids::kTextHistControl:
+      case view_ids::kGraphHistControl:
+        return new WDHistControl(frame, parent);
       case view_ids::kTextTimeLine:
       case view_ids::kGraphTimeLine:
         return new WDTimeLineView(frame, parent);
@@ -73,6 +84,13 @@ ViewFactory CatalogViewFactory(CMainFrame& frame) {
 }
 
 void InitialUpdateViews(CMainFrame& frame) {
+  // The text history tab's strip holds the display flags of the sample pane beneath it.
+  auto* strip = qobject_cast<WDHistControl*>(frame.Views().GetObject(view_ids::kTextHistControl));
+  auto* sample = qobject_cast<WDBeaconView*>(frame.Views().GetObject(view_ids::kHistoryText));
+  if (strip && sample) {
+    QObject::connect(strip, &WDHistControl::DisplayFlagsChanged, sample, &WDBeaconView::SetDisplayFlags,
+                     Qt::UniqueConnection);
+  }
   if (WDTreeView* tree = CatalogTree(frame)) tree->OnInitialUpdate();
 }
 
