@@ -148,7 +148,7 @@ bool WDBcnListView::SelectBeacon(model::WDValue* beacon) {
 }
 
 bool WDBcnListView::TakesCommand(uint16_t command) const {
-  return (command >= kShowBeacon && command <= kExportHistory) || command == kDuplicate;
+  return (command >= kShowBeacon && command <= kExportHistory) || command == kDuplicate || command == kShowChanges;
 }
 
 CommandState WDBcnListView::QueryCommand(uint16_t command) {
