@@ -169,12 +169,18 @@ class DiffRenderer {
     }
     QTextCharFormat marked = format;
     marked.setBackground(word);
+    // This line's pieces; blanks between two changed words are tinted with them, so that a changed
+    // phrase reads as one.
+    std::vector<const text::DiffPiece*> shown;
     for (const text::DiffPiece& piece : *words) {
-      if (piece.kind == text::DiffKind::Same) {
-        m_cursor.insertText(Decode(piece.text, utf8), format);
-      } else if (piece.kind == kind) {
-        m_cursor.insertText(Decode(piece.text, utf8), marked);
+      if (piece.kind == text::DiffKind::Same || piece.kind == kind) shown.push_back(&piece);
+    }
+    for (size_t i = 0; i < shown.size(); ++i) {
+      bool changed = shown[i]->kind == kind;
+      if (!changed && i > 0 && i + 1 < shown.size() && shown[i - 1]->kind == kind && shown[i + 1]->kind == kind) {
+        changed = shown[i]->text.find_first_not_of(" \t") == std::string::npos;
       }
+      m_cursor.insertText(Decode(shown[i]->text, utf8), changed ? marked : format);
     }
   }
 
@@ -324,7 +330,7 @@ void ChangesWindow::ShowComparison(int hunk) {
         // Stored snapshots always differ: what text only hides is the markup.
         ShowMessage(Text(textOnly ? ids::kChangesMarkupOnly : ids::kChangesNoDifference));
       } else {
-        m_hunkBlocks = DiffRenderer(*m_pView, DiffColoursFor(m_pView->palette())).Render(hunks);
+        m_hunkBlocks = DiffRenderer(*m_pView, DiffColoursFor(palette())).Render(hunks);
         m_nHunk = hunk < 0 ? HunkCount() - 1 : std::min(hunk, HunkCount() - 1);
       }
     }
@@ -339,6 +345,17 @@ void ChangesWindow::ScrollToHunk(int hunk) {
     return;
   }
   QTextDocument* document = m_pView->document();
+  // The run that Previous and Next count from stands out by its header.
+  const DiffColours colours = DiffColoursFor(palette());
+  for (size_t i = 0; i < m_hunkBlocks.size(); ++i) {
+    QTextCursor header(document->findBlockByNumber(m_hunkBlocks[i]));
+    header.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    QTextCharFormat format;
+    const bool current = static_cast<int>(i) == hunk;
+    format.setForeground(current ? palette().color(QPalette::Highlight) : colours.header);
+    format.setFontWeight(current ? QFont::Bold : QFont::Normal);
+    header.mergeCharFormat(format);
+  }
   const QTextBlock block = document->findBlockByNumber(m_hunkBlocks[static_cast<size_t>(hunk)]);
   const QRectF place = document->documentLayout()->blockBoundingRect(block);
   m_pView->verticalScrollBar()->setValue(static_cast<int>(place.top()));
@@ -382,7 +399,10 @@ bool ChangesWindow::event(QEvent* event) {
   // A check may have kept a new snapshot while the window was in the background.
   if (event->type() == QEvent::WindowActivate) Reload();
   if (event->type() == QEvent::Show) ScrollToHunk(m_nHunk);
-  return QWidget::event(event);
+  const bool handled = QWidget::event(event);
+  // The colours follow a change between light and dark.
+  if (event->type() == QEvent::PaletteChange) ShowComparison(m_nHunk);
+  return handled;
 }
 
 ChangesWindow* ShowChanges(CMainFrame& frame, const model::WDValue& beacon) {
