@@ -1,18 +1,11 @@
 // quorvex-cli test-pattern: applies a search pattern to a page fetched from its address, or read from a
 // file or standard input, the way a beacon applies it to a fetched page.
-#include <algorithm>
-#include <cctype>
 #include <fstream>
-#include <iostream>
 
 #include "cli/beacon_text.h"
 #include "cli/command.h"
-#include "cli/console_prompt.h"
+#include "cli/page_source.h"
 #include "cli/pass_report.h"
-#include "engine/fetch_session.h"
-#include "engine/page_buffer.h"
-#include "engine/page_fetcher.h"
-#include "settings/app_context.h"
 #include "text/code_page.h"
 #include "text/pattern_matcher.h"
 
@@ -35,29 +28,6 @@ bool ReadPatternFile(const std::string& path, std::string& out) {
     if (out.size() > kMaxPatternFileBytes) return false;
   }
   return !in.bad();
-}
-
-// Feeds in to the page buffer as a fetch feeds a body, and stops reading as soon as the page is
-// complete: an endless source (yes, /dev/zero) costs no more than the page limit.
-bool ReadPage(std::istream& in, engine::PageBuffer& buffer) {
-  char block[kReadBlockBytes];
-  while (!buffer.IsComplete() && (in.read(block, sizeof block) || in.gcount() > 0)) {
-    buffer.Append(block, static_cast<size_t>(in.gcount()));
-  }
-  return !in.bad();
-}
-
-// "0".."3" or a label ("Win", "koi8", ...), case aside; -1 when neither.
-int32_t ParseCharset(const std::string& value) {
-  if (value.size() == 1 && value[0] >= '0' && value[0] < '0' + text::kCharsetCount) return value[0] - '0';
-  for (int32_t i = 0; i < text::kCharsetCount; ++i) {
-    std::string_view label = text::CodePageLabel(i);
-    if (label.size() == value.size() && std::equal(label.begin(), label.end(), value.begin(), [](char a, char b) {
-          return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-        }))
-      return i;
-  }
-  return -1;
 }
 
 class TestPatternCommand : public Command {
@@ -103,47 +73,13 @@ class TestPatternCommand : public Command {
              << "' (at most " << kMaxPatternFileBytes << " bytes)\n";
       return kExitFailed;
     }
-    const std::string& source = parser.Positionals()[0];
-    const settings::WDSettings* settings = settings::GetSettings();
-    const engine::SessionConfig config =
-        settings ? engine::SessionConfigFromSettings(*settings) : engine::SessionConfig();
-    const size_t limit = engine::FetchSession(config).PageLimit();
-    std::string page;
-    bool cut = false;
-    if (source != "-" && source.find("://") != std::string::npos) {
-      ConsolePrompt prompt(io.err, false);
-      if (!engine::CreateSession(config)) return kExitFailed;
-      engine::FetchOutcome outcome = engine::PageFetcher(*engine::CurrentSession(), {}).Fetch(source);
-      if (outcome.result != engine::FetchResultOk) {
-        engine::PageReport report;
-        report.started = true;
-        report.result = outcome.result;
-        report.error = outcome.error;
-        io.err << "quorvex-cli: test-pattern: cannot fetch '" << Show(source)
-               << "': " << PageFailureReason(report, config.overallSeconds) << " (fetch result " << outcome.result
-               << ")\n";
-        return kExitFailed;
-      }
-      page = std::move(outcome.text);
-      cut = outcome.cut;
-    } else {
-      // The same buffer a fetch reads into, so a file gives the text its address would give.
-      engine::PageBuffer buffer(limit);
-      std::ifstream file;
-      if (source != "-") file.open(source, std::ios::binary);
-      if ((source != "-" && !file) || !ReadPage(source == "-" ? io.in : file, buffer)) {
-        io.err << "quorvex-cli: test-pattern: cannot read '" << Show(source) << "'\n";
-        return kExitFailed;
-      }
-      cut = buffer.WasCut();
-      page = buffer.TakeText();
-    }
-
-    text::ConvertCodePage(page, charset);
+    PageSource source;
+    if (!LoadPageSource(parser.Positionals()[0], charset, Name(), io, source)) return kExitFailed;
+    const std::string& page = source.text;
     text::WDPatternMatcher matcher(page.data(), page.size(), pattern);
     if (int32_t result = matcher.Extract(); result != text::MatchOk) {
       io.err << result << ": " << ShowLines(text::WDPatternMatcher::ErrorMessage(result)) << "\n";
-      if (cut) io.err << "Note: " << PageCutHint(limit) << "\n";
+      if (source.cut) io.err << "Note: " << PageCutHint(source.limit) << "\n";
       return kExitFailed;
     }
     io.out << Show(matcher.GetValue()) << "\n";

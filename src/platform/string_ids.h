@@ -82,6 +82,26 @@ inline constexpr uint16_t kExportCombineDateTime = 1053;
 // Address strip of the link tab.
 inline constexpr uint16_t kOpenPageTip = 1042;
 
+// Text panes (page source, value, note, pattern) and the link tab.
+inline constexpr uint16_t kFindCaption = 61760;
+inline constexpr uint16_t kFindWhat = 61761;
+inline constexpr uint16_t kFindMatchCase = 61762;
+inline constexpr uint16_t kFindWrap = 61763;
+inline constexpr uint16_t kFindNext = 61764;
+inline constexpr uint16_t kFindPrevious = 61765;
+inline constexpr uint16_t kFindNotFound = 61766;  // %s: the text looked for
+inline constexpr uint16_t kClose = 61767;
+inline constexpr uint16_t kPrint = 61768;
+inline constexpr uint16_t kPrintPreview = 61769;
+inline constexpr uint16_t kSelectAll = 61770;
+inline constexpr uint16_t kFindInSourceTip = 61771;
+inline constexpr uint16_t kPatternHelpTip = 61772;
+inline constexpr uint16_t kTestPattern = 61773;  // the test button: "caption\ntool tip"
+inline constexpr uint16_t kMakePattern = 61774;  // the source pane's button: "caption\ntool tip"
+inline constexpr uint16_t kMakePatternFailed = 61775;
+inline constexpr uint16_t kCharsetTip = 61776;
+inline constexpr uint16_t kAddressTip = 61777;
+
 // Alert event editor and alert actions.
 inline constexpr uint16_t kEventEditorCaption = 1507;
 inline constexpr uint16_t kConditionGroup = 1071;

@@ -35,6 +35,9 @@ inline constexpr char kDelete[] = "delete";
 inline constexpr char kOptions[] = "options";
 inline constexpr char kHelp[] = "help";
 inline constexpr char kAbout[] = "about";
+// The link tab's buttons.
+inline constexpr char kFind[] = "find";
+inline constexpr char kTestPattern[] = "test-pattern";
 // The tabs of the main window: the same label stands over a text and a graph, the icon tells them apart.
 inline constexpr char kViewText[] = "view-text";
 inline constexpr char kViewGraph[] = "view-graph";

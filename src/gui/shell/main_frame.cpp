@@ -243,6 +243,11 @@ bool CMainFrame::OnCommand(uint16_t command) {
   }
   if (IsDocumentCommand(command) && DocumentCommandEnabled(command, doc_)) {
     const bool ran = RunDocumentCommand(command, doc_);
+    // Checking the alerts changes states all over the catalog.
+    if (WDTreeView* tree = CatalogTree(*this); tree && command == kCheckAllAlerts) {
+      tree->UpdateIcons();
+      views_->Notify(TabNotify::Changed, {});
+    }
     UpdateAgentState();
     return ran;
   }

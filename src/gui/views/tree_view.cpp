@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QSortFilterProxyModel>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -195,6 +196,8 @@ WDTreeView::WDTreeView(CMainFrame& frame, QWidget* parent)
   connect(m_pFilter, &QLineEdit::textChanged, this, &WDTreeView::ApplyFilter);
   connect(&frame, &CMainFrame::AnimationStep, this, &WDTreeView::OnAnimationStep);
   connect(&frame, &CMainFrame::CatalogReloaded, this, &WDTreeView::OnInitialUpdate);
+  // Beacons fall due as time passes, without a fetch to tell of it.
+  connect(&frame.RefreshTimer(), &QTimer::timeout, this, [this] { UpdateIcons(); });
 
   m_target = std::make_shared<TreeFetchTarget>(this);
   m_doc.SetFetchTarget(m_target);
