@@ -33,6 +33,7 @@ inline constexpr uint16_t kExportHistory = 32786;
 inline constexpr uint16_t kClearHistory = 32793;
 inline constexpr uint16_t kDuplicate = 32810;
 inline constexpr uint16_t kNewFolder = 32815;  // in an alert window: close all alert windows
+inline constexpr uint16_t kShowChanges = 32822;
 
 // Alert window.
 inline constexpr uint16_t kAlertSound = 32813;
@@ -65,9 +66,9 @@ inline constexpr uint16_t kWithPrompt[] = {
     kNewBeacon,     kRefreshAll,      kImportContainer, kCheckAllAlerts, kStop,        kCatalogReport, kSave,
     kPrint,         kPrintPreview,    kShowBeacon,      kShowNote,       kShowControl, kShowHistory,   kShowLink,
     kOpenInBrowser, kExportContainer, kDeleteItem,      kMonitoring,     kRefreshNow,  kExportHistory, kClearHistory,
-    kDuplicate,     kNewFolder,       kAlertSound,      kCloseAlert,     kHideWindow,  kHomePage,      kOptions,
-    kEditCut,       kEditCopy,        kEditFind,        kEditPaste,      kAbout,       kExit,          kHelp,
-    kToggleToolBar, kToggleStatusBar,
+    kDuplicate,     kNewFolder,       kShowChanges,     kAlertSound,     kCloseAlert,  kHideWindow,    kHomePage,
+    kOptions,       kEditCut,         kEditCopy,        kEditFind,       kEditPaste,   kAbout,         kExit,
+    kHelp,          kToggleToolBar,   kToggleStatusBar,
 };
 
 // Whether the status bar shows a prompt for the command at all.

@@ -228,6 +228,21 @@ inline constexpr uint16_t kTreeFilterHint = 61724;  // the catalog tree's filter
 // The heading of the changed lines that alert mail quotes.
 inline constexpr uint16_t kMailChanges = 61725;
 
+// The Changes window: a beacon's page snapshot by snapshot.
+inline constexpr uint16_t kChangesTitle = 61730;  // %s: the beacon's name
+inline constexpr uint16_t kChangesTextOnly = 61731;
+inline constexpr uint16_t kChangesPrevious = 61732;
+inline constexpr uint16_t kChangesNext = 61733;
+inline constexpr uint16_t kChangesNoSnapshots = 61734;
+inline constexpr uint16_t kChangesSnapshotsOff = 61735;
+inline constexpr uint16_t kChangesOldest = 61736;
+inline constexpr uint16_t kChangesMarkupOnly = 61737;
+inline constexpr uint16_t kChangesNoDifference = 61738;
+inline constexpr uint16_t kChangesUnreadable = 61739;
+inline constexpr uint16_t kChangesSize = 61740;     // %s: the number of bytes
+inline constexpr uint16_t kChangesBetween = 61741;  // %s: the older time, %s: the newer time
+inline constexpr uint16_t kChangesSnapshots = 61742;
+
 // Beacon states.
 inline constexpr uint16_t kStatePageFailed = 61480;
 inline constexpr uint16_t kStateOk = 61481;

@@ -113,9 +113,9 @@ TEST(ShippedLanguages, TranslationsMatchTheEnglishFile) {
   EXPECT_EQ(english.PopupMenu()->Commands(), russian.PopupMenu()->Commands());
   EXPECT_EQ(english.AlertMenu()->Commands(), russian.AlertMenu()->Commands());
   EXPECT_EQ(english.TreeMenu()->Commands(), russian.TreeMenu()->Commands());
-  const std::map<uint16_t, size_t> kArguments = {{61508, 1}, {61541, 1}, {61542, 1}, {61700, 3}, {61701, 2},
-                                                 {61702, 1}, {61703, 1}, {61705, 1}, {61706, 1}, {61707, 2},
-                                                 {61720, 1}, {61721, 1}, {61766, 1}};
+  const std::map<uint16_t, size_t> kArguments = {{61508, 1}, {61541, 1}, {61542, 1}, {61700, 3}, {61701, 2}, {61702, 1},
+                                                 {61703, 1}, {61705, 1}, {61706, 1}, {61707, 2}, {61720, 1}, {61721, 1},
+                                                 {61730, 1}, {61740, 1}, {61741, 2}, {61766, 1}};
   for (uint16_t id : english.Ids()) {
     std::string englishText;
     std::string russianText;

@@ -148,8 +148,8 @@ bool WDBcnListView::SelectBeacon(model::WDValue* beacon) {
 }
 
 bool WDBcnListView::TakesCommand(uint16_t command) const {
-  return (command >= kShowBeacon && command <= kExportHistory) || command == kDuplicate || command == kPrint ||
-         command == kPrintPreview;
+  return (command >= kShowBeacon && command <= kExportHistory) || command == kDuplicate || command == kShowChanges ||
+         command == kPrint || command == kPrintPreview;
 }
 
 CommandState WDBcnListView::QueryCommand(uint16_t command) {

@@ -21,6 +21,7 @@
 #include "gui/tabframe/tab_wnd.h"
 #include "gui/tabframe/visual_framework.h"
 #include "gui/views/catalog_tree_model.h"
+#include "gui/views/changes_view.h"
 #include "gui/views/history_export_dialog.h"
 #include "gui/views/view_ids.h"
 #include "platform/command_ids.h"
@@ -439,7 +440,8 @@ void WDTreeView::NotifyTabs(TabNotify code, const NotifyParam& param) {
 }
 
 bool WDTreeView::IsItemCommand(uint16_t command) {
-  return (command >= kShowBeacon && command <= kExportHistory) || command == kNewFolder || command == kDuplicate;
+  return (command >= kShowBeacon && command <= kExportHistory) || command == kNewFolder || command == kDuplicate ||
+         command == kShowChanges;
 }
 
 CommandState WDTreeView::QueryCommand(uint16_t command) {
@@ -509,6 +511,9 @@ bool WDTreeView::DoCommand(model::WDItem* item, uint16_t command, bool queryOnly
     case kExportHistory:
       if (queryOnly) return HasHistoryTabs(value);
       ExportHistory(*value, this);
+      return true;
+    case kShowChanges:
+      if (!queryOnly) ShowChanges(m_frame, *value);
       return true;
     default:
       return false;

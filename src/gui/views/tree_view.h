@@ -107,7 +107,7 @@ class WDTreeView : public QWidget, public CommandTarget {
   // Sets the icons of the beacons of url (empty: of every item) from their state and fetching.
   void UpdateIcons(const std::string& url = {});
 
-  // ---- commands (32776..32786, 32810, 32815)
+  // ---- commands (32776..32786, 32810, 32815, 32822)
   // queryOnly: whether the command is enabled (32784: whether it is checked). Otherwise runs it;
   // returns whether it ran. A folder gives false for every command but delete; nullptr for all.
   bool DoCommand(model::WDItem* item, uint16_t command, bool queryOnly);
