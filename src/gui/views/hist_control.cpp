@@ -39,6 +39,8 @@ WDHistControl::WDHistControl(CMainFrame& frame, QWidget* parent)
     : PropertyPane(frame, parent),
       m_pClear(StripButton(icon::kDelete, Text(ids::kClearHistory), TextWithoutMnemonic(ids::kClearHistory))),
       m_pExport(StripButton(icon::kExport, Text(ids::kExportButton), TextWithoutMnemonic(ids::kExportHistoryTitle))),
+      m_pChanges(
+          StripButton(icon::kReport, TipPart(platform::cmd::kShowChanges), PromptPart(platform::cmd::kShowChanges))),
       m_pWrap(StripButton(icon::kWrapLines, {}, TextWithoutMnemonic(ids::kHistoryToggleSecondTip))),
       m_pTags(StripButton(icon::kHtmlTags, {}, TextWithoutMnemonic(ids::kHistoryToggleFirstTip))) {
   m_pWrap->setCheckable(true);
@@ -48,12 +50,14 @@ WDHistControl::WDHistControl(CMainFrame& frame, QWidget* parent)
   layout->setSpacing(2);
   layout->addWidget(m_pClear);
   layout->addWidget(m_pExport);
+  layout->addWidget(m_pChanges);
   layout->addSpacing(12);
   layout->addWidget(m_pWrap);
   layout->addWidget(m_pTags);
   layout->addStretch(1);
   connect(m_pClear, &QToolButton::clicked, this, &WDHistControl::ClearHistory);
   connect(m_pExport, &QToolButton::clicked, this, &WDHistControl::ExportHistory);
+  connect(m_pChanges, &QToolButton::clicked, this, &WDHistControl::ShowChanges);
   connect(m_pWrap, &QToolButton::clicked, this, [this] { OnToggle(kToggleWrap); });
   connect(m_pTags, &QToolButton::clicked, this, [this] { OnToggle(kToggleTags); });
 }
@@ -70,13 +74,11 @@ bool WDHistControl::UpdatePane(bool, const NotifyParam&) {
 
 void WDHistControl::ClearHistory() {
   model::WDValue* beacon = CurrentBeacon();
-  if (!beacon) return;
-  if (!platform::Prompt().AskYesNo(platform::GetString(ids::kAskClearHistory), platform::PromptIcon::Stop)) return;
-  beacon->GetHistory().Clear();
-  // With fewer samples than the history tabs need, the tree takes them away.
-  if (WDTreeView* tree = Tree()) tree->ShowItem(beacon);
-  BeaconChanged(*beacon, true);
-  Frame().Views().Notify(TabNotify::Changed, {});
+  if (WDTreeView* tree = Tree(); tree && beacon) tree->ClearHistory(*beacon);
+}
+
+void WDHistControl::ShowChanges() {
+  if (WDTreeView* tree = Tree()) tree->DoCommand(CurrentItem(), platform::cmd::kShowChanges, false);
 }
 
 void WDHistControl::ExportHistory() {

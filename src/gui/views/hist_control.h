@@ -27,6 +27,8 @@ class WDHistControl : public PropertyPane {
   void ClearHistory();
   // The tree's export-history command for the current beacon.
   void ExportHistory();
+  // Opens the Changes window of the beacon's page.
+  void ShowChanges();
   // Flips the flag of a toggle command (kToggleWrap, kToggleTags) and tells the views.
   void OnToggle(int command);
 
@@ -47,6 +49,7 @@ class WDHistControl : public PropertyPane {
   int m_nWrap = 0;
   QToolButton* m_pClear;
   QToolButton* m_pExport;
+  QToolButton* m_pChanges;
   QToolButton* m_pWrap;
   QToolButton* m_pTags;
 };

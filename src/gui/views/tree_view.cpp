@@ -441,7 +441,7 @@ void WDTreeView::NotifyTabs(TabNotify code, const NotifyParam& param) {
 
 bool WDTreeView::IsItemCommand(uint16_t command) {
   return (command >= kShowBeacon && command <= kExportHistory) || command == kNewFolder || command == kDuplicate ||
-         command == kShowChanges;
+         command == kShowChanges || command == kClearHistory;
 }
 
 CommandState WDTreeView::QueryCommand(uint16_t command) {
@@ -515,9 +515,26 @@ bool WDTreeView::DoCommand(model::WDItem* item, uint16_t command, bool queryOnly
     case kShowChanges:
       if (!queryOnly) ShowChanges(m_frame, *value);
       return true;
+    case kClearHistory:
+      if (queryOnly) return value->GetHistory().GetCount() > 0;
+      return ClearHistory(*value);
     default:
       return false;
   }
+}
+
+bool WDTreeView::ClearHistory(model::WDValue& value) {
+  if (!platform::Prompt().AskYesNo(platform::GetString(platform::ids::kAskClearHistory), platform::PromptIcon::Stop)) {
+    return false;
+  }
+  value.GetHistory().Clear();
+  // With fewer samples than the history tabs need, they go.
+  if (&value == m_pCurrent) ShowItem(&value);
+  m_pModel->SetStateImage(m_pModel->IndexOf(&value), ImageFor(&value));
+  m_doc.SetModifiedFlag(true);
+  m_frame.UpdateAgentState();
+  NotifyTabs(TabNotify::Changed);
+  return true;
 }
 
 bool WDTreeView::DeleteTreeItem(model::WDItem* item) {

@@ -99,6 +99,8 @@ class WDTreeView : public QWidget, public CommandTarget {
   bool AddItem(model::WDItem* item, model::WDGroup* parent = nullptr);
   // A beacon made elsewhere (import, wizard) enters the tree: AddItem(item, folder).
   bool InsertNewItem(model::WDItem* item, model::WDGroup* folder = nullptr);
+  // Empties value's history after asking (kAskClearHistory); the history tabs go with it.
+  bool ClearHistory(model::WDValue& value);
   // Deletes item as the delete command does (asks for a beacon; a folder must be empty).
   bool DeleteTreeItem(model::WDItem* item);
   // Moves source into the folder target as a drop does; refuses a drop onto itself, into itself,
