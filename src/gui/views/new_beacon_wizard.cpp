@@ -187,7 +187,9 @@ WizardNamePage::WizardNamePage(WDWizard& wizard)
   }
   m_pKinds->button(m_nKind)->setChecked(true);
   auto* unitRow = new QHBoxLayout;
-  unitRow->addWidget(new QLabel(Text(ids::kUnitLabel)));
+  auto* unitLabel = new QLabel(Text(ids::kUnitLabel));
+  unitLabel->setBuddy(m_pUnit);
+  unitRow->addWidget(unitLabel);
   unitRow->addWidget(m_pUnit, 1);
   layout->addLayout(unitRow);
   layout->addSpacing(6);
