@@ -507,6 +507,8 @@ bool WDTreeView::DoCommand(model::WDItem* item, uint16_t command, bool queryOnly
       return true;
     }
     case kRefreshNow:
+      // A pattern still being edited on the Link tab is what the user means to fetch with.
+      if (!queryOnly && value == m_pCurrent) NotifyTabs(TabNotify::Store);
       return value->RequestRefresh(queryOnly);
     case kExportHistory:
       if (queryOnly) return HasHistoryTabs(value);
