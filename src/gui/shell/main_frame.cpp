@@ -309,6 +309,8 @@ void CMainFrame::UpdateAgentState() {
     tray_.ChangeTip(Text(platform::ids::kTrayAlert));
     tray_.LoadIconSequence(res::kTrayAlertFirst, res::kTrayAlertLast);
     tray_.StartCycling(kAlertStepMs, 0);
+    // Otherwise the line would still say that pages are being refreshed.
+    if (statusLabel_) statusLabel_->setText(Text(platform::ids::kTrayAlert));
     bell_.RingBell(platform::JoinPath(app_.Settings().WorkDirectory(), "sound/bell.wav"));
   } else if (doc_.IsBusy() != 0) {
     tray_.ChangeTip(Text(platform::ids::kTrayWorking));
