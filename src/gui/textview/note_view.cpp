@@ -8,7 +8,7 @@
 
 namespace quorvex::gui {
 
-WDNoteView::WDNoteView(CMainFrame& frame, QWidget* parent) : WDTextView(frame, parent) {
+WDNoteView::WDNoteView(CMainFrame& frame, QWidget* parent) : WDEditPane(frame, parent) {
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
 }
 
@@ -29,19 +29,6 @@ bool WDNoteView::UpdatePane(bool save) {
   setEnabled(item != nullptr);
   document()->setModified(false);
   return item != nullptr;
-}
-
-bool WDNoteView::OnNotify(TabNotify code, const NotifyParam& /*param*/) {
-  switch (PaneStepOf(code)) {
-    case PaneStep::Store:
-      return UpdatePane(true);
-    case PaneStep::Load:
-      return UpdatePane(false);
-    case PaneStep::Reload:
-      return IsOnActiveTab(this) && !document()->isModified() && UpdatePane(false);
-    default:
-      return false;
-  }
 }
 
 }  // namespace quorvex::gui

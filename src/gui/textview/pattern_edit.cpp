@@ -17,7 +17,7 @@ namespace {
 const QString kChecksumIndent = QStringLiteral("\n\n\t");
 }  // namespace
 
-WDPatternEdit::WDPatternEdit(CMainFrame& frame, QWidget* parent) : WDTextView(frame, parent) {
+WDPatternEdit::WDPatternEdit(CMainFrame& frame, QWidget* parent) : WDEditPane(frame, parent) {
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
   connect(this, &QPlainTextEdit::textChanged, this, [this] { UpdateTestButton(Frame()); });
   connect(this, &WDTextView::KeyReleased, this, [this] { UpdateTestButton(Frame()); });
@@ -50,19 +50,6 @@ bool WDPatternEdit::UpdatePane(bool save) {
   document()->setModified(false);
   UpdateTestButton(Frame());
   return beacon != nullptr;
-}
-
-bool WDPatternEdit::OnNotify(TabNotify code, const NotifyParam& /*param*/) {
-  switch (PaneStepOf(code)) {
-    case PaneStep::Store:
-      return UpdatePane(true);
-    case PaneStep::Load:
-      return UpdatePane(false);
-    case PaneStep::Reload:
-      return IsOnActiveTab(this) && !document()->isModified() && UpdatePane(false);
-    default:
-      return false;
-  }
 }
 
 std::string WDPatternEdit::StoredPattern() const {
