@@ -27,6 +27,37 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
+// Elements that start a new line on a rendered page; their tags start one here too, so that the text
+// of a table cell or a heading does not run into the next one once the tags are gone.
+bool IsBlockTag(std::string_view text, size_t at) {
+  static constexpr std::string_view kBlocks[] = {
+      "address", "article", "aside", "blockquote", "body", "br",    "dd",     "div", "dl",   "dt",
+      "footer",  "form",    "h1",    "h2",         "h3",   "h4",    "h5",     "h6",  "head", "header",
+      "hr",      "html",    "li",    "main",       "nav",  "ol",    "option", "p",   "pre",  "section",
+      "table",   "tbody",   "td",    "tfoot",      "th",   "thead", "title",  "tr",  "ul"};
+  size_t name = at + 1;
+  if (name < text.size() && text[name] == '/') ++name;
+  size_t end = name;
+  while (end < text.size() && std::isalnum(static_cast<unsigned char>(text[end]))) ++end;
+  if (end == name) return false;
+  std::string tag(text.substr(name, end - name));
+  for (char& c : tag) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (std::string_view block : kBlocks) {
+    if (tag == block) return true;
+  }
+  return false;
+}
+
+std::string BreakAtBlocks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '<' && IsBlockTag(text, i)) out.push_back('\n');
+    out.push_back(text[i]);
+  }
+  return out;
+}
+
 std::string FoldBlanks(const std::string& line) {
   std::string out;
   for (char c : line) {
@@ -94,7 +125,7 @@ void RemovedFirst(std::vector<Item>& items) {
 std::vector<std::string> DiffLines(std::string_view text, DiffForm form) {
   if (form == DiffForm::Raw) return SplitLines(text);
   std::vector<std::string> lines;
-  for (const std::string& line : SplitLines(CleanText(std::string(text), true, 0))) {
+  for (const std::string& line : SplitLines(CleanText(BreakAtBlocks(text), true, 0))) {
     std::string folded = FoldBlanks(line);
     if (!folded.empty()) lines.push_back(std::move(folded));
   }

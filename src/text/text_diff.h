@@ -9,7 +9,8 @@
 namespace quorvex::text {
 
 enum class DiffForm {
-  // Tags removed as CleanText removes them, blank runs folded to one space, lines trimmed and empty
+  // A new line at every block element's tag (paragraph, cell, heading, list item...), tags removed as
+  // CleanText removes them, blank runs folded to one space, lines trimmed and empty
   // lines dropped: a page whose markup changed but whose text did not shows no change.
   TextOnly,
   // The page text as it is, line by line.

@@ -6,26 +6,16 @@
 #include <string>
 
 #include "support/cli_runner.h"
+#include "support/temp_folder.h"
 
 namespace quorvex::cli {
 namespace {
 
 class SuggestPatternCommand : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string templ = (std::filesystem::temp_directory_path() / "quorvex-suggest-XXXXXX").string();
-    ASSERT_NE(mkdtemp(templ.data()), nullptr);
-    dir_ = templ;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string Write(const std::string& name, const std::string& bytes) { return dir_.Write(name, bytes); }
 
-  std::string Write(const std::string& name, const std::string& bytes) {
-    std::filesystem::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path.string();
-  }
-
-  std::filesystem::path dir_;
+  testing::TempFolder dir_;
 };
 
 TEST_F(SuggestPatternCommand, WritesAPatternThatTestPatternAccepts) {
@@ -73,8 +63,7 @@ TEST_F(SuggestPatternCommand, NoPatternAndUsageErrors) {
             kExitUsage);
   EXPECT_EQ(testing::RunCliCommand({"suggest-pattern", "--length", "1", page}).status, kExitUsage);
   EXPECT_EQ(testing::RunCliCommand({"suggest-pattern", "--value", "5"}).status, kExitUsage);
-  EXPECT_EQ(testing::RunCliCommand({"suggest-pattern", "--value", "5", (dir_ / "missing").string()}).status,
-            kExitFailed);
+  EXPECT_EQ(testing::RunCliCommand({"suggest-pattern", "--value", "5", dir_ / "missing"}).status, kExitFailed);
   run = testing::RunCliCommand({"suggest-pattern", "--line", "0", "--column", "7", "--length", "1", page});
   EXPECT_EQ(run.status, kExitOk) << run.err;
   EXPECT_EQ(run.out, "Price:{?}\n");

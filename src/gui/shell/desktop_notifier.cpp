@@ -17,6 +17,7 @@ const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString kShowAction = QStringLiteral("default");
+constexpr int kCapabilitiesTimeoutMs = 1000;
 
 }  // namespace
 
@@ -39,6 +40,15 @@ void DesktopNotifier::Notify(const platform::AlertWindowContent& content) {
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
   QString body = FromBytes(content.description);
   if (!content.lastText.empty()) body += QLatin1Char('\n') + FromBytes(content.lastText);
+  // A service that reads markup in the body would take a "<" of a value for the start of a tag.
+  if (m_nMarkup < 0) {
+    const QDBusMessage reply =
+        bus.call(QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetCapabilities")),
+                 QDBus::Block, kCapabilitiesTimeoutMs);
+    m_nMarkup = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+                reply.arguments().front().toStringList().contains(QStringLiteral("body-markup"));
+  }
+  if (m_nMarkup == 1) body = body.toHtmlEscaped();
   call << QStringLiteral("Quorvex") << 0u << QStringLiteral("quorvex") << FromBytes(content.name) << body
        << QStringList{kShowAction, PromptPart(platform::cmd::kShowBeacon)} << QVariantMap() << -1;
   auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);

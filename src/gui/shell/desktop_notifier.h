@@ -30,6 +30,7 @@ class DesktopNotifier : public QObject {
   std::function<void(const std::string&)> m_show;
   QHash<uint, std::string> m_beacons;  // notification id -> beacon name
   bool m_bListening = false;
+  int m_nMarkup = -1;  // whether the service reads markup in the body; -1 not asked yet
 };
 
 }  // namespace quorvex::gui

@@ -8,7 +8,7 @@
 
 namespace quorvex::gui {
 
-WDNoteView::WDNoteView(CMainFrame& frame, QWidget* parent) : WDTextView(frame, parent) {
+WDNoteView::WDNoteView(CMainFrame& frame, QWidget* parent) : WDEditPane(frame, parent) {
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
 }
 
@@ -29,24 +29,6 @@ bool WDNoteView::UpdatePane(bool save) {
   setEnabled(item != nullptr);
   document()->setModified(false);
   return item != nullptr;
-}
-
-bool WDNoteView::OnNotify(TabNotify code, const NotifyParam& /*param*/) {
-  switch (code) {
-    case TabNotify::Closing:
-    case TabNotify::Store:
-    case TabNotify::SelectionChanging:
-      return UpdatePane(true);
-    case TabNotify::Reload:
-    case TabNotify::SelectionApplied:
-      return UpdatePane(false);
-    case TabNotify::Changed:
-    case TabNotify::PageFetch:
-    case TabNotify::FetchFailed:
-      return IsOnActiveTab(this) && !document()->isModified() && UpdatePane(false);
-    default:
-      return false;
-  }
 }
 
 }  // namespace quorvex::gui

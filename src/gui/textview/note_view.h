@@ -5,20 +5,17 @@
 // Pane protocol (view_notify.h): 1229, 1231, 1233 store; 1230, 1232 load; 1226, 1227, 1234 load while
 // the tab is shown, unless the note was changed since the last load (a refresh finishing must not
 // throw away what is being written). UI thread only.
-#include "gui/textview/text_view.h"
-#include "gui/views/view_notify.h"
+#include "gui/textview/edit_pane.h"
 
 namespace quorvex::gui {
 
-class WDNoteView : public WDTextView, public NotifyReceiver {
+class WDNoteView : public WDEditPane {
   Q_OBJECT
 
  public:
   explicit WDNoteView(CMainFrame& frame, QWidget* parent = nullptr);
 
-  // Load (save false) or store (save true) for the current item; false without one.
-  bool UpdatePane(bool save);
-  bool OnNotify(TabNotify code, const NotifyParam& param) override;
+  bool UpdatePane(bool save) override;
 };
 
 }  // namespace quorvex::gui

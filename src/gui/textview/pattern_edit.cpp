@@ -17,7 +17,7 @@ namespace {
 const QString kChecksumIndent = QStringLiteral("\n\n\t");
 }  // namespace
 
-WDPatternEdit::WDPatternEdit(CMainFrame& frame, QWidget* parent) : WDTextView(frame, parent) {
+WDPatternEdit::WDPatternEdit(CMainFrame& frame, QWidget* parent) : WDEditPane(frame, parent) {
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
   connect(this, &QPlainTextEdit::textChanged, this, [this] { UpdateTestButton(Frame()); });
   connect(this, &WDTextView::KeyReleased, this, [this] { UpdateTestButton(Frame()); });
@@ -50,24 +50,6 @@ bool WDPatternEdit::UpdatePane(bool save) {
   document()->setModified(false);
   UpdateTestButton(Frame());
   return beacon != nullptr;
-}
-
-bool WDPatternEdit::OnNotify(TabNotify code, const NotifyParam& /*param*/) {
-  switch (code) {
-    case TabNotify::Closing:
-    case TabNotify::Store:
-    case TabNotify::SelectionChanging:
-      return UpdatePane(true);
-    case TabNotify::Reload:
-    case TabNotify::SelectionApplied:
-      return UpdatePane(false);
-    case TabNotify::Changed:
-    case TabNotify::PageFetch:
-    case TabNotify::FetchFailed:
-      return IsOnActiveTab(this) && !document()->isModified() && UpdatePane(false);
-    default:
-      return false;
-  }
 }
 
 std::string WDPatternEdit::StoredPattern() const {

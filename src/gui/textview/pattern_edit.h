@@ -8,20 +8,17 @@
 // Every load, edit and key release updates the test button of the tab. UI thread only.
 #include <string>
 
-#include "gui/textview/text_view.h"
-#include "gui/views/view_notify.h"
+#include "gui/textview/edit_pane.h"
 
 namespace quorvex::gui {
 
-class WDPatternEdit : public WDTextView, public NotifyReceiver {
+class WDPatternEdit : public WDEditPane {
   Q_OBJECT
 
  public:
   explicit WDPatternEdit(CMainFrame& frame, QWidget* parent = nullptr);
 
-  // Load (save false) or store (save true) for the current beacon; false without one.
-  bool UpdatePane(bool save);
-  bool OnNotify(TabNotify code, const NotifyParam& param) override;
+  bool UpdatePane(bool save) override;
 
   // The pane's text as the beacon stores it: bytes with every CR removed.
   std::string StoredPattern() const;

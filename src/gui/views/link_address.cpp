@@ -125,17 +125,12 @@ bool WDLEAddress::UpdatePane(bool save) {
 }
 
 bool WDLEAddress::OnNotify(TabNotify code, const NotifyParam& /*param*/) {
-  switch (code) {
-    case TabNotify::Closing:
-    case TabNotify::Store:
-    case TabNotify::SelectionChanging:
+  switch (PaneStepOf(code)) {
+    case PaneStep::Store:
       return UpdatePane(true);
-    case TabNotify::Reload:
-    case TabNotify::SelectionApplied:
+    case PaneStep::Load:
       return UpdatePane(false);
-    case TabNotify::Changed:
-    case TabNotify::PageFetch:
-    case TabNotify::FetchFailed:
+    case PaneStep::Reload:
       return IsOnActiveTab(this) && !m_pAddress->hasFocus() && UpdatePane(false);
     default:
       return false;

@@ -13,23 +13,19 @@ namespace quorvex::gui {
 PropertyPane::PropertyPane(CMainFrame& frame, QWidget* parent) : QWidget(parent), m_frame(frame) {}
 
 bool PropertyPane::OnNotify(TabNotify code, const NotifyParam& param) {
-  switch (code) {
-    case TabNotify::Closing:
-    case TabNotify::Store:
-    case TabNotify::SelectionChanging:
+  switch (PaneStepOf(code)) {
+    case PaneStep::Store:
       return UpdatePane(true, param);
-    case TabNotify::Reload:
-    case TabNotify::SelectionApplied:
+    case PaneStep::Load:
       return UpdatePane(false, param);
-    case TabNotify::PageFetch: {
+    case PaneStep::Reload: {
       // A fetch of another page leaves the shown beacon, and any edit in progress, alone.
       const model::WDValue* beacon = CurrentBeacon();
-      if (!param.address.empty() && (!beacon || beacon->GetURL() != param.address)) return false;
-      [[fallthrough]];
-    }
-    case TabNotify::Changed:
-    case TabNotify::FetchFailed:
+      if (code == TabNotify::PageFetch && !param.address.empty() && (!beacon || beacon->GetURL() != param.address)) {
+        return false;
+      }
       return IsOnActiveTab(this) && UpdatePane(false, param);
+    }
     default:
       return false;
   }

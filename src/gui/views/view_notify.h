@@ -68,6 +68,28 @@ struct NotifyParam {
   QObject* sender = nullptr;  // the view that sent it, when a view did; not owned
 };
 
+// What a property pane does with a notification (the guide above): store its fields into the current
+// item, load them from it, load them again only while its tab is shown, or nothing.
+enum class PaneStep { None, Store, Load, Reload };
+
+inline PaneStep PaneStepOf(TabNotify code) {
+  switch (code) {
+    case TabNotify::Closing:
+    case TabNotify::Store:
+    case TabNotify::SelectionChanging:
+      return PaneStep::Store;
+    case TabNotify::Reload:
+    case TabNotify::SelectionApplied:
+      return PaneStep::Load;
+    case TabNotify::Changed:
+    case TabNotify::PageFetch:
+    case TabNotify::FetchFailed:
+      return PaneStep::Reload;
+    default:
+      return PaneStep::None;
+  }
+}
+
 // Implemented by every view of the tab window (next to QWidget) to take part in the protocol.
 class NotifyReceiver {
  public:
