@@ -111,12 +111,13 @@ double WDValue::GetLastDelta() const {
 }
 
 bool WDValue::CheckAlert(int mode) {
-  if (HasError() || !IsEnabled()) return false;
+  // Without a sample there is no value to compare: an empty text would hold for "greater than".
+  if (HasError() || !IsEnabled() || m_history.GetCount() == 0) return false;
   return m_alert.Evaluate(GetLastText(true, 0), mode) > 0;
 }
 
 int WDValue::CountActiveEvents() {
-  if (HasError() || !IsEnabled()) return 0;
+  if (HasError() || !IsEnabled() || m_history.GetCount() == 0) return 0;
   return m_alert.Evaluate(GetLastText(true, 0), 1);
 }
 

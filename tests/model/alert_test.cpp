@@ -137,6 +137,11 @@ TEST_F(AlertTest, OnceRuleAlarmsOncePerTextAndCondition) {
 
 TEST_F(AlertTest, OpenWindowIsNotDuplicatedAndStateStaysActive) {
   AddEvent(kOpEqual, "up");
+  // No sample, no value to compare: nothing holds (an empty text would hold for "differs from").
+  AddEvent(kOpNotEqual, "up");
+  EXPECT_FALSE(value_->CheckAlert(1));
+  EXPECT_EQ(value_->CountActiveEvents(), 0);
+  value_->GetAlert().RemoveEvent(1);
   EXPECT_TRUE(Sample("up"));
   EXPECT_TRUE(Sample("up again"));
   EXPECT_EQ(host_.created.size(), 1u);  // the first window is still open

@@ -1,6 +1,8 @@
 #include "gui/views/catalog_views.h"
 
 #include "gui/shell/main_frame.h"
+#include "gui/tabframe/tab_wnd.h"
+#include "gui/tabframe/visual_framework.h"
 #include "gui/textview/beacon_view.h"
 #include "gui/textview/note_view.h"
 #include "gui/textview/pattern_edit.h"
@@ -91,7 +93,13 @@ void InitialUpdateViews(CMainFrame& frame) {
     QObject::connect(strip, &WDHistControl::DisplayFlagsChanged, sample, &WDBeaconView::SetDisplayFlags,
                      Qt::UniqueConnection);
   }
-  if (WDTreeView* tree = CatalogTree(frame)) tree->OnInitialUpdate();
+  WDTreeView* tree = CatalogTree(frame);
+  if (!tree) return;
+  // What was typed into a tab reaches the beacon when the user moves to another tab.
+  QObject::connect(
+      frame.Views().TabWindow(), &TTabWnd::ActiveTabChanged, tree, [tree] { tree->NotifyTabs(TabNotify::Store); },
+      Qt::UniqueConnection);
+  tree->OnInitialUpdate();
 }
 
 }  // namespace quorvex::gui
