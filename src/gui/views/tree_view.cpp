@@ -357,6 +357,8 @@ bool WDTreeView::AddItem(model::WDItem* item, model::WDGroup* parent) {
   if (!item || !parent || !parentIndex.isValid() || m_pModel->IndexOf(item).isValid()) return false;
   parent->AddChild(item);
   m_pModel->Insert(item, parentIndex, [this](model::WDItem* it) { return ImageFor(it); });
+  // A folder that was empty when it opened shows open once it holds something.
+  if (m_pTree->isExpanded(ViewIndex(parent))) m_pModel->SetStateImage(parentIndex, state_image::kFolderOpen);
   if (parent == GetSelectedItem() && !item->IsGroup()) {
     NotifyParam param;
     param.item = item;
