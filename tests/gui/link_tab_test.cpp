@@ -39,23 +39,17 @@
 namespace quorvex::gui {
 namespace {
 
-struct LinkTab {
+struct LinkTab : test::FrameFixture {
   LinkTab() {
-    context.Settings().m_bSoundEnable = 0;
-    settings::LoadLanguage(context.Settings().WorkDirectory(), settings::kEnglishFileName);
-    model::SetActiveDocument(&doc);
-    doc.OnNewDocument(home.PathBytes(QStringLiteral("catalog.dat")));
     price = test::AddBeacon(doc, "Price", server.Url("/price"), "<b>{?}</b>");
     whole = test::AddBeacon(doc, "Whole page", server.Url("/price"));
-    frame = std::make_unique<CMainFrame>(context, doc);
-    frame->Create(false);
+    MakeFrame();
     tree = CatalogTree(*frame);
     Show(price);
   }
+  // The window closes while the server still answers.
   ~LinkTab() {
     if (frame) frame->CloseFrame(false);
-    frame.reset();
-    model::SetActiveDocument(nullptr);
   }
   void Show(model::WDValue* beacon) {
     QVERIFY(tree->SelectItem(beacon));
@@ -75,12 +69,7 @@ struct LinkTab {
     return !done.isEmpty() && done.first().first().toBool();
   }
 
-  test::TestHome home;
   testing::HttpTestServer server;
-  settings::AppContext context;
-  engine::WDQvxDoc doc;
-  ScriptedPrompt prompt;
-  std::unique_ptr<CMainFrame> frame;
   WDTreeView* tree = nullptr;
   model::WDValue* price = nullptr;
   model::WDValue* whole = nullptr;

@@ -69,11 +69,8 @@ void ListViewsTest::TextFitsWithDotsAndTitlesNeedTheirComma() {
 }
 
 void ListViewsTest::FolderListRowsColoursAndUpdates() {
-  test::TestHome home;
-  settings::AppContext context;
-  engine::WDQvxDoc doc;
-  model::SetActiveDocument(&doc);
-  doc.OnNewDocument(home.PathBytes(QStringLiteral("catalog.dat")));
+  test::FrameFixture fixture;
+  engine::WDQvxDoc& doc = fixture.doc;
   model::WDValue* rise = NumberBeacon(doc, "rise", {"10", "11.5"});
   model::WDValue* fall = NumberBeacon(doc, "fall", {"10", "8.5"});
   model::WDValue* same = NumberBeacon(doc, "same", {"10", "10"});
@@ -85,8 +82,7 @@ void ListViewsTest::FolderListRowsColoursAndUpdates() {
   doc.GetRoot()->RemoveChild(sub->GetChild(0));
 
   {
-    CMainFrame frame(context, doc);
-    frame.Create(false);
+    CMainFrame& frame = fixture.MakeFrame();
     auto* list = qobject_cast<WDBcnListView*>(frame.Views().GetObject(vid::kFolderList));
     QVERIFY(list);
     QAbstractItemModelTester tester(list->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -145,19 +141,14 @@ void ListViewsTest::FolderListRowsColoursAndUpdates() {
     QCOMPARE(rows.rowCount(), 0);
     QVERIFY(frame.CloseFrame(false));
   }
-  model::SetActiveDocument(nullptr);
 }
 
 void ListViewsTest::FolderListCommands() {
-  test::TestHome home;
-  settings::AppContext context;
-  engine::WDQvxDoc doc;
-  model::SetActiveDocument(&doc);
-  doc.OnNewDocument(home.PathBytes(QStringLiteral("catalog.dat")));
+  test::FrameFixture fixture;
+  engine::WDQvxDoc& doc = fixture.doc;
   model::WDValue* beacon = NumberBeacon(doc, "one", {"1", "2", "3"});
   {
-    CMainFrame frame(context, doc);
-    frame.Create(false);
+    CMainFrame& frame = fixture.MakeFrame();
     auto* list = qobject_cast<WDBcnListView*>(frame.Views().GetObject(vid::kFolderList));
     QVERIFY(CatalogTree(frame)->SelectItem(doc.GetRoot()));
     using namespace platform::cmd;
@@ -177,20 +168,15 @@ void ListViewsTest::FolderListCommands() {
     QVERIFY(!beacon->IsEnabled());
     QVERIFY(frame.CloseFrame(false));
   }
-  model::SetActiveDocument(nullptr);
 }
 
 void ListViewsTest::TimeLineNewestFirstAndTellsThePanes() {
-  test::TestHome home;
-  settings::AppContext context;
-  engine::WDQvxDoc doc;
-  model::SetActiveDocument(&doc);
-  doc.OnNewDocument(home.PathBytes(QStringLiteral("catalog.dat")));
+  test::FrameFixture fixture;
+  engine::WDQvxDoc& doc = fixture.doc;
   model::WDValue* beacon = NumberBeacon(doc, "price", {"1", "2", "3"}, 1700000000);
   NumberBeacon(doc, "other", {"5"});
   {
-    CMainFrame frame(context, doc);
-    frame.Create(false);
+    CMainFrame& frame = fixture.MakeFrame();
     auto* line = qobject_cast<WDTimeLineView*>(frame.Views().GetObject(vid::kGraphTimeLine));
     QVERIFY(line);
     QVERIFY(qobject_cast<WDTimeLineView*>(frame.Views().GetObject(vid::kTextTimeLine)));
@@ -228,7 +214,6 @@ void ListViewsTest::TimeLineNewestFirstAndTellsThePanes() {
     QCOMPARE(line->GetSelectedRecord(), beacon->GetHistory().GetAt(1));  // still the chosen sample
     QVERIFY(frame.CloseFrame(false));
   }
-  model::SetActiveDocument(nullptr);
 }
 
 QTEST_MAIN(ListViewsTest)
