@@ -33,6 +33,14 @@ void Fill(model::WDValue& value, std::initializer_list<const char*> texts, int64
   }
 }
 
+// Shows the view at that size and tells it of the selection.
+void Show(WDGraphView& view, int width, int height) {
+  view.resize(width, height);
+  view.show();
+  if (!QTest::qWaitForWindowExposed(&view)) qFatal("the graph was never shown");
+  view.OnNotify(TabNotify::SelectionApplied, {});
+}
+
 class Chooser : public QObject, public SampleChooser {
  public:
   const model::WDHistoryRecord* GetSelectedRecord() const override { return record; }
@@ -51,14 +59,13 @@ class GraphViewTest : public QObject {
     platform::SetFixedNow(kNow);
   }
   void cleanupTestCase() { platform::SetFixedNow(-1); }
-  void ScaleFitsTheSamples();
-  void GridStepIsRoundAndNotTooDense();
+  void ScaleAndGridStep();
   void ThirtyDaysInTenDaysWidth();
   void FolderLeavesOnlyTheBackground();
   void ChosenSampleGetsTheMarker();
 };
 
-void GraphViewTest::ScaleFitsTheSamples() {
+void GraphViewTest::ScaleAndGridStep() {
   // Nothing to span: the range of 3.
   QCOMPARE(graph::ComputeValueScale(0, 0, 110).fRange, 3.0);
   QCOMPARE(graph::ComputeValueScale(0, 0, 110).fScale, 0.03);
@@ -72,24 +79,7 @@ void GraphViewTest::ScaleFitsTheSamples() {
   QCOMPARE(both.fRange, 11.0);
   QCOMPARE(both.nZeroOffset, 28);
 
-  // Only negative samples, through the view: the range is |min| and the zero line lies above them.
-  model::WDValue value;
-  Fill(value, {"-5", "-2", "-4"}, kHour);
-  WDGraphView view([&value] { return &value; });
-  view.resize(300, 200);
-  view.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&view));
-  view.OnNotify(TabNotify::SelectionApplied, {});
-  const graph::ValueScale& scale = view.GetValueScale();
-  QCOMPARE(scale.fRange, 5.0);
-  QCOMPARE(view.GetGraphRect().height(), 150);
-  const int zero = graph::ValueToY(169, scale, 0);
-  QVERIFY(zero > 0);
-  QVERIFY(zero < graph::ValueToY(169, scale, -2));
-  QVERIFY(graph::ValueToY(169, scale, -5) <= 169);
-}
-
-void GraphViewTest::GridStepIsRoundAndNotTooDense() {
+  // Grid steps: round values, doubled when their lines would lie too close.
   const double fine = 1e-6;  // units per pixel: no doubling
   QCOMPARE(graph::GridStep(3, fine), 0.6);
   QCOMPARE(graph::GridStep(50, fine), 10.0);
@@ -100,16 +90,26 @@ void GraphViewTest::GridStepIsRoundAndNotTooDense() {
   QCOMPARE(graph::GridStep(7, fine), 1.0);    // 1.4 cut to a whole number
   QCOMPARE(graph::GridStep(100, 2.0), 40.0);  // 10 pixels apart: doubled
   QCOMPARE(graph::GridStep(100, 0.5), 20.0);  // 40 pixels apart
+
+  // Only negative samples, through the view: the range is |min| and the zero line lies above them.
+  model::WDValue value;
+  Fill(value, {"-5", "-2", "-4"}, kHour);
+  WDGraphView view([&value] { return &value; });
+  Show(view, 300, 200);
+  const graph::ValueScale& scale = view.GetValueScale();
+  QCOMPARE(scale.fRange, 5.0);
+  QCOMPARE(view.GetGraphRect().height(), 150);
+  const int zero = graph::ValueToY(169, scale, 0);
+  QVERIFY(zero > 0);
+  QVERIFY(zero < graph::ValueToY(169, scale, -2));
+  QVERIFY(graph::ValueToY(169, scale, -5) <= 169);
 }
 
 void GraphViewTest::ThirtyDaysInTenDaysWidth() {
   model::WDValue value;
   Fill(value, {"10", "12", "11", "15", "14", "13", "18", "16", "17", "20", "19"}, 3 * kDay);
   WDGraphView view([&value] { return &value; });
-  view.resize(240, 200);
-  view.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&view));
-  view.OnNotify(TabNotify::SelectionApplied, {});
+  Show(view, 240, 200);
   QCOMPARE(view.GetWindowSeconds(), 240 * kHour);
   view.viewport()->grab();
   const graph::DayLines& days = view.GetPaintedDayLines();
@@ -140,10 +140,7 @@ void GraphViewTest::ThirtyDaysInTenDaysWidth() {
 void GraphViewTest::FolderLeavesOnlyTheBackground() {
   model::WDGroup folder;
   WDGraphView view([&folder] { return &folder; });
-  view.resize(200, 120);
-  view.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&view));
-  view.OnNotify(TabNotify::SelectionApplied, {});
+  Show(view, 200, 120);
   QCOMPARE(view.ComputeScale(), 0.0);
   const QImage image = view.viewport()->grab().toImage();
   const QColor paper = QColor::fromRgb(kGraphPaperRgb);

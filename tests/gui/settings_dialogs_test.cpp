@@ -8,44 +8,50 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QtTest>
 
 #include "engine/fetch_session.h"
 #include "gui/shell/email_page.h"
 #include "gui/shell/first_start.h"
 #include "gui/shell/font_dialog.h"
-#include "gui/shell/gui_text.h"
 #include "gui/shell/language_page.h"
 #include "gui/shell/options_sheet.h"
-#include "gui/shell/qt_prompt.h"
 #include "gui_test_support.h"
-#include "platform/string_ids.h"
 #include "platform/string_table.h"
-#include "settings/app_context.h"
-#include "settings/language_folder.h"
 #include "support/scripted_smtp_server.h"
 
 using namespace quorvex;
 using namespace quorvex::gui;
+using test::Find;
 
 namespace {
 
-template <typename T>
-T* Child(QWidget* parent, const char* name) {
-  T* child = parent->findChild<T*>(QString::fromLatin1(name));
-  if (!child) qFatal("no widget %s", name);
-  return child;
-}
-
-void SetText(QWidget* sheet, const char* name, const QString& text) {
-  QLineEdit* edit = Child<QLineEdit>(sheet, name);
+void SetText(const QWidget& dialog, const char* name, const QString& text) {
+  QLineEdit* edit = Find<QLineEdit>(dialog, name);
   edit->clear();
   QTest::keyClicks(edit, text);
 }
 
-void ClickOk(QWidget* dialog) {
-  QTest::mouseClick(Child<QPushButton>(dialog, "OkButton"), Qt::LeftButton);
+void ClickOk(const QWidget& dialog) {
+  QTest::mouseClick(Find<QPushButton>(dialog, "OkButton"), Qt::LeftButton);
 }
+
+// Opens the Options sheet, lets edit work on it and clicks OK; whether OK closed it.
+bool RunSheet(settings::WDSettings& s, const std::function<void(COptionsSheet&)>& edit, bool firstStart = false) {
+  COptionsSheet sheet(s, firstStart);
+  sheet.show();
+  edit(sheet);
+  ClickOk(sheet);
+  return sheet.result() == QDialog::Accepted && !sheet.isVisible();
+}
+
+// English texts and scripted answers in a private home; the sound on, as stored by default.
+struct Dialogs : test::FrameFixture {
+  Dialogs() {
+    s.m_strLangFileName = settings::kEnglishFileName;
+    s.m_bSoundEnable = 1;
+  }
+  settings::WDSettings& s = context.Settings();
+};
 
 }  // namespace
 
@@ -53,223 +59,162 @@ class SettingsDialogsTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void init();
-  void cleanup();
-  void InterfaceAndCommonPages();
+  void InterfacePageAndAutostart();
   void ConnectionPage();
-  void AutostartEntryFollowsTheTick();
   void LanguagePage();
   void EmailTestMessage();
   void FontDialog();
   void FirstStartShowsTheThreeDialogsInOrder();
-
- private:
-  std::unique_ptr<test::TestHome> home_;
-  std::unique_ptr<settings::AppContext> context_;
-  std::unique_ptr<ScriptedPrompt> prompt_;
 };
 
-void SettingsDialogsTest::init() {
-  home_ = std::make_unique<test::TestHome>();
-  context_ = std::make_unique<settings::AppContext>();
-  settings::WDSettings& s = context_->Settings();
-  QCOMPARE(settings::LoadLanguage(s.WorkDirectory(), settings::kEnglishFileName), settings::LanguageResult::kOk);
-  s.m_strLangFileName = settings::kEnglishFileName;
-  prompt_ = std::make_unique<ScriptedPrompt>();
-}
-
-void SettingsDialogsTest::cleanup() {
-  prompt_.reset();
-  context_.reset();
-  home_.reset();
-}
-
-void SettingsDialogsTest::InterfaceAndCommonPages() {
-  settings::WDSettings& s = context_->Settings();
+void SettingsDialogsTest::InterfacePageAndAutostart() {
+  Dialogs d;
+  settings::WDSettings& s = d.s;
   s.m_nThreadsAtTheTime = 3;
   s.m_bAutoFreshing = 0;
-  {
-    COptionsSheet sheet(s, false);
-    sheet.show();
-    auto* limit = Child<QRadioButton>(&sheet, "LimitPages");
-    auto* edit = Child<QLineEdit>(&sheet, "PagesAtTheTime");
-    auto* byHand = Child<QCheckBox>(&sheet, "RefreshByHand");
+  QVERIFY(RunSheet(s, [](COptionsSheet& sheet) {
+    auto* limit = Find<QRadioButton>(sheet, "LimitPages");
+    auto* edit = Find<QLineEdit>(sheet, "PagesAtTheTime");
+    auto* byHand = Find<QCheckBox>(sheet, "RefreshByHand");
     QVERIFY(limit->isChecked() && edit->isEnabled() && byHand->isChecked());
     // Typing a number means refreshing by the schedule again.
     QTest::keyClick(edit, Qt::Key_End);
     QTest::keyClicks(edit, QStringLiteral("0"));
     QVERIFY(!byHand->isChecked());
     byHand->setChecked(true);
-    Child<QRadioButton>(&sheet, "UnlimitedPages")->click();
+    Find<QRadioButton>(sheet, "UnlimitedPages")->click();
     QVERIFY(!byHand->isChecked() && !edit->isEnabled());
     QCOMPARE(edit->text(), QStringLiteral("0"));
     limit->click();
     QVERIFY(edit->isEnabled());
-    Child<QRadioButton>(&sheet, "UnlimitedPages")->click();
-    Child<QCheckBox>(&sheet, "SoundEnable")->setChecked(false);
-    ClickOk(&sheet);
-    QCOMPARE(sheet.result(), int{QDialog::Accepted});
-  }
+    Find<QRadioButton>(sheet, "UnlimitedPages")->click();
+    Find<QCheckBox>(sheet, "SoundEnable")->setChecked(false);
+  }));
   QCOMPARE(s.m_nThreadsAtTheTime, 0);
   QCOMPARE(s.m_bAutoFreshing, 1);
   QCOMPARE(s.m_bSoundEnable, 0);
   {
     COptionsSheet sheet(s, false);
     sheet.show();
-    QVERIFY(Child<QRadioButton>(&sheet, "UnlimitedPages")->isChecked());
-    QVERIFY(!Child<QLineEdit>(&sheet, "PagesAtTheTime")->isEnabled());
+    QVERIFY(Find<QRadioButton>(sheet, "UnlimitedPages")->isChecked());
+    QVERIFY(!Find<QLineEdit>(sheet, "PagesAtTheTime")->isEnabled());
     // Cancel changes nothing.
-    Child<QCheckBox>(&sheet, "SoundEnable")->setChecked(true);
-    QTest::mouseClick(Child<QPushButton>(&sheet, "CancelButton"), Qt::LeftButton);
+    Find<QCheckBox>(sheet, "SoundEnable")->setChecked(true);
+    QTest::mouseClick(Find<QPushButton>(sheet, "CancelButton"), Qt::LeftButton);
   }
   QCOMPARE(s.m_bSoundEnable, 0);
-  QVERIFY(prompt_->messages.empty());
+
+  // The autostart entry follows the tick both ways.
+  const QString entry = QString::fromStdString(settings::WDSettings::AutostartEntryPath());
+  for (const bool start : {true, false}) {
+    QVERIFY(RunSheet(s, [start](COptionsSheet& sheet) {
+      QCOMPARE(Find<QCheckBox>(sheet, "StartWithSession")->isChecked(), !start);
+      Find<QCheckBox>(sheet, "StartWithSession")->setChecked(start);
+    }));
+    QCOMPARE(QFile::exists(entry), start);
+  }
+  QVERIFY(d.prompt.messages.empty());
+
+  // Without the template the entry cannot be made: said, and the other settings still apply.
+  s.m_strWorkDir = d.home.PathBytes(QStringLiteral("empty"));
+  RunSheet(
+      s,
+      [](COptionsSheet& sheet) {
+        Find<QCheckBox>(sheet, "StartWithSession")->setChecked(true);
+        Find<QCheckBox>(sheet, "SavePrompt")->setChecked(true);
+      },
+      true);
+  QCOMPARE(d.prompt.messages.size(), size_t{1});
+  QVERIFY(d.prompt.messages[0].find("Quorvex Agent.desktop") != std::string::npos);
+  QCOMPARE(s.m_bSavePrompt, 1);
 }
 
 void SettingsDialogsTest::ConnectionPage() {
-  settings::WDSettings& s = context_->Settings();
+  Dialogs d;
+  settings::WDSettings& s = d.s;
   QVERIFY(engine::CreateSession(engine::SessionConfigFromSettings(s)));
-  {
-    COptionsSheet sheet(s, false);
-    sheet.show();
-    QVERIFY(!Child<QLineEdit>(&sheet, "ProxyPort")->isEnabled());
-    Child<QCheckBox>(&sheet, "ViaProxy")->click();
-    QVERIFY(Child<QLineEdit>(&sheet, "ProxyPort")->isEnabled());
-    Child<QCheckBox>(&sheet, "ViaProxy")->click();
-    QVERIFY(!Child<QLineEdit>(&sheet, "ProxyServer")->isEnabled());
+  QVERIFY(RunSheet(s, [&d](COptionsSheet& sheet) {
+    QVERIFY(!Find<QLineEdit>(sheet, "ProxyPort")->isEnabled());
+    Find<QCheckBox>(sheet, "ViaProxy")->click();
+    QVERIFY(Find<QLineEdit>(sheet, "ProxyPort")->isEnabled());
+    Find<QCheckBox>(sheet, "ViaProxy")->click();
+    QVERIFY(!Find<QLineEdit>(sheet, "ProxyServer")->isEnabled());
 
-    SetText(&sheet, "TimeOut", QStringLiteral("41"));
-    ClickOk(&sheet);
-    SetText(&sheet, "TimeOut", QStringLiteral("40"));
-    SetText(&sheet, "Retries", QStringLiteral("two"));
-    ClickOk(&sheet);
+    SetText(sheet, "TimeOut", QStringLiteral("41"));
+    ClickOk(sheet);
+    SetText(sheet, "TimeOut", QStringLiteral("40"));
+    SetText(sheet, "Retries", QStringLiteral("two"));
+    ClickOk(sheet);
     QVERIFY(sheet.isVisible());
     QCOMPARE(sheet.Pages()->currentWidget()->objectName(), QStringLiteral("ConnectionPage"));
-    QCOMPARE(prompt_->messages,
+    QCOMPARE(d.prompt.messages,
              (std::vector<std::string>{"Please enter an integer between 1 and 40.", "Please enter an integer."}));
-    SetText(&sheet, "Retries", QStringLiteral("10"));
-    ClickOk(&sheet);
-    QVERIFY(!sheet.isVisible());
-  }
+    SetText(sheet, "Retries", QStringLiteral("10"));
+  }));
   QCOMPARE(s.m_nTimeOut, 40);
   QCOMPARE(s.m_nRetries, 10);
 
   // Only the proxy settings make a new session.
   const auto before = engine::CurrentSession();
-  {
-    COptionsSheet sheet(s, false);
-    sheet.show();
-    SetText(&sheet, "Email", QStringLiteral("me@example.org"));
-    ClickOk(&sheet);
-  }
+  QVERIFY(RunSheet(s, [](COptionsSheet& sheet) { SetText(sheet, "Email", QStringLiteral("me@example.org")); }));
   QCOMPARE(s.m_strEmail, std::string("me@example.org"));
   QVERIFY(engine::CurrentSession() == before);
-  {
-    COptionsSheet sheet(s, false);
-    sheet.show();
-    Child<QCheckBox>(&sheet, "ViaProxy")->setChecked(true);
-    ClickOk(&sheet);
-  }
+  QVERIFY(RunSheet(s, [](COptionsSheet& sheet) { Find<QCheckBox>(sheet, "ViaProxy")->setChecked(true); }));
   const auto proxied = engine::CurrentSession();
   QVERIFY(proxied && proxied != before && proxied->ViaProxy());
-  {
-    COptionsSheet sheet(s, false);
-    sheet.show();
-    SetText(&sheet, "ProxyPort", QStringLiteral("3128"));
-    ClickOk(&sheet);
-  }
+  QVERIFY(RunSheet(s, [](COptionsSheet& sheet) { SetText(sheet, "ProxyPort", QStringLiteral("3128")); }));
   QVERIFY(engine::CurrentSession() != proxied);
   QCOMPARE(engine::CurrentSession()->ProxyPort(), uint16_t{3128});
 }
 
-void SettingsDialogsTest::AutostartEntryFollowsTheTick() {
-  settings::WDSettings& s = context_->Settings();
-  const QString entry = QString::fromStdString(settings::WDSettings::AutostartEntryPath());
-  {
-    COptionsSheet sheet(s, false);
-    sheet.show();
-    QVERIFY(!Child<QCheckBox>(&sheet, "StartWithSession")->isChecked());
-    Child<QCheckBox>(&sheet, "StartWithSession")->setChecked(true);
-    ClickOk(&sheet);
-  }
-  QVERIFY(QFile::exists(entry));
-  {
-    COptionsSheet sheet(s, false);
-    sheet.show();
-    QVERIFY(Child<QCheckBox>(&sheet, "StartWithSession")->isChecked());
-    Child<QCheckBox>(&sheet, "StartWithSession")->setChecked(false);
-    ClickOk(&sheet);
-  }
-  QVERIFY(!QFile::exists(entry));
-  QVERIFY(prompt_->messages.empty());
-
-  // Without the template the entry cannot be made: said, and the other settings still apply.
-  s.m_strWorkDir = home_->PathBytes(QStringLiteral("empty"));
-  {
-    COptionsSheet sheet(s, true);
-    sheet.show();
-    Child<QCheckBox>(&sheet, "StartWithSession")->setChecked(true);
-    Child<QCheckBox>(&sheet, "SavePrompt")->setChecked(true);
-    ClickOk(&sheet);
-  }
-  QCOMPARE(prompt_->messages.size(), size_t{1});
-  QVERIFY(prompt_->messages[0].find("Quorvex Agent.desktop") != std::string::npos);
-  QCOMPARE(s.m_bSavePrompt, 1);
-}
-
 void SettingsDialogsTest::LanguagePage() {
-  settings::WDSettings& s = context_->Settings();
-  auto pick = [](QWidget* sheet, const QString& file) {
-    auto* list = Child<QListWidget>(sheet, "LanguageList");
+  Dialogs d;
+  settings::WDSettings& s = d.s;
+  auto pick = [](COptionsSheet& sheet, const QString& file) {
+    auto* list = Find<QListWidget>(sheet, "LanguageList");
     const auto found = list->findItems(QStringLiteral("[%1]").arg(file), Qt::MatchEndsWith);
     QCOMPARE(found.size(), 1);
     list->setCurrentItem(found.front());
   };
-  {
-    COptionsSheet sheet(s, false);
-    sheet.show();
-    QCOMPARE(Child<QLabel>(&sheet, "CurrentLanguage")->text(), QStringLiteral("Current language: English"));
-    pick(&sheet, QStringLiteral("russian.lng"));  // asked, answered No: stays English
-    pick(&sheet, QStringLiteral("english.lng"));  // the same again: not asked
-    QCOMPARE(prompt_->questions.size(), size_t{1});
-    ClickOk(&sheet);
-  }
+  QVERIFY(RunSheet(s, [&](COptionsSheet& sheet) {
+    QCOMPARE(Find<QLabel>(sheet, "CurrentLanguage")->text(), QStringLiteral("Current language: English"));
+    pick(sheet, QStringLiteral("russian.lng"));  // asked, answered No: stays English
+    pick(sheet, QStringLiteral("english.lng"));  // the same again: not asked
+    QCOMPARE(d.prompt.questions.size(), size_t{1});
+  }));
   QCOMPARE(s.m_strLangFileName, std::string("english.lng"));
-  QVERIFY(prompt_->messages.empty());
-  {
-    COptionsSheet sheet(s, false);
-    sheet.show();
-    prompt_->SetNextAnswer(true);
-    pick(&sheet, QStringLiteral("russian.lng"));
+  QVERIFY(d.prompt.messages.empty());
+  QVERIFY(RunSheet(s, [&](COptionsSheet& sheet) {
+    d.prompt.SetNextAnswer(true);
+    pick(sheet, QStringLiteral("russian.lng"));
     std::string file, display;
-    QVERIFY(settings::ParseLanguageEntry(ToBytes(Child<QListWidget>(&sheet, "LanguageList")->currentItem()->text()),
-                                         file, display));
-    QCOMPARE(Child<QLabel>(&sheet, "CurrentLanguage")->text(),
+    QVERIFY(settings::ParseLanguageEntry(ToBytes(Find<QListWidget>(sheet, "LanguageList")->currentItem()->text()), file,
+                                         display));
+    QCOMPARE(Find<QLabel>(sheet, "CurrentLanguage")->text(),
              Text(platform::ids::kCurrentLanguage) + FromBytes(display));
-    ClickOk(&sheet);
-  }
+  }));
   QCOMPARE(s.m_strLangFileName, std::string("russian.lng"));
-  QCOMPARE(prompt_->messages, std::vector<std::string>{platform::GetString(platform::ids::kMsgNextStart)});
+  QCOMPARE(d.prompt.messages, std::vector<std::string>{platform::GetString(platform::ids::kMsgNextStart)});
   QVERIFY(!COptionsSheet(s, true).findChild<QListWidget*>(QStringLiteral("LanguageList")));
 
   // No language file to fall back on: said, and the sheets do not open.
-  s.m_strWorkDir = home_->PathBytes(QStringLiteral("empty"));
+  s.m_strWorkDir = d.home.PathBytes(QStringLiteral("empty"));
   QVERIFY(!EditOptions(s, false));
   QVERIFY(!SelectLanguage(s));
-  QCOMPARE(prompt_->messages.back(), std::string(settings::kNoEnglishMessage));
-  QCOMPARE(prompt_->messages.size(), size_t{3});
+  QCOMPARE(d.prompt.messages.back(), std::string(settings::kNoEnglishMessage));
+  QCOMPARE(d.prompt.messages.size(), size_t{3});
 }
 
 void SettingsDialogsTest::EmailTestMessage() {
-  settings::WDSettings& s = context_->Settings();
+  Dialogs d;
   testing::SmtpScript script;
   testing::LoopbackServer server(testing::SmtpDialogue(script));
-  COptionsSheet sheet(s, false);
+  COptionsSheet sheet(d.s, false);
   sheet.show();
-  SetText(&sheet, "Email", QStringLiteral("watcher@example.org"));
-  SetText(&sheet, "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(server.Port()));
-  auto* send = Child<QPushButton>(&sheet, "SendTestMail");
-  QSignalSpy finished(Child<WDSetEmail>(&sheet, "EmailPage"), &WDSetEmail::TestFinished);
+  SetText(sheet, "Email", QStringLiteral("watcher@example.org"));
+  SetText(sheet, "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(server.Port()));
+  auto* send = Find<QPushButton>(sheet, "SendTestMail");
+  QSignalSpy finished(Find<WDSetEmail>(sheet, "EmailPage"), &WDSetEmail::TestFinished);
   send->click();
   QVERIFY(!send->isEnabled());
   QVERIFY(finished.wait(15000));
@@ -278,54 +223,55 @@ void SettingsDialogsTest::EmailTestMessage() {
   const std::string received = server.Received();
   QVERIFY(received.find("RCPT TO: <watcher@example.org>") != std::string::npos);
   QVERIFY(received.find("This is a test message of the alert e-mail.") != std::string::npos);
-  QCOMPARE(prompt_->messages.size(), size_t{1});
-  QVERIFY(prompt_->messages[0].find(platform::GetString(platform::ids::kMsgMailSent)) != std::string::npos);
+  QCOMPARE(d.prompt.messages.size(), size_t{1});
+  QVERIFY(d.prompt.messages[0].find(platform::GetString(platform::ids::kMsgMailSent)) != std::string::npos);
   // Only what was entered is used: the settings change with OK, not with the test.
-  QVERIFY(s.m_strEmail.empty());
+  QVERIFY(d.s.m_strEmail.empty());
 
   // A refusing server's reply is shown; closing the sheet while a test runs drops its result.
   testing::SmtpScript refusing;
   refusing.mail = "550 sender refused\r\n";
   testing::LoopbackServer refuser(testing::SmtpDialogue(refusing));
-  SetText(&sheet, "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(refuser.Port()));
+  SetText(sheet, "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(refuser.Port()));
   send->click();
   QVERIFY(finished.wait(15000));
   QCOMPARE(finished.back().front().toBool(), false);
-  QVERIFY(prompt_->messages.back().find("550") != std::string::npos);
+  QVERIFY(d.prompt.messages.back().find("550") != std::string::npos);
   {
     testing::LoopbackServer slow(testing::SmtpDialogue(script));
-    auto closing = std::make_unique<COptionsSheet>(s, false);
+    auto closing = std::make_unique<COptionsSheet>(d.s, false);
     closing->show();
-    SetText(closing.get(), "Email", QStringLiteral("watcher@example.org"));
-    SetText(closing.get(), "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(slow.Port()));
-    Child<QPushButton>(closing.get(), "SendTestMail")->click();
+    SetText(*closing, "Email", QStringLiteral("watcher@example.org"));
+    SetText(*closing, "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(slow.Port()));
+    Find<QPushButton>(*closing, "SendTestMail")->click();
     closing.reset();
     slow.Received();
     QTest::qWait(200);
   }
-  QCOMPARE(prompt_->messages.size(), size_t{2});
+  QCOMPARE(d.prompt.messages.size(), size_t{2});
 }
 
 void SettingsDialogsTest::FontDialog() {
-  settings::WDSettings& s = context_->Settings();
+  Dialogs d;
+  settings::WDSettings& s = d.s;
   CFontDialog dialog(s, true);
   dialog.show();
   QCOMPARE(dialog.windowTitle(), QStringLiteral("Display fonts"));
-  auto* slotList = Child<QListWidget>(&dialog, "FontSlots");
+  auto* slotList = Find<QListWidget>(dialog, "FontSlots");
   QCOMPARE(slotList->count(), 4);
   QCOMPARE(slotList->item(3)->text(), QStringLiteral("Notes"));
   QCOMPARE(slotList->currentRow(), 0);
   // A face not installed here stays as stored while other values change.
-  auto* size = Child<QLineEdit>(&dialog, "FontSize");
+  auto* size = Find<QLineEdit>(dialog, "FontSize");
   QCOMPARE(size->text(), QStringLiteral("22"));
-  SetText(&dialog, "FontSize", QStringLiteral("30"));
+  SetText(dialog, "FontSize", QStringLiteral("30"));
   Q_EMIT size->editingFinished();
   QCOMPARE(s.m_Font1.lfHeight, 30);
 
   // Style value 7001: weight 700, italic.
   slotList->setCurrentRow(2);
-  auto* face = Child<QComboBox>(&dialog, "FontFace");
-  auto* style = Child<QComboBox>(&dialog, "FontStyle");
+  auto* face = Find<QComboBox>(dialog, "FontFace");
+  auto* style = Find<QComboBox>(dialog, "FontStyle");
   int found = -1;
   for (int i = 0; i < face->count() && found < 0; ++i) {
     face->setCurrentIndex(i);
@@ -337,14 +283,15 @@ void SettingsDialogsTest::FontDialog() {
   QCOMPARE(int{s.m_Font3.lfItalic}, 255);
   QCOMPARE(QString::fromStdString(s.m_Font3.FaceName()), face->currentText());
 
-  QTest::mouseClick(Child<QPushButton>(&dialog, "FontResetAll"), Qt::LeftButton);
+  QTest::mouseClick(Find<QPushButton>(dialog, "FontResetAll"), Qt::LeftButton);
   for (int n = 1; n <= 4; ++n) QVERIFY(s.Font(n) == settings::LogFont::Default(n));
   QCOMPARE(slotList->currentRow(), 2);
 }
 
 void SettingsDialogsTest::FirstStartShowsTheThreeDialogsInOrder() {
-  settings::WDSettings& s = context_->Settings();
-  QVERIFY(!context_->SettingsComplete());
+  Dialogs d;
+  settings::WDSettings& s = d.s;
+  QVERIFY(!d.context.SettingsComplete());
   s.m_strLangFileName.clear();
   s.m_Font2.lfHeight = 99;
   QStringList shown;
@@ -355,7 +302,7 @@ void SettingsDialogsTest::FirstStartShowsTheThreeDialogsInOrder() {
     shown.append(modal->objectName());
     if (modal->objectName() == QStringLiteral("OptionsSheet")) {
       QVERIFY(!modal->findChild<QWidget*>(QStringLiteral("LanguagePage")));
-      Child<QCheckBox>(modal, "HideAllMessages")->setChecked(true);
+      Find<QCheckBox>(*modal, "HideAllMessages")->setChecked(true);
     }
     QMetaObject::invokeMethod(modal, "accept", Qt::QueuedConnection);
   });

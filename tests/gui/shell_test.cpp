@@ -1,21 +1,9 @@
 // The desktop shell: command line, tray menu, agent state, window placement.
-#include <QtTest>
-
 #include "engine/fetch_worker.h"
-#include "engine/qvx_doc.h"
 #include "gui/shell/command_line.h"
-#include "gui/shell/gui_text.h"
 #include "gui/shell/icons.h"
-#include "gui/shell/main_frame.h"
-#include "gui/shell/qt_prompt.h"
 #include "gui/shell/tray_menu.h"
 #include "gui_test_support.h"
-#include "model/alert.h"
-#include "model/document_hooks.h"
-#include "platform/command_ids.h"
-#include "platform/string_ids.h"
-#include "settings/app_context.h"
-#include "settings/language_folder.h"
 
 using namespace quorvex;
 using namespace quorvex::gui;
@@ -24,49 +12,34 @@ class ShellTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void CommandLine_data();
   void CommandLine();
-  void CommandLineArguments();
   void TrayMenu();
-  void AgentState();
-  void Placement();
+  void AgentStateAndPlacement();
 };
 
-void ShellTest::CommandLine_data() {
-  QTest::addColumn<QString>("raw");
-  QTest::addColumn<bool>("hidden");
-  QTest::addColumn<QString>("container");
-  QTest::addColumn<QString>("work");
-  QTest::addColumn<bool>("splash");
-  QTest::newRow("hide inside a word") << "/hideous" << true << ""
-                                      << "" << false;
-  QTest::newRow("container then hide") << "/cC:\\Data\\Set.BCN/hide" << true << "c:\\data\\set.bcn"
-                                       << "" << false;
-  QTest::newRow("container without .bcn") << "/cC:\\Data\\set.txt" << false << ""
-                                          << "" << true;
-  QTest::newRow("value kept as it stands") << "/c my.bcn /wA.DAT" << false << " my.bcn "
-                                           << "a.dat" << false;
-  QTest::newRow("work file without .dat") << "/wcatalog.txt" << false << ""
-                                          << "" << true;
-  QTest::newRow("first /c counts") << "/cx.txt /cy.bcn" << false << ""
-                                   << "" << true;
-}
-
 void ShellTest::CommandLine() {
-  QFETCH(QString, raw);
-  QFETCH(bool, hidden);
-  QFETCH(QString, container);
-  QFETCH(QString, work);
-  QFETCH(bool, splash);
-  StartOptions options;
-  ParseSlashOptions(raw.toStdString(), options);
-  QCOMPARE(options.hiddenStart, hidden);
-  QCOMPARE(QString::fromStdString(options.containerFile), container);
-  QCOMPARE(QString::fromStdString(options.workFile), work);
-  QCOMPARE(options.ShowSplash(), splash);
-}
+  const struct {
+    const char* why;
+    const char* raw;
+    bool hidden;
+    const char* container;
+    const char* work;
+    bool splash;
+  } rows[] = {
+      {"hide inside a word", "/hideous", true, "", "", false},
+      {"container then hide", "/cC:\\Data\\Set.BCN/hide", true, "c:\\data\\set.bcn", "", false},
+      {"container without .bcn", "/cC:\\Data\\set.txt", false, "", "", true},
+      {"value kept as it stands", "/c my.bcn /wA.DAT", false, " my.bcn ", "a.dat", false},
+      {"work file without .dat", "/wcatalog.txt", false, "", "", true},
+      {"first /c counts", "/cx.txt /cy.bcn", false, "", "", true},
+  };
+  for (const auto& row : rows) {
+    StartOptions options;
+    ParseSlashOptions(row.raw, options);
+    QVERIFY2(options.hiddenStart == row.hidden && options.ShowSplash() == row.splash, row.why);
+    QVERIFY2(options.containerFile == row.container && options.workFile == row.work, row.why);
+  }
 
-void ShellTest::CommandLineArguments() {
   test::TestHome home;
   QFile existing(home.Path(QStringLiteral("hideout.bcn")));
   QVERIFY(existing.open(QIODevice::WriteOnly));
@@ -98,23 +71,19 @@ void ShellTest::CommandLineArguments() {
 }
 
 void ShellTest::TrayMenu() {
-  test::TestHome home;
-  settings::AppContext context;
-  engine::WDQvxDoc doc;
-  doc.OnNewDocument(home.PathBytes(QStringLiteral("catalog.dat")));
+  test::FrameFixture f;
   QMenu menu;
   QVERIFY(!BuildTrayMenu(menu, nullptr));
   QVERIFY(menu.actions().isEmpty());
 
   const int64_t now = time(nullptr);
-  model::WDValue* price = test::AddBeacon(doc, "Price", "http://shop.example/item", "Price:{?}</td>");
+  model::WDValue* price = test::AddBeacon(f.doc, "Price", "http://shop.example/item", "Price:{?}</td>");
   price->GetHistory().AddRecord(model::WDHistoryRecord("12.50\tEUR per piece", now));
-  model::WDValue* crc = test::AddBeacon(doc, "News", "http://news.example/");
+  model::WDValue* crc = test::AddBeacon(f.doc, "News", "http://news.example/");
   crc->GetHistory().AddRecord(model::WDHistoryRecord("#CRC#12345", now));
-  model::WDValue* off = test::AddBeacon(doc, "Off", "http://off.example/", "x{?}y");
-  off->SetEnabled(false);
+  test::AddBeacon(f.doc, "Off", "http://off.example/", "x{?}y")->SetEnabled(false);
 
-  QVERIFY(BuildTrayMenu(menu, &doc));
+  QVERIFY(BuildTrayMenu(menu, &f.doc));
   const QList<QAction*> actions = menu.actions();
   // Refresh, check alerts, separator, three entries, separator, show, exit.
   QCOMPARE(actions.size(), 9);
@@ -135,109 +104,81 @@ void ShellTest::TrayMenu() {
 
   // Exit is greyed while a beacon is being refreshed.
   QVERIFY(price->TryLock());
-  BuildTrayMenu(menu, &doc);
+  BuildTrayMenu(menu, &f.doc);
   QVERIFY(!menu.actions().last()->isEnabled());
   price->Unlock();
 
   // Beyond the last entry id one item leads to the window instead of dead entries.
   for (int i = 3; i < kMaxTrayEntries + 5; ++i)
-    test::AddBeacon(doc, "B" + std::to_string(i), "http://b.example/" + std::to_string(i));
-  BuildTrayMenu(menu, &doc);
+    test::AddBeacon(f.doc, "B" + std::to_string(i), "http://b.example/" + std::to_string(i));
+  BuildTrayMenu(menu, &f.doc);
   const QList<QAction*> many = menu.actions();
   QCOMPARE(CommandOf(many[3 + kMaxTrayEntries - 1]), platform::cmd::kLastTrayEntry);
   QCOMPARE(CommandOf(many[3 + kMaxTrayEntries]), platform::cmd::kShowWindow);
   QCOMPARE(many[3 + kMaxTrayEntries]->text(), Text(platform::ids::kTrayMoreBeacons, {"5"}));
 }
 
-void ShellTest::AgentState() {
-  test::TestHome home;
-  settings::AppContext context;
-  context.Settings().m_bSoundEnable = 0;
-  QCOMPARE(settings::LoadLanguage(context.Settings().WorkDirectory(), settings::kEnglishFileName),
-           settings::LanguageResult::kOk);
-  engine::WDQvxDoc doc;
-  model::SetActiveDocument(&doc);
-  doc.OnNewDocument(home.PathBytes(QStringLiteral("catalog.dat")));
-  QFile page(home.Path(QStringLiteral("page.html")));
+void ShellTest::AgentStateAndPlacement() {
+  test::FrameFixture f;
+  QFile page(f.home.Path(QStringLiteral("page.html")));
   QVERIFY(page.open(QIODevice::WriteOnly));
   page.write("<p>Price: 7</p>");
   page.close();
-  model::WDValue* beacon = test::AddBeacon(doc, "Price", "file://" + page.fileName().toStdString(), "Price: {?}<");
+  model::WDValue* beacon = test::AddBeacon(f.doc, "Price", "file://" + page.fileName().toStdString(), "Price: {?}<");
+  CMainFrame& frame = f.MakeFrame();
 
-  {
-    CMainFrame frame(context, doc);
-    frame.Create(false);
-    // Menus from the language file: the context menus show their first command bold.
-    QMenu& beaconMenu = frame.ContextMenu(ContextMenuKind::Beacon);
-    QVERIFY(!beaconMenu.isEmpty());
-    QCOMPARE(CommandOf(beaconMenu.defaultAction()), platform::cmd::kShowBeacon);
-    QVERIFY(!frame.Actions().Of(platform::cmd::kStop).isEmpty());
-    QVERIFY(!frame.Actions().Of(platform::cmd::kStop).front()->isEnabled());
-    CSystemTray& tray = frame.Tray();
-    QVERIFY(!tray.IsCycling());
-    QCOMPARE(tray.CurrentIconId(), res::kTrayIdle);
-    QCOMPARE(tray.CurrentTip(), Text(platform::ids::kTrayIdle));
-    QCOMPARE(frame.StatusText(), Text(platform::ids::kStatusReady));
+  // Menus from the language file: the context menus show their first command bold.
+  QMenu& beaconMenu = frame.ContextMenu(ContextMenuKind::Beacon);
+  QVERIFY(!beaconMenu.isEmpty());
+  QCOMPARE(CommandOf(beaconMenu.defaultAction()), platform::cmd::kShowBeacon);
+  QVERIFY(!frame.Actions().Of(platform::cmd::kStop).isEmpty());
+  QVERIFY(!frame.Actions().Of(platform::cmd::kStop).front()->isEnabled());
+  CSystemTray& tray = frame.Tray();
+  QVERIFY(!tray.IsCycling());
+  QCOMPARE(tray.CurrentIconId(), res::kTrayIdle);
+  QCOMPARE(tray.CurrentTip(), Text(platform::ids::kTrayIdle));
+  QCOMPARE(frame.StatusText(), Text(platform::ids::kStatusReady));
 
-    // A listed fetch: working. The manager tells the frame itself.
-    QVERIFY(doc.StartPageFetch(beacon->GetPage(), 1));
-    QVERIFY(tray.IsCycling());
-    QCOMPARE(tray.SequenceFirst(), res::kTrayIdle);
-    QCOMPARE(tray.SequenceLast(), res::kTrayWorkingLast);
-    QCOMPARE(tray.StepMs(), kWorkingStepMs);
-    QCOMPARE(tray.CurrentTip(), Text(platform::ids::kTrayWorking));
-    QCOMPARE(frame.StatusText(), Text(platform::ids::kTrayWorking));
-    QVERIFY(frame.Actions().Of(platform::cmd::kStop).front()->isEnabled());
+  // A listed fetch: working. The manager tells the frame itself.
+  QVERIFY(f.doc.StartPageFetch(beacon->GetPage(), 1));
+  QVERIFY(tray.IsCycling());
+  QCOMPARE(tray.SequenceFirst(), res::kTrayIdle);
+  QCOMPARE(tray.SequenceLast(), res::kTrayWorkingLast);
+  QCOMPARE(tray.StepMs(), kWorkingStepMs);
+  QCOMPARE(tray.CurrentTip(), Text(platform::ids::kTrayWorking));
+  QCOMPARE(frame.StatusText(), Text(platform::ids::kTrayWorking));
+  QVERIFY(frame.Actions().Of(platform::cmd::kStop).front()->isEnabled());
 
-    // The fetch ends: idle again, the first icon back.
-    QVERIFY(engine::FetchWorker::WaitForAll(std::chrono::seconds(10)));
-    doc.GetDispatcher()->RunPending();
-    QCOMPARE(doc.IsBusy(), size_t{0});
-    QVERIFY(!tray.IsCycling());
-    QCOMPARE(tray.CurrentIconId(), res::kTrayIdle);
+  // The fetch ends: idle again, the first icon back.
+  QVERIFY(engine::FetchWorker::WaitForAll(std::chrono::seconds(10)));
+  f.doc.GetDispatcher()->RunPending();
+  QCOMPARE(f.doc.IsBusy(), size_t{0});
+  QVERIFY(!tray.IsCycling());
+  QCOMPARE(tray.CurrentIconId(), res::kTrayIdle);
 
-    // An event that holds: the alert sequence, fast.
-    auto event = std::make_unique<model::WDEventMessager>();
-    event->m_condition.m_nOperator = model::kOpGreater;
-    event->m_condition.m_strOperand = "5";
-    beacon->GetAlert().AddEvent(std::move(event));
-    frame.UpdateAgentState();
-    QVERIFY(tray.IsCycling());
-    QCOMPARE(tray.SequenceFirst(), res::kTrayAlertFirst);
-    QCOMPARE(tray.SequenceLast(), res::kTrayAlertLast);
-    QCOMPARE(tray.StepMs(), kAlertStepMs);
-    QCOMPARE(tray.CurrentTip(), Text(platform::ids::kTrayAlert));
-    QVERIFY(frame.CloseFrame(false));
-  }
-  model::SetActiveDocument(nullptr);
-}
+  // An event that holds: the alert sequence, fast.
+  test::AddEvent(*beacon, model::kOpGreater, "5");
+  frame.UpdateAgentState();
+  QVERIFY(tray.IsCycling());
+  QCOMPARE(tray.SequenceFirst(), res::kTrayAlertFirst);
+  QCOMPARE(tray.SequenceLast(), res::kTrayAlertLast);
+  QCOMPARE(tray.StepMs(), kAlertStepMs);
+  QCOMPARE(tray.CurrentTip(), Text(platform::ids::kTrayAlert));
 
-void ShellTest::Placement() {
-  test::TestHome home;
-  settings::AppContext context;
-  settings::WDSettings& s = context.Settings();
-  engine::WDQvxDoc doc;
-  doc.OnNewDocument(home.PathBytes(QStringLiteral("catalog.dat")));
+  // Closing saves the placement; a window dragged off the screen keeps the saved one.
+  settings::WDSettings& s = f.context.Settings();
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  {
-    CMainFrame frame(context, doc);
-    frame.Create(false);
-    frame.show();
-    frame.resize(500, 300);
-    frame.move(screen.left() + 40, screen.top() + 30);
-    QVERIFY(frame.CloseFrame(false));
-  }
+  frame.show();
+  frame.resize(500, 300);
+  frame.move(screen.left() + 40, screen.top() + 30);
+  QVERIFY(frame.CloseFrame(false));
   QCOMPARE(s.m_nXSize, 500);
   QCOMPARE(s.m_nYSize, 300);
   QCOMPARE(s.m_nXTopPos.value_or(-1), 40);
-  {
-    // Dragged off the screen: the saved placement stays.
-    CMainFrame frame(context, doc);
-    frame.Create(false);
-    frame.show();
-    frame.move(screen.right() + 500, screen.top() + 30);
-    QVERIFY(frame.CloseFrame(false));
-  }
+  CMainFrame& again = f.MakeFrame();
+  again.show();
+  again.move(screen.right() + 500, screen.top() + 30);
+  QVERIFY(again.CloseFrame(false));
   QCOMPARE(s.m_nXTopPos.value_or(-1), 40);
 }
 

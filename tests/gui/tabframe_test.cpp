@@ -36,14 +36,11 @@ class TabFrameTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void LayoutPlacesEveryViewById();
-  void TabsCanBeDisabledAndTheBarHidden();
+  void LayoutTabsAndNotifications();
   void OnlyResizableSplittersMove();
-  void TestBarRowStaysFortyHigh();
-  void NotificationsReachEveryPaneOrTheChosenOnes();
 };
 
-void TabFrameTest::LayoutPlacesEveryViewById() {
+void TabFrameTest::LayoutTabsAndNotifications() {
   QWidget host;
   TVisualFramework frame([](int id, QWidget* parent) -> QWidget* {
     return id == vid::kNote ? new QLabel(parent) : nullptr;  // a "real" view for one id
@@ -99,26 +96,20 @@ void TabFrameTest::LayoutPlacesEveryViewById() {
   QCOMPARE(frame.GetObject(vid::kLinkPattern)->width(), 250);
   QCOMPARE(frame.GetObject(vid::kLinkControl)->height(), 40);
   QCOMPARE(main->PaneSize(0), 230);
-}
 
-void TabFrameTest::TabsCanBeDisabledAndTheBarHidden() {
-  QWidget host;
-  TVisualFramework frame;
-  frame.Create(&host)->resize(800, 500);
-  host.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&host));
-  TTabWnd* tabs = frame.TabWindow();
+  // A disabled tab cannot be chosen, neither by the program nor by a click.
+  QVERIFY(tabs->SetActiveTab(vid::kTabFolderList));
   QSignalSpy changed(tabs, &TTabWnd::ActiveTabChanged);
-
+  const QPoint historyTab = tabs->Bar()->tabRect(vid::kTabHistoryText).center();
   tabs->EnableTab(vid::kTabHistoryText, false);
   QVERIFY(!tabs->IsTabEnabled(vid::kTabHistoryText));
   QVERIFY(!tabs->SetActiveTab(vid::kTabHistoryText));
-  QTest::mouseClick(tabs->Bar(), Qt::LeftButton, Qt::NoModifier, tabs->Bar()->tabRect(vid::kTabHistoryText).center());
+  QTest::mouseClick(tabs->Bar(), Qt::LeftButton, Qt::NoModifier, historyTab);
   QCOMPARE(tabs->ActiveTab(), vid::kTabFolderList);
   QCOMPARE(changed.count(), 0);
 
   tabs->EnableTab(vid::kTabHistoryText, true);
-  QTest::mouseClick(tabs->Bar(), Qt::LeftButton, Qt::NoModifier, tabs->Bar()->tabRect(vid::kTabHistoryText).center());
+  QTest::mouseClick(tabs->Bar(), Qt::LeftButton, Qt::NoModifier, historyTab);
   QCOMPARE(tabs->ActiveTab(), vid::kTabHistoryText);
   QCOMPARE(changed.count(), 1);
   QVERIFY(frame.GetObject(vid::kHistoryText)->isVisible());
@@ -129,7 +120,7 @@ void TabFrameTest::TabsCanBeDisabledAndTheBarHidden() {
   QVERIFY(tabs->ActiveTab() != vid::kTabHistoryText);
   QVERIFY(tabs->IsTabEnabled(tabs->ActiveTab()));
 
-  const int pageHeight = tabs->TabPage(0)->height();
+  const int pageHeight = tabs->TabPage(tabs->ActiveTab())->height();
   tabs->SetBarVisible(false);
   QVERIFY(!tabs->IsBarVisible());
   QTRY_VERIFY(tabs->TabPage(tabs->ActiveTab())->height() > pageHeight);
@@ -143,11 +134,39 @@ void TabFrameTest::TabsCanBeDisabledAndTheBarHidden() {
   QCOMPARE(tabs->Caption(), QStringLiteral("Prices"));
   tabs->SetCaption(QString());
   QVERIFY(!caption->isVisible());
+
+  // Notifications reach every pane but the tree, which sends them, and the label, which takes none.
+  const auto placeholder = [&frame](int id) { return qobject_cast<PlaceholderView*>(frame.GetObject(id)); };
+  NotifyParam param;
+  param.address = "http://example.org/prices";
+  param.result = 5;
+  param.sender = &host;
+  QCOMPARE(frame.Notify(TabNotify::FetchFailed, param), vid::kLastView - 1);
+  for (int id = vid::kFirstView; id <= vid::kLastView; ++id) {
+    if (id == vid::kNote) continue;
+    QCOMPARE(placeholder(id)->NotifyCount(), 1);
+    QCOMPARE(placeholder(id)->LastCode(), TabNotify::FetchFailed);
+    QCOMPARE(placeholder(id)->LastParam().address, param.address);
+    QCOMPARE(placeholder(id)->LastParam().result, 5);
+    QCOMPARE(placeholder(id)->LastParam().sender, &host);
+  }
+  QCOMPARE(placeholder(vid::kCatalogTree)->NotifyCount(), 0);
+
+  QCOMPARE(frame.NotifyObjects(TabNotify::Changed, {}, {vid::kHistoryText, vid::kHistoryGraph, 99}), 2);
+  for (int id = vid::kFirstView; id <= vid::kLastView; ++id) {
+    const bool chosen = id == vid::kHistoryText || id == vid::kHistoryGraph;
+    if (id != vid::kNote) QCOMPARE(placeholder(id)->LastCode(), chosen ? TabNotify::Changed : TabNotify::FetchFailed);
+  }
+
+  // A destroyed view is left out.
+  delete frame.GetObject(vid::kLinkValue);
+  QCOMPARE(frame.Notify(TabNotify::SelectionApplied, {}), vid::kLastView - 2);
+  QCOMPARE(placeholder(vid::kLinkControl)->LastCode(), TabNotify::SelectionApplied);
 }
 
 void TabFrameTest::OnlyResizableSplittersMove() {
   QWidget host;
-  host.resize(400, 300);
+  host.resize(400, 700);
   auto* fixed = new WDSplitterWnd(Qt::Horizontal, false, &host);
   fixed->setGeometry(0, 0, 400, 140);
   fixed->addWidget(new PlaceholderView(1));
@@ -158,6 +177,13 @@ void TabFrameTest::OnlyResizableSplittersMove() {
   movable->addWidget(new PlaceholderView(3));
   movable->addWidget(new PlaceholderView(4));
   movable->SetFixedPane(0, 30);
+  // A lower pane marked as the test bar keeps its 40 pixels in a splitter the user cannot move.
+  auto* rows = new WDSplitterWnd(Qt::Vertical, false, &host);
+  rows->addWidget(new PlaceholderView(17));
+  auto* bar = new QLabel;
+  MarkLEControl(bar);
+  rows->addWidget(bar);
+  rows->setGeometry(0, 310, 300, 200);
   host.show();
   QVERIFY(QTest::qWaitForWindowExposed(&host));
 
@@ -181,19 +207,7 @@ void TabFrameTest::OnlyResizableSplittersMove() {
   QCOMPARE(movable->handleWidth(), 0);
   DragHandle(*movable, 40);
   QCOMPARE(movable->sizes().at(0), 30);  // back to the fixed size, and it stays
-}
 
-void TabFrameTest::TestBarRowStaysFortyHigh() {
-  QWidget host;
-  host.resize(300, 400);
-  auto* rows = new WDSplitterWnd(Qt::Vertical, false, &host);
-  rows->addWidget(new PlaceholderView(17));
-  auto* bar = new QLabel;
-  MarkLEControl(bar);
-  rows->addWidget(bar);
-  rows->resize(300, 200);
-  host.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&host));
   QCOMPARE(rows->sizes(), QList<int>({160, 40}));
   rows->resize(300, 41);
   QCOMPARE(rows->sizes(), QList<int>({1, 40}));
@@ -213,38 +227,6 @@ void TabFrameTest::TestBarRowStaysFortyHigh() {
   bar->setProperty(kLEControlProperty, false);
   rows->resize(300, 300);
   QVERIFY(rows->sizes().at(1) != 40);
-}
-
-void TabFrameTest::NotificationsReachEveryPaneOrTheChosenOnes() {
-  QWidget host;
-  TVisualFramework frame;
-  frame.Create(&host);
-  const auto placeholder = [&frame](int id) { return qobject_cast<PlaceholderView*>(frame.GetObject(id)); };
-
-  NotifyParam param;
-  param.address = "http://example.org/prices";
-  param.result = 5;
-  param.sender = &host;
-  QCOMPARE(frame.Notify(TabNotify::FetchFailed, param), vid::kLastView);
-  for (int id = vid::kFirstView; id <= vid::kLastView; ++id) {
-    QCOMPARE(placeholder(id)->NotifyCount(), 1);
-    QCOMPARE(placeholder(id)->LastCode(), TabNotify::FetchFailed);
-    QCOMPARE(placeholder(id)->LastParam().address, param.address);
-    QCOMPARE(placeholder(id)->LastParam().result, 5);
-    QCOMPARE(placeholder(id)->LastParam().sender, &host);
-  }
-  QCOMPARE(placeholder(vid::kCatalogTree)->NotifyCount(), 0);  // the tree sends, it does not receive
-
-  QCOMPARE(frame.NotifyObjects(TabNotify::Changed, {}, {vid::kHistoryText, vid::kHistoryGraph, 99}), 2);
-  for (int id = vid::kFirstView; id <= vid::kLastView; ++id) {
-    const bool chosen = id == vid::kHistoryText || id == vid::kHistoryGraph;
-    QCOMPARE(placeholder(id)->LastCode(), chosen ? TabNotify::Changed : TabNotify::FetchFailed);
-  }
-
-  // A destroyed view is left out.
-  delete frame.GetObject(vid::kLinkValue);
-  QCOMPARE(frame.Notify(TabNotify::SelectionApplied, {}), vid::kLastView - 1);
-  QCOMPARE(placeholder(vid::kLinkControl)->LastCode(), TabNotify::SelectionApplied);
 }
 
 QTEST_MAIN(TabFrameTest)

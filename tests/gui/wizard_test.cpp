@@ -8,44 +8,21 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <functional>
 
 #include "engine/fetch_worker.h"
-#include "gui/shell/gui_text.h"
-#include "gui/tabframe/tab_wnd.h"
-#include "gui/tabframe/visual_framework.h"
 #include "gui/views/new_beacon_wizard.h"
-#include "gui/views/tree_view.h"
-#include "gui/views/view_ids.h"
 #include "gui_test_support.h"
-#include "platform/command_ids.h"
-#include "platform/string_ids.h"
 #include "support/http_test_server.h"
 
 namespace quorvex::gui {
 namespace {
 
 namespace ids = platform::ids;
+using test::Find;
 
 QString Caption(const char* step) {
   return Text(ids::kWizardTitle) + QStringLiteral(": ") + Text(ids::kWizardStep) + QLatin1Char(' ') +
          QLatin1String(step);
-}
-
-template <class T>
-T* Part(const QWidget& wizard, const char* name) {
-  T* part = wizard.findChild<T*>(QLatin1String(name));
-  if (!part) qFatal("no %s", name);
-  return part;
-}
-
-// Runs the frame's dispatcher until done() holds or five seconds have passed.
-bool PumpUntil(test::FrameFixture& fixture, const std::function<bool()>& done) {
-  for (int i = 0; i < 500 && !done(); ++i) {
-    fixture.doc.GetDispatcher()->RunPending();
-    QTest::qWait(10);
-  }
-  return done();
 }
 
 // Fills the wizard that the new-beacon command opens, and finishes or cancels it.
@@ -54,18 +31,18 @@ void AnswerWizard(const QString& name, int kind, const QString& unit, const QStr
     auto* wizard = qobject_cast<NewBeaconWizard*>(QApplication::activeModalWidget());
     if (!wizard) qFatal("no wizard");
     if (!finish) {
-      QTest::mouseClick(Part<QPushButton>(*wizard, "Cancel"), Qt::LeftButton);
+      QTest::mouseClick(Find<QPushButton>(*wizard, "Cancel"), Qt::LeftButton);
       return;
     }
-    Part<QLineEdit>(*wizard, "Name")->setText(name);
-    Part<QRadioButton>(*wizard, QStringLiteral("Kind%1").arg(kind).toLatin1().constData())->click();
-    Part<QLineEdit>(*wizard, "Unit")->setText(unit);
-    Part<QCheckBox>(*wizard, "KeepHistory")->setChecked(false);
-    QPushButton* next = Part<QPushButton>(*wizard, "Next");
+    Find<QLineEdit>(*wizard, "Name")->setText(name);
+    Find<QRadioButton>(*wizard, QStringLiteral("Kind%1").arg(kind).toLatin1().constData())->click();
+    Find<QLineEdit>(*wizard, "Unit")->setText(unit);
+    Find<QCheckBox>(*wizard, "KeepHistory")->setChecked(false);
+    QPushButton* next = Find<QPushButton>(*wizard, "Next");
     next->click();
-    Part<QLineEdit>(*wizard, "Address")->setText(address);
+    Find<QLineEdit>(*wizard, "Address")->setText(address);
     next->click();
-    Part<QPlainTextEdit>(*wizard, "Description")->setPlainText(QStringLiteral("made here"));
+    Find<QPlainTextEdit>(*wizard, "Description")->setPlainText(QStringLiteral("made here"));
     next->click();
   });
 }
@@ -76,118 +53,97 @@ class WizardTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void PagesAndButtons();
-  void TitleFetch();
-  void ClosingWhileFetching();
+  void PagesButtonsAndTitleFetch();
   void FinishFilesTheBeacon();
 };
 
-void WizardTest::PagesAndButtons() {
+void WizardTest::PagesButtonsAndTitleFetch() {
   test::FrameFixture fixture;
-  NewBeaconWizard wizard(fixture.doc.GetDispatcher());
-  QCOMPARE(wizard.windowTitle(), Caption("1:3"));
-  wizard.show();
-  QCOMPARE(wizard.CurrentIndex(), 0);
-  QPushButton* next = wizard.NextButton();
-  QPushButton* back = wizard.BackButton();
+  fixture.MakeFrame();
+  auto wizard = std::make_unique<NewBeaconWizard>(fixture.doc.GetDispatcher());
+  QCOMPARE(wizard->windowTitle(), Caption("1:3"));
+  wizard->show();
+  QCOMPARE(wizard->CurrentIndex(), 0);
+  QPushButton* next = wizard->NextButton();
+  QPushButton* back = wizard->BackButton();
   QCOMPARE(next->text(), Text(ids::kWizardNext));
   QCOMPARE(back->text(), Text(ids::kWizardBack));
-  QCOMPARE(wizard.CancelButton()->text(), Text(ids::kCancel));
+  QCOMPARE(wizard->CancelButton()->text(), Text(ids::kCancel));
   QVERIFY(!back->isEnabled());
 
   // Page 1: Next needs a name, the unit a number, the name at most 45 characters.
-  QLineEdit* name = Part<QLineEdit>(wizard, "Name");
-  QLineEdit* unit = Part<QLineEdit>(wizard, "Unit");
+  QLineEdit* name = Find<QLineEdit>(*wizard, "Name");
+  QLineEdit* unit = Find<QLineEdit>(*wizard, "Unit");
   QVERIFY(!next->isEnabled());
   QTest::keyClicks(name, QStringLiteral("x"));
   QVERIFY(next->isEnabled());
   QTest::keyClicks(name, QString(60, QLatin1Char('y')));
   QCOMPARE(name->text().size(), kMaxBeaconNameLength);
   QVERIFY(!unit->isEnabled());
-  Part<QRadioButton>(wizard, "Kind1")->click();
+  Find<QRadioButton>(*wizard, "Kind1")->click();
   QVERIFY(unit->isEnabled());
-  Part<QRadioButton>(wizard, "Kind2")->click();
+  Find<QRadioButton>(*wizard, "Kind2")->click();
   QVERIFY(!unit->isEnabled());
 
   // Page 2: Next and Fetch need an address; one that cannot be split is refused.
   next->click();
-  QCOMPARE(wizard.windowTitle(), Caption("2:3"));
+  QCOMPARE(wizard->windowTitle(), Caption("2:3"));
   QVERIFY(back->isEnabled());
-  QPushButton* fetch = Part<QPushButton>(wizard, "Fetch");
+  QPushButton* fetch = Find<QPushButton>(*wizard, "Fetch");
+  QLineEdit* address = Find<QLineEdit>(*wizard, "Address");
+  QLabel* status = Find<QLabel>(*wizard, "FetchStatus");
   QVERIFY(!next->isEnabled() && !fetch->isEnabled());
-  Part<QLineEdit>(wizard, "Address")->setText(QStringLiteral("http://:0"));
+  address->setText(QStringLiteral("http://:0"));
   QVERIFY(next->isEnabled() && fetch->isEnabled());
   fetch->click();
-  QCOMPARE(Part<QLabel>(wizard, "FetchStatus")->text(), Text(ids::kMsgBadAddress));
+  QCOMPARE(status->text(), Text(ids::kMsgBadAddress));
   QVERIFY(!next->isEnabled());
-  Part<QLineEdit>(wizard, "Address")->setText(QStringLiteral("https://example.com/"));
+  address->setText(QStringLiteral("https://example.com/"));
   QVERIFY(next->isEnabled());
 
   // Page 3: Finish; a page checksum has no pattern hint.
   next->click();
-  QCOMPARE(wizard.windowTitle(), Caption("3:3"));
+  QCOMPARE(wizard->windowTitle(), Caption("3:3"));
   QCOMPARE(next->text(), Text(ids::kWizardFinish));
-  QVERIFY(Part<QLabel>(wizard, "PatternHint")->text().isEmpty());
-  QVERIFY(!Part<QPushButton>(wizard, "PatternHelp")->isEnabled());
+  QVERIFY(Find<QLabel>(*wizard, "PatternHint")->text().isEmpty());
+  QVERIFY(!Find<QPushButton>(*wizard, "PatternHelp")->isEnabled());
 
   back->click();
   QCOMPARE(next->text(), Text(ids::kWizardNext));
   back->click();
-  QCOMPARE(wizard.windowTitle(), Caption("1:3"));
+  QCOMPARE(wizard->windowTitle(), Caption("1:3"));
   QVERIFY(!back->isEnabled());
-  Part<QRadioButton>(wizard, "Kind0")->click();
+  Find<QRadioButton>(*wizard, "Kind0")->click();
   next->click();
   next->click();
-  QCOMPARE(Part<QLabel>(wizard, "PatternHint")->text(), Text(ids::kWizardPatternHint));
-  QVERIFY(Part<QPushButton>(wizard, "PatternHelp")->isEnabled());
-}
+  QCOMPARE(Find<QLabel>(*wizard, "PatternHint")->text(), Text(ids::kWizardPatternHint));
+  QVERIFY(Find<QPushButton>(*wizard, "PatternHelp")->isEnabled());
 
-void WizardTest::TitleFetch() {
-  test::FrameFixture fixture;
-  fixture.MakeFrame();
+  // The title of a loopback page becomes the description; a failed fetch leaves it alone.
+  back->click();
   testing::HttpTestServer server;
   server.Serve("/quotes", testing::HttpTestServer::Response("<html><head><title>Quotes</title></head></html>"));
-  NewBeaconWizard wizard(fixture.doc.GetDispatcher());
-  wizard.show();
-  Part<QLineEdit>(wizard, "Name")->setText(QStringLiteral("Q"));
-  wizard.NextButton()->click();
-  QLineEdit* address = Part<QLineEdit>(wizard, "Address");
-  QLabel* status = Part<QLabel>(wizard, "FetchStatus");
-  QPlainTextEdit* description = Part<QPlainTextEdit>(wizard, "Description");
-
+  QPlainTextEdit* description = Find<QPlainTextEdit>(*wizard, "Description");
   address->setText(FromBytes(server.Url("/quotes")));
-  Part<QPushButton>(wizard, "Fetch")->click();
+  fetch->click();
   QCOMPARE(status->text(), Text(ids::kMsgFetching));
-  QVERIFY(!address->isEnabled() && !wizard.NextButton()->isEnabled());
-  QVERIFY(PumpUntil(fixture, [&] { return status->text() == Text(ids::kWizardFetchDone); }));
+  QVERIFY(!address->isEnabled() && !next->isEnabled());
+  QVERIFY(test::PumpUntil(fixture.doc, [&] { return status->text() == Text(ids::kWizardFetchDone); }));
   QCOMPARE(description->toPlainText(), QStringLiteral("Quotes"));
-  QVERIFY(address->isEnabled() && wizard.NextButton()->isEnabled());
-
-  // A failed fetch leaves the description alone.
+  QVERIFY(address->isEnabled() && next->isEnabled());
   address->setText(QStringLiteral("http://127.0.0.1:1/"));
-  Part<QPushButton>(wizard, "Fetch")->click();
-  QVERIFY(PumpUntil(fixture, [&] { return status->text() == Text(ids::kWizardFetchFailed); }));
+  fetch->click();
+  QVERIFY(test::PumpUntil(fixture.doc, [&] { return status->text() == Text(ids::kWizardFetchFailed); }));
   QCOMPARE(description->toPlainText(), QStringLiteral("Quotes"));
-}
 
-void WizardTest::ClosingWhileFetching() {
-  test::FrameFixture fixture;
-  fixture.MakeFrame();
-  testing::HttpTestServer server;
-  testing::HttpRoute never;
-  never.holdOpen = true;
-  server.Route("/slow", never);
-  auto wizard = std::make_unique<NewBeaconWizard>(fixture.doc.GetDispatcher());
-  wizard->show();
-  Part<QLineEdit>(*wizard, "Name")->setText(QStringLiteral("S"));
-  wizard->NextButton()->click();
-  Part<QLineEdit>(*wizard, "Address")->setText(FromBytes(server.Url("/slow")));
-  Part<QPushButton>(*wizard, "Fetch")->click();
-  QTRY_COMPARE(server.ConnectionCount(), size_t{1});
+  // Closed while a fetch runs: the worker gives up long before the server would, and whatever it
+  // posted goes nowhere.
+  server.Route("/slow", testing::HttpRoute{{}, 0, 0, true});
+  address->setText(FromBytes(server.Url("/slow")));
+  fetch->click();
+  QTRY_COMPARE(server.ConnectionCount(), size_t{2});
   wizard->CancelButton()->click();
   wizard.reset();
-
-  // The worker gives up long before the server would, and whatever it posted goes nowhere.
   QVERIFY(engine::FetchWorker::WaitForAll(std::chrono::seconds(5)));
   fixture.doc.GetDispatcher()->RunPending();
   QTest::qWait(50);
@@ -199,8 +155,7 @@ void WizardTest::FinishFilesTheBeacon() {
   test::FrameFixture fixture;
   auto* shop = static_cast<model::WDGroup*>(fixture.doc.GetRoot()->AddChild(new model::WDGroup("Shop", "")));
   CMainFrame& frame = fixture.MakeFrame();
-  WDTreeView* tree = CatalogTree(frame);
-  QVERIFY(tree->SelectItem(shop));
+  QVERIFY(fixture.tree->SelectItem(shop));
   fixture.doc.SetModifiedFlag(false);
 
   AnswerWizard({}, 0, {}, {}, false);
@@ -220,8 +175,8 @@ void WizardTest::FinishFilesTheBeacon() {
   QCOMPARE(price->GetDescription(), std::string("made here"));
   QVERIFY(price->GetPattern().empty());
   QCOMPARE(price->GetHistory().GetKeepAll(), 0);
-  QCOMPARE(tree->GetSelectedItem(), price);
-  QCOMPARE(frame.Views().TabWindow()->ActiveTab(), view_ids::kTabLink);
+  QCOMPARE(fixture.tree->GetSelectedItem(), price);
+  QCOMPARE(fixture.ActiveTab(), view_ids::kTabLink);
   QVERIFY(fixture.doc.IsModified());
 
   // A page checksum opens on the control tab; it files in the folder of the selected beacon.
@@ -231,8 +186,8 @@ void WizardTest::FinishFilesTheBeacon() {
   auto* page = static_cast<model::WDValue*>(shop->GetChild(1));
   QCOMPARE(page->GetKind(), model::kKindChecksum);
   QVERIFY(page->GetUnit().empty());
-  QCOMPARE(tree->GetSelectedItem(), page);
-  QCOMPARE(frame.Views().TabWindow()->ActiveTab(), view_ids::kTabControl);
+  QCOMPARE(fixture.tree->GetSelectedItem(), page);
+  QCOMPARE(fixture.ActiveTab(), view_ids::kTabControl);
 }
 
 }  // namespace quorvex::gui
