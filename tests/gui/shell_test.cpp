@@ -1,4 +1,6 @@
-// The desktop shell: command line, tray menu, agent state, window placement.
+// The desktop shell: command line, tray menu, agent state, window placement, icons.
+#include <QDir>
+
 #include "engine/fetch_worker.h"
 #include "gui/shell/command_line.h"
 #include "gui/shell/icons.h"
@@ -8,6 +10,20 @@
 using namespace quorvex;
 using namespace quorvex::gui;
 
+namespace {
+
+// Whether the icon draws something (not only transparent pixels) at size px.
+bool Draws(const QIcon& icon, int size) {
+  const QImage image = icon.pixmap(size, size).toImage();
+  if (image.isNull()) return false;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qAlpha(image.pixel(x, y)) != 0) return true;
+  return false;
+}
+
+}  // namespace
+
 class ShellTest : public QObject {
   Q_OBJECT
 
@@ -15,6 +31,7 @@ class ShellTest : public QObject {
   void CommandLine();
   void TrayMenu();
   void AgentStateAndPlacement();
+  void Icons();
 };
 
 void ShellTest::CommandLine() {
@@ -180,6 +197,43 @@ void ShellTest::AgentStateAndPlacement() {
   again.move(screen.right() + 500, screen.top() + 30);
   QVERIFY(again.CloseFrame(false));
   QCOMPARE(s.m_nXTopPos.value_or(-1), 40);
+}
+
+void ShellTest::Icons() {
+  const int ids[] = {128, 139, 143, 144, 145, 146, 180, 181, 182, 183, 185, 186, 187, 188, 189, 219, 261, 262};
+  for (int id : ids) {
+    QVERIFY2(Draws(ResourceIcon(id), 16) && Draws(ResourceIcon(id), 64), qPrintable(QString::number(id)));
+  }
+  const char* names[] = {icon::kApp,         icon::kBeacon,      icon::kBeaconDue,    icon::kBeaconOff,
+                         icon::kBeaconAlert, icon::kBeaconError, icon::kBeaconFetch2, icon::kBeaconFetch3,
+                         icon::kFolder,      icon::kFolderOpen,  icon::kTrayIdle,     icon::kNewBeacon,
+                         icon::kNewFolder,   icon::kRefreshAll,  icon::kRefreshNow,   icon::kStop,
+                         icon::kSave,        icon::kImport,      icon::kExport,       icon::kReport,
+                         icon::kDelete,      icon::kOptions,     icon::kHelp,         icon::kAbout,
+                         icon::kWrapLines,   icon::kHtmlTags};
+  for (const char* name : names) QVERIFY2(Draws(Icon(QString::fromLatin1(name)), 16), name);
+  QVERIFY(QFile::exists(QString::fromLatin1(icon::kSplashPath)));
+  const QStringList files = QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("*.svg")});
+  QVERIFY(files.size() >= 33);
+  for (const QString& file : files) {
+    const QString name = file.chopped(4);
+    QVERIFY2(Draws(Icon(name), 16) && Draws(Icon(name), 64), qPrintable(name));
+  }
+
+  // Unknown names and ids give no icon.
+  QTest::ignoreMessage(QtWarningMsg, "quorvex: no icon named \"no-such-icon\"");
+  QVERIFY(Icon(QStringLiteral("no-such-icon")).isNull());
+  QVERIFY(ResourceIcon(184).isNull());
+  QVERIFY(ResourceIcon(0).isNull());
+
+  // The state icons follow the image list's order.
+  const QList<QIcon> icons = StateIcons();
+  QCOMPARE(icons.size(), state_image::kCount);
+  QCOMPARE(icons[state_image::kFolderClosed].cacheKey(), Icon(icon::kFolder).cacheKey());
+  QCOMPARE(icons[state_image::kFolderOpen].cacheKey(), ResourceIcon(219).cacheKey());
+  QCOMPARE(icons[state_image::kAlert].cacheKey(), ResourceIcon(145).cacheKey());
+  QCOMPARE(icons[0].cacheKey(), icons[state_image::kNormal].cacheKey());
+  QCOMPARE(icons[state_image::kFetch3].cacheKey(), ResourceIcon(262).cacheKey());
 }
 
 QTEST_MAIN(ShellTest)
