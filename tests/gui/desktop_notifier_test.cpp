@@ -38,10 +38,11 @@ QString FirstLine(QProcess& process) {
   return QString::fromLocal8Bit(out).section(QLatin1Char('\n'), 0, 0).trimmed();
 }
 
-QString Run(const QString& program, const QStringList& args) {
+// Runs a tool with blank-separated arguments to its end; its output.
+QString Run(const QString& program, const char* words) {
   QProcess process;
   process.setProcessChannelMode(QProcess::MergedChannels);
-  process.start(program, args);
+  process.start(program, QString::fromLatin1(words).split(QLatin1Char(' ')));
   process.waitForFinished(kPatience);
   return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
@@ -65,12 +66,12 @@ class DesktopNotifierTest : public QObject {
       if (tools[QLatin1String(name)].isEmpty())
         QSKIP(qPrintable(QStringLiteral("%1 is not installed (scripts/install-deps installs it)").arg(name)));
     }
+    const QString dunstctl = tools[QStringLiteral("dunstctl")];
     const QDir dir(g_busFolder);
 
     Child display;
     display.process.setStandardErrorFile(QProcess::nullDevice());
-    display.process.start(tools[QStringLiteral("Xvfb")], {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                                          QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    display.process.start(tools[QStringLiteral("Xvfb")], QStringLiteral("-displayfd 1 -nolisten tcp").split(' '));
     const QString displayNumber = FirstLine(display.process);
     QVERIFY2(!displayNumber.isEmpty(), "Xvfb found no display");
 
@@ -128,18 +129,16 @@ class DesktopNotifierTest : public QObject {
     QVERIFY(DesktopNotifier::ServiceRunning());
 
     notifier.Notify(content);
-    const QString dunstctl = tools[QStringLiteral("dunstctl")];
-    QTRY_COMPARE_WITH_TIMEOUT(Run(dunstctl, {QStringLiteral("count"), QStringLiteral("displayed")}),
-                              QStringLiteral("1"), kPatience);
+    QTRY_COMPARE_WITH_TIMEOUT(Run(dunstctl, "count displayed"), QStringLiteral("1"), kPatience);
     // The notification's default action shows its beacon.
-    QCOMPARE(Run(dunstctl, {QStringLiteral("action"), QStringLiteral("0")}), QString());
+    QCOMPARE(Run(dunstctl, "action 0"), QString());
     QTRY_VERIFY2_WITH_TIMEOUT(shown == content.name, log(), kPatience);
 
-    QCOMPARE(Run(dunstctl, {QStringLiteral("close-all")}), QString());
-    const QString history = Run(dunstctl, {QStringLiteral("history")});
+    QCOMPARE(Run(dunstctl, "close-all"), QString());
+    const QString history = Run(dunstctl, "history");
     QVERIFY2(history.contains(QStringLiteral("\"Dunst beacon\"")), qPrintable(history));
     QVERIFY2(history.contains(QStringLiteral("\"The page changed\\n42 items\"")), qPrintable(history));
-    QCOMPARE(Run(dunstctl, {QStringLiteral("count"), QStringLiteral("history")}), QStringLiteral("1"));
+    QCOMPARE(Run(dunstctl, "count history"), QStringLiteral("1"));
     QVERIFY(!QFile::exists(marker));
   }
 };
