@@ -1,9 +1,10 @@
 #pragma once
 // What the GUI tests share: a private home for settings, catalogs and the runtime folder, beacons
 // made the way the command line makes them, the main window over a catalog of the test's own, and
-// the headers of the frame, its views and the text and command ids that nearly every test uses.
-#include <QTemporaryDir>
+// the headers that nearly every test uses: Qt Widgets and Qt Test, the frame and its views, the text
+// and command ids.
 #include <QtTest>
+#include <QtWidgets>
 #include <functional>
 #include <memory>
 #include <string>

@@ -2,16 +2,6 @@
 // from a loopback server, closing it while a fetch runs, the beacon it files), the alert window (its
 // texts as shown, the count, the menu's commands, the cascade), the alert event editor and the history
 // export.
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTabWidget>
-#include <QTimer>
 
 #include "engine/fetch_worker.h"
 #include "gui/shell/alert_host.h"

@@ -1,9 +1,5 @@
 // The folder list and the time-lines (their models, rows, colours, commands and the notifications they
 // follow) and the history graph (its scale, grid and day lines, and what it paints).
-#include <QAbstractItemModelTester>
-#include <QImage>
-#include <QScrollBar>
-#include <QSignalSpy>
 #include <algorithm>
 #include <ctime>
 

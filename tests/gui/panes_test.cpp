@@ -2,16 +2,6 @@
 // check runs it, character sets, and fetches into the page-source pane against a loopback server. The
 // property panes: the history strip and the screen pane, the control pane's alert event rows, loading,
 // enabling rules, immediate changes and store.
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTextBlock>
-#include <QTextLayout>
-#include <QToolButton>
-#include <QTreeView>
 
 #include "engine/fetch_pass.h"
 #include "engine/fetch_worker.h"

@@ -1,13 +1,5 @@
 // The settings dialogs, page by page, through their real widgets: the Options sheet's rules and OK
 // sequence, the Language page, the E-mail page's test message, the font dialog and the first start.
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
 
 #include "engine/fetch_session.h"
 #include "gui/shell/email_page.h"

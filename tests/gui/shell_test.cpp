@@ -2,7 +2,6 @@
 // the alert bell (hostile wave images, the sample formats a device is offered, and the bell's rules:
 // switched off, broken file, one at a time).
 #include <QAudioDevice>
-#include <QDir>
 #include <QMediaDevices>
 
 #include "engine/fetch_worker.h"

@@ -6,9 +6,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <QProcess>
-#include <QSignalSpy>
-#include <QtTest>
 #include <csignal>
 #include <future>
 

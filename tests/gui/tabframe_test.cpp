@@ -1,17 +1,7 @@
 // The main window's view framework: layout by object id, tabs, splitters, notifications.
-#include <QApplication>
-#include <QLabel>
-#include <QMouseEvent>
-#include <QTabBar>
-#include <QtTest>
-
-#include "gui/shell/gui_text.h"
 #include "gui/tabframe/splitter_wnd.h"
-#include "gui/tabframe/tab_wnd.h"
-#include "gui/tabframe/visual_framework.h"
 #include "gui/views/placeholder_view.h"
-#include "gui/views/view_ids.h"
-#include "platform/string_ids.h"
+#include "gui_test_support.h"
 
 using namespace quorvex::gui;
 namespace vid = quorvex::gui::view_ids;

@@ -1,13 +1,5 @@
 // The catalog tree on real widgets (its model, the tab rules, deleting, naming, moving, and a real fetch)
 // and the Changes window that its item command opens, on real snapshots of a page.
-#include <QAbstractItemModelTester>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTextBlock>
-#include <QTextEdit>
-#include <QTreeView>
 
 #include "engine/fetch_worker.h"
 #include "gui/shell/icons.h"
