@@ -102,19 +102,17 @@ inline bool PumpUntil(engine::WDQvxDoc& doc, const std::function<bool()>& done) 
   return done();
 }
 
-// A private home, English texts, no sound, an empty catalog as the active document, scripted answers,
+// A private home, English texts, no sound, an empty catalog as the active document (a new document
+// makes itself the active one, and takes itself out when it goes), scripted answers,
 // and (after MakeFrame) the main window with its views.
 struct FrameFixture {
   FrameFixture() {
     context.Settings().m_bSoundEnable = 0;
     settings::LoadLanguage(context.Settings().WorkDirectory(), settings::kEnglishFileName);
-    model::SetActiveDocument(&doc);
     doc.OnNewDocument(home.PathBytes(QStringLiteral("catalog.dat")));
   }
   ~FrameFixture() {
     if (frame) frame->CloseFrame(false);
-    frame.reset();
-    model::SetActiveDocument(nullptr);
   }
   // A main window (closing the one before, which saves its placement) with the tree as `tree`.
   CMainFrame& MakeFrame() {

@@ -200,6 +200,7 @@ void PanesTest::LinkFetchAndTestAsTheCheck() {
 
 void PanesTest::LinkPanesLoadAndStore() {
   LinkTab tab;
+  tab.frame->show();  // the panes lay out and load as they appear
   // A pattern being written survives a fetch's reload; it is stored without CR when the selection moves.
   tab.panes.pattern->moveCursor(QTextCursor::End);
   QTest::keyClicks(tab.panes.pattern, QStringLiteral("<i>{?}"));
@@ -238,6 +239,7 @@ void PanesTest::PropertyPanesLoadAndStore() {
     t->GetHistory().AddRecord(model::WDHistoryRecord("<b>" + std::to_string(i) + "</b>", 2000 + i));
   CMainFrame& frame = p.MakeFrame();
   TTabWnd* tabs = frame.Views().TabWindow();
+  frame.show();
   const auto show = [&](model::WDItem* item, int tab) {
     QVERIFY(p.tree->SelectItem(item));
     tabs->SetActiveTab(tab);

@@ -76,15 +76,16 @@ class ShellTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
+  // First: the bell finds its data folder without XDG_DATA_HOME, as in a plain session.
+  void BellRingsOnceWhenAllowed();
+  void SoundPlaysWhereADeviceExists();
+  void WaveImages_data();
+  void WaveImages();
+  void SampleFormats();
   void CommandLine();
   void TrayMenu();
   void AgentStateAndPlacement();
   void Icons();
-  void WaveImages_data();
-  void WaveImages();
-  void SampleFormats();
-  void BellRingsOnceWhenAllowed();
-  void SoundPlaysWhereADeviceExists();
   void SecondStartHandsOverAndEnds();
   void SimultaneousStartsLeaveOneThatSavesOnSigterm();
 };

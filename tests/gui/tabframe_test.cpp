@@ -64,6 +64,11 @@ void TabFrameTest::LayoutTabsAndNotifications() {
   }
   QVERIFY(IsLEControl(frame.GetObject(vid::kLinkControl)));
   QVERIFY(frame.GetObject(99) == nullptr);
+  // Without a factory every view is a placeholder.
+  QWidget bareHost;
+  TVisualFramework bare;
+  bare.Create(&bareHost);
+  QVERIFY(qobject_cast<PlaceholderView*>(bare.GetObject(vid::kNote)));
 
   // The fixed rows and columns, each once its tab has been shown.
   const struct {

@@ -167,6 +167,7 @@ void TreeViewTest::ModelTabsDeletingAndMoving() {
 
 void TreeViewTest::FetchUpdatesIcon() {
   test::FrameFixture cat;
+  cat.context.Settings().m_nSnapshots = 0;  // nothing is written into the user's cache
   cat.MakeFrame();
   testing::HttpTestServer server;
   server.Serve("/price", testing::HttpTestServer::Response("<b>42 EUR</b>"));
