@@ -2,7 +2,6 @@
 // from a loopback server, closing it while a fetch runs, the beacon it files), the alert window (its
 // texts as shown, the count, the menu's commands, the cascade), the alert event editor and the history
 // export.
-
 #include "engine/fetch_worker.h"
 #include "gui/shell/alert_host.h"
 #include "gui/views/alert_window.h"
@@ -54,11 +53,9 @@ class ItemDialogsTest : public QObject {
 
  private slots:
   void WizardPagesButtonsAndTitleFetch();
-  void WizardFinishFilesTheBeacon();
+  void WizardFilesTheBeaconAndItsAlertWindows();
   void AlertTexts();
-  void AlertWindows();
-  void EventEditor();
-  void HistoryExport();
+  void EventEditorAndHistoryExport();
 };
 
 void ItemDialogsTest::WizardPagesButtonsAndTitleFetch() {
@@ -154,7 +151,7 @@ void ItemDialogsTest::WizardPagesButtonsAndTitleFetch() {
   QCOMPARE(fixture.doc.GetDispatcher()->PendingCount(), size_t{0});
 }
 
-void ItemDialogsTest::WizardFinishFilesTheBeacon() {
+void ItemDialogsTest::WizardFilesTheBeaconAndItsAlertWindows() {
   using namespace platform::cmd;
   test::FrameFixture fixture;
   auto* shop = static_cast<model::WDGroup*>(fixture.doc.GetRoot()->AddChild(new model::WDGroup("Shop", "")));
@@ -192,35 +189,12 @@ void ItemDialogsTest::WizardFinishFilesTheBeacon() {
   QVERIFY(page->GetUnit().empty());
   QCOMPARE(fixture.tree->GetSelectedItem(), page);
   QCOMPARE(fixture.ActiveTab(), view_ids::kTabControl);
-}
 
-void ItemDialogsTest::AlertTexts() {
-  platform::AlertWindowContent content;
-  content.name = std::string(40, 'n');
-  content.description = "\n\nthe value is greater than 100 and more";
-  content.text = "tab\there";
-  for (int i = 0; i < 20; ++i) content.lastText += "line " + std::to_string(i) + "\n";
-  const AlertLayout layout = AlertLayout::From(content);
-  QCOMPARE(layout.title, QString(32, QLatin1Char('n')) + QStringLiteral("..."));
-  QCOMPARE(layout.description.front(), QStringLiteral("the value is greater "));
-  QCOMPARE(layout.message, QStringList{QStringLiteral("tabhere")});
-  QCOMPARE(layout.lastTextHeight, 15 * AlertLayout::kLineHeight + 22);
-
-  content.lastText = std::string(300, 'x');
-  content.name = std::string(35, 'n');
-  const AlertLayout wrapped = AlertLayout::From(content);
-  QCOMPARE(wrapped.title.size(), 35);
-  QCOMPARE(wrapped.lastText.size(), 12);
-  QCOMPARE(wrapped.lastTextHeight, 12 * AlertLayout::kLineHeight + 22);
-}
-
-void ItemDialogsTest::AlertWindows() {
-  test::FrameFixture fixture;
+  // An alert of the new number opens its window.
   QtAlertWindows alerts;
-  alerts.Attach(&fixture.MakeFrame());
-  model::WDValue* beacon = test::AddBeacon(fixture.doc, "Price", "https://shop.example/", "<b>{?}</b>");
-  beacon->GetHistory().AddRecord(model::WDHistoryRecord("7", 1000));
-  model::WDAlertMessage& action = test::AddEvent(*beacon, model::kOpGreater, "5").m_actMessage;
+  alerts.Attach(&frame);
+  price->GetHistory().AddRecord(model::WDHistoryRecord("7", 1000));
+  model::WDAlertMessage& action = test::AddEvent(*price, model::kOpGreater, "5").m_actMessage;
   action.m_bEnabled = 1;
   QVERIFY(action.Fire());
   const int first = action.m_pWindow;
@@ -249,7 +223,27 @@ void ItemDialogsTest::AlertWindows() {
   alerts.Attach(nullptr);
 }
 
-void ItemDialogsTest::EventEditor() {
+void ItemDialogsTest::AlertTexts() {
+  platform::AlertWindowContent content;
+  content.name = std::string(40, 'n');
+  content.description = "\n\nthe value is greater than 100 and more";
+  content.text = "tab\there";
+  for (int i = 0; i < 20; ++i) content.lastText += "line " + std::to_string(i) + "\n";
+  const AlertLayout layout = AlertLayout::From(content);
+  QCOMPARE(layout.title, QString(32, QLatin1Char('n')) + QStringLiteral("..."));
+  QCOMPARE(layout.description.front(), QStringLiteral("the value is greater "));
+  QCOMPARE(layout.message, QStringList{QStringLiteral("tabhere")});
+  QCOMPARE(layout.lastTextHeight, 15 * AlertLayout::kLineHeight + 22);
+
+  content.lastText = std::string(300, 'x');
+  content.name = std::string(35, 'n');
+  const AlertLayout wrapped = AlertLayout::From(content);
+  QCOMPARE(wrapped.title.size(), 35);
+  QCOMPARE(wrapped.lastText.size(), 12);
+  QCOMPARE(wrapped.lastTextHeight, 12 * AlertLayout::kLineHeight + 22);
+}
+
+void ItemDialogsTest::EventEditorAndHistoryExport() {
   test::FrameFixture fixture;
   model::WDValue text, number, checksum;
   number.SetKind(model::kKindNumber);
@@ -293,10 +287,8 @@ void ItemDialogsTest::EventEditor() {
   fixture.prompt.SetNextAnswer(true);
   sum.accept();
   QCOMPARE(sum.result(), int(QDialog::Accepted));
-}
 
-void ItemDialogsTest::HistoryExport() {
-  test::FrameFixture fixture;
+  // The history export writes the newest sample first.
   model::WDValue value;
   value.SetName("Rate");
   value.SetKind(model::kKindNumber);
@@ -316,7 +308,7 @@ void ItemDialogsTest::HistoryExport() {
   // A file that cannot be made is reported, nothing else happens.
   dialog.FileEdit()->setText(fixture.home.Path(QStringLiteral("missing/folder/rate.sdf")));
   QVERIFY(!dialog.Export());
-  QCOMPARE(fixture.prompt.messages.size(), size_t{1});
+  QCOMPARE(fixture.prompt.messages.size(), size_t{2});
 }
 
 }  // namespace quorvex::gui

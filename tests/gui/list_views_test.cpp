@@ -35,14 +35,6 @@ void Fill(model::WDValue& value, std::initializer_list<const char*> texts, int64
   }
 }
 
-// Shows the view at that size and tells it of the selection.
-void Show(WDGraphView& view, int width, int height) {
-  view.resize(width, height);
-  view.show();
-  if (!QTest::qWaitForWindowExposed(&view)) qFatal("the graph was never shown");
-  view.OnNotify(TabNotify::SelectionApplied, {});
-}
-
 class Chooser : public QObject, public SampleChooser {
  public:
   const model::WDHistoryRecord* GetSelectedRecord() const override { return record; }
@@ -68,9 +60,7 @@ class ListViewsTest : public QObject {
   void TextFitsWithDotsAndTitlesNeedTheirComma();
   void FolderListAndTimeLine();
   void ScaleAndGridStep();
-  void ThirtyDaysInTenDaysWidth();
-  void FolderLeavesOnlyTheBackground();
-  void ChosenSampleGetsTheMarker();
+  void GraphDaysMarkerAndFolder();
 };
 
 void ListViewsTest::TextFitsWithDotsAndTitlesNeedTheirComma() {
@@ -236,7 +226,10 @@ void ListViewsTest::ScaleAndGridStep() {
   model::WDValue value;
   Fill(value, {"-5", "-2", "-4"}, kHour);
   WDGraphView view([&value] { return &value; });
-  Show(view, 300, 200);
+  view.resize(300, 200);
+  view.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&view));
+  view.OnNotify(TabNotify::SelectionApplied, {});
   const graph::ValueScale& scale = view.GetValueScale();
   QCOMPARE(scale.fRange, 5.0);
   QCOMPARE(view.GetGraphRect().height(), 150);
@@ -246,11 +239,20 @@ void ListViewsTest::ScaleAndGridStep() {
   QVERIFY(graph::ValueToY(169, scale, -5) <= 169);
 }
 
-void ListViewsTest::ThirtyDaysInTenDaysWidth() {
+void ListViewsTest::GraphDaysMarkerAndFolder() {
+  // Thirty days of samples, one every three days, in a view ten days wide.
   model::WDValue value;
   Fill(value, {"10", "12", "11", "15", "14", "13", "18", "16", "17", "20", "19"}, 3 * kDay);
-  WDGraphView view([&value] { return &value; });
-  Show(view, 240, 200);
+  model::WDGroup folder;
+  model::WDItem* shown = &value;
+  WDGraphView view([&shown] { return shown; });
+  // Told while hidden, as on a tab not shown: the centring holds once the view has its size.
+  view.OnNotify(TabNotify::SelectionApplied, {});
+  view.resize(240, 200);
+  view.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&view));
+  QCOMPARE(view.GetMarkX(), 30 * 24);  // now, at the newest sample
+  QCOMPARE(view.horizontalScrollBar()->value(), 30 * 24 - 240);
   QCOMPARE(view.GetWindowSeconds(), 240 * kHour);
   view.viewport()->grab();
   const graph::DayLines& days = view.GetPaintedDayLines();
@@ -276,12 +278,18 @@ void ListViewsTest::ThirtyDaysInTenDaysWidth() {
   int red = 0;
   for (int y = 0; y < view.GetGraphRect().bottom(); ++y) red += back.pixelColor(x, y).rgb() == qRgb(255, 0, 0);
   QVERIFY(red > 20);
-}
 
-void ListViewsTest::FolderLeavesOnlyTheBackground() {
-  model::WDGroup folder;
-  WDGraphView view([&folder] { return &folder; });
-  Show(view, 200, 120);
+  // The sample chosen on a time-line gets the marker, centred.
+  Chooser chooser;
+  chooser.record = value.GetHistory().GetAt(3);
+  QVERIFY(view.OnNotify(TabNotify::Changed, {nullptr, {}, 0, &chooser}));
+  QCOMPARE(view.GetMarkX(), 9 * 24);
+  QCOMPARE(view.horizontalScrollBar()->value(), 9 * 24 - 120);
+  QVERIFY(!view.OnNotify(TabNotify::Store, {}));
+
+  // A folder leaves only the background.
+  shown = &folder;
+  view.OnNotify(TabNotify::SelectionApplied, {});
   QCOMPARE(view.ComputeScale(), 0.0);
   const QImage image = view.viewport()->grab().toImage();
   const QColor paper = QColor::fromRgb(kGraphPaperRgb);
@@ -292,26 +300,6 @@ void ListViewsTest::FolderLeavesOnlyTheBackground() {
         QFAIL(qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
     }
   }
-}
-
-void ListViewsTest::ChosenSampleGetsTheMarker() {
-  model::WDValue value;
-  Fill(value, {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}, 2 * kDay);
-  // Told while hidden, as on a tab not shown: the centring holds once the view has its size.
-  WDGraphView view([&value] { return &value; });
-  view.OnNotify(TabNotify::SelectionApplied, {});
-  view.resize(240, 150);
-  view.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&view));
-  QCOMPARE(view.GetMarkX(), 18 * 24);  // now, at the newest sample
-  QCOMPARE(view.horizontalScrollBar()->value(), 18 * 24 - 240);
-
-  Chooser chooser;
-  chooser.record = value.GetHistory().GetAt(3);
-  QVERIFY(view.OnNotify(TabNotify::Changed, {nullptr, {}, 0, &chooser}));
-  QCOMPARE(view.GetMarkX(), 6 * 24);
-  QCOMPARE(view.horizontalScrollBar()->value(), 6 * 24 - 120);
-  QVERIFY(!view.OnNotify(TabNotify::Store, {}));
 }
 
 QTEST_MAIN(ListViewsTest)

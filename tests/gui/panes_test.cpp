@@ -2,7 +2,6 @@
 // check runs it, character sets, and fetches into the page-source pane against a loopback server. The
 // property panes: the history strip and the screen pane, the control pane's alert event rows, loading,
 // enabling rules, immediate changes and store.
-
 #include "engine/fetch_pass.h"
 #include "engine/fetch_worker.h"
 #include "gui/shell/font_dialog.h"
@@ -73,14 +72,14 @@ class PanesTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void LinkTestButtonAndFind();
+  void LinkPanesAndTestButton();
   void LinkFetchAndTestAsTheCheck();
-  void LinkPanesLoadAndStore();
   void PropertyPanesLoadAndStore();
 };
 
-void PanesTest::LinkTestButtonAndFind() {
+void PanesTest::LinkPanesAndTestButton() {
   LinkTab tab;
+  tab.frame->show();  // the panes lay out and load as they appear
   QVERIFY(tab.panes.source && tab.panes.pattern && tab.panes.value && tab.panes.control && tab.panes.address);
   // A pattern, but no page yet; then a page.
   QVERIFY(!tab.TestEnabled());
@@ -101,9 +100,17 @@ void PanesTest::LinkTestButtonAndFind() {
   // A waiting message is no page.
   tab.panes.source->ShowMessage(Text(platform::ids::kMsgFetching));
   QVERIFY(!tab.TestEnabled());
-  // A checksum beacon of the same page has no pattern to test.
+
+  // A pattern being written survives a fetch's reload; it is stored when the selection moves.
+  tab.panes.pattern->moveCursor(QTextCursor::End);
+  QTest::keyClicks(tab.panes.pattern, QStringLiteral("<i>{?}"));
+  tab.tree->NotifyTabs(TabNotify::PageFetch, {});
+  QCOMPARE(tab.panes.pattern->toPlainText(), QStringLiteral("<<i>{?}"));
   tab.panes.source->SetRawText("<b>7</b>");
   tab.Show(tab.whole);
+  QCOMPARE(tab.price->GetPattern(), std::string("<<i>{?}"));
+  QVERIFY(tab.doc.IsModified());
+  // A checksum beacon of the same page has no pattern to test.
   QVERIFY(!tab.panes.pattern->isEnabled());
   QVERIFY(!tab.TestEnabled());
   QVERIFY(tab.panes.pattern->toPlainText().endsWith(Text(platform::ids::kAnyChange)));
@@ -125,6 +132,21 @@ void PanesTest::LinkTestButtonAndFind() {
   dialog->SetText(QStringLiteral("xyz"));
   QVERIFY(!dialog->Find(true));
   QVERIFY(dialog->Status().contains(QStringLiteral("xyz")));
+
+  // The note follows the selection the same way.
+  auto* note = test::View<WDNoteView>(*tab.frame, view_ids::kNote);
+  QVERIFY(tab.tree->DoCommand(tab.whole, platform::cmd::kShowNote, false));
+  QTest::keyClicks(note, QStringLiteral("Any change"));
+  tab.Show(tab.price);
+  QCOMPARE(tab.whole->GetDescription(), std::string("Any change"));
+  QVERIFY(note->toPlainText().isEmpty());
+
+  // "Make pattern" writes a pattern for the selected value and tests it at once.
+  source->SetRawText("<p>Price: <b>7</b></p>");
+  source->SelectPageBytes(13, 1);
+  QVERIFY(source->MakePattern());
+  QVERIFY(!tab.panes.pattern->toPlainText().isEmpty());
+  QCOMPARE(tab.panes.value->toPlainText(), QStringLiteral("7"));
 }
 
 void PanesTest::LinkFetchAndTestAsTheCheck() {
@@ -196,34 +218,6 @@ void PanesTest::LinkFetchAndTestAsTheCheck() {
   tab.frame.reset();
   QVERIFY(engine::FetchWorker::WaitForAll(std::chrono::seconds(5)));
   tab.doc.GetDispatcher()->RunPending();
-}
-
-void PanesTest::LinkPanesLoadAndStore() {
-  LinkTab tab;
-  tab.frame->show();  // the panes lay out and load as they appear
-  // A pattern being written survives a fetch's reload; it is stored without CR when the selection moves.
-  tab.panes.pattern->moveCursor(QTextCursor::End);
-  QTest::keyClicks(tab.panes.pattern, QStringLiteral("<i>{?}"));
-  tab.tree->NotifyTabs(TabNotify::PageFetch, {});
-  QCOMPARE(tab.panes.pattern->toPlainText(), QStringLiteral("<b>{?}</b><i>{?}"));
-  tab.Show(tab.whole);
-  QCOMPARE(tab.price->GetPattern(), std::string("<b>{?}</b><i>{?}"));
-  QVERIFY(tab.doc.IsModified());
-
-  // The note follows the selection the same way.
-  auto* note = test::View<WDNoteView>(*tab.frame, view_ids::kNote);
-  QVERIFY(tab.tree->DoCommand(tab.whole, platform::cmd::kShowNote, false));
-  QTest::keyClicks(note, QStringLiteral("Any change"));
-  tab.Show(tab.price);
-  QCOMPARE(tab.whole->GetDescription(), std::string("Any change"));
-  QVERIFY(note->toPlainText().isEmpty());
-
-  // "Make pattern" writes a pattern for the selected value and tests it at once.
-  tab.panes.source->SetRawText("<p>Price: <b>7</b></p>");
-  tab.panes.source->SelectPageBytes(13, 1);
-  QVERIFY(tab.panes.source->MakePattern());
-  QVERIFY(!tab.panes.pattern->toPlainText().isEmpty());
-  QCOMPARE(tab.panes.value->toPlainText(), QStringLiteral("7"));
 }
 
 void PanesTest::PropertyPanesLoadAndStore() {

@@ -1,6 +1,5 @@
 // The settings dialogs, page by page, through their real widgets: the Options sheet's rules and OK
 // sequence, the Language page, the E-mail page's test message, the font dialog and the first start.
-
 #include "engine/fetch_session.h"
 #include "gui/shell/email_page.h"
 #include "gui/shell/first_start.h"

@@ -1,6 +1,5 @@
 // The catalog tree on real widgets (its model, the tab rules, deleting, naming, moving, and a real fetch)
 // and the Changes window that its item command opens, on real snapshots of a page.
-
 #include "engine/fetch_worker.h"
 #include "gui/shell/icons.h"
 #include "gui/views/bcn_list_model.h"
