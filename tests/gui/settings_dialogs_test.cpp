@@ -50,15 +50,12 @@ class SettingsDialogsTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void InterfacePageAndAutostart();
-  void ConnectionPage();
-  void LanguagePage();
+  void OptionsSheetPages();
   void EmailTestMessage();
-  void FontDialog();
-  void FirstStartShowsTheThreeDialogsInOrder();
+  void FirstStartAndFontDialog();
 };
 
-void SettingsDialogsTest::InterfacePageAndAutostart() {
+void SettingsDialogsTest::OptionsSheetPages() {
   Dialogs d;
   settings::WDSettings& s = d.s;
   s.m_nThreadsAtTheTime = 3;
@@ -106,23 +103,8 @@ void SettingsDialogsTest::InterfacePageAndAutostart() {
   }
   QVERIFY(d.prompt.messages.empty());
 
-  // Without the template the entry cannot be made: said, and the other settings still apply.
-  s.m_strWorkDir = d.home.PathBytes(QStringLiteral("empty"));
-  RunSheet(
-      s,
-      [](COptionsSheet& sheet) {
-        Find<QCheckBox>(sheet, "StartWithSession")->setChecked(true);
-        Find<QCheckBox>(sheet, "SavePrompt")->setChecked(true);
-      },
-      true);
-  QCOMPARE(d.prompt.messages.size(), size_t{1});
-  QVERIFY(d.prompt.messages[0].find("Quorvex Agent.desktop") != std::string::npos);
-  QCOMPARE(s.m_bSavePrompt, 1);
-}
-
-void SettingsDialogsTest::ConnectionPage() {
-  Dialogs d;
-  settings::WDSettings& s = d.s;
+  // The connection page: the proxy fields follow the tick; values out of range or not numbers keep
+  // the sheet open on their page.
   QVERIFY(engine::CreateSession(engine::SessionConfigFromSettings(s)));
   QVERIFY(RunSheet(s, [&d](COptionsSheet& sheet) {
     QVERIFY(!Find<QLineEdit>(sheet, "ProxyPort")->isEnabled());
@@ -156,11 +138,9 @@ void SettingsDialogsTest::ConnectionPage() {
   QVERIFY(RunSheet(s, [](COptionsSheet& sheet) { SetText(sheet, "ProxyPort", QStringLiteral("3128")); }));
   QVERIFY(engine::CurrentSession() != proxied);
   QCOMPARE(engine::CurrentSession()->ProxyPort(), uint16_t{3128});
-}
 
-void SettingsDialogsTest::LanguagePage() {
-  Dialogs d;
-  settings::WDSettings& s = d.s;
+  // The language page asks before it changes the language, which takes effect at the next start.
+  d.prompt.messages.clear();
   auto pick = [](COptionsSheet& sheet, const QString& file) {
     auto* list = Find<QListWidget>(sheet, "LanguageList");
     const auto found = list->findItems(QStringLiteral("[%1]").arg(file), Qt::MatchEndsWith);
@@ -194,6 +174,18 @@ void SettingsDialogsTest::LanguagePage() {
   QVERIFY(!SelectLanguage(s));
   QCOMPARE(d.prompt.messages.back(), std::string(settings::kNoEnglishMessage));
   QCOMPARE(d.prompt.messages.size(), size_t{3});
+
+  // Without the template the entry cannot be made: said, and the other settings still apply.
+  RunSheet(
+      s,
+      [](COptionsSheet& sheet) {
+        Find<QCheckBox>(sheet, "StartWithSession")->setChecked(true);
+        Find<QCheckBox>(sheet, "SavePrompt")->setChecked(true);
+      },
+      true);
+  QCOMPARE(d.prompt.messages.size(), size_t{4});
+  QVERIFY(d.prompt.messages.back().find("Quorvex Agent.desktop") != std::string::npos);
+  QCOMPARE(s.m_bSavePrompt, 1);
 }
 
 void SettingsDialogsTest::EmailTestMessage() {
@@ -242,9 +234,33 @@ void SettingsDialogsTest::EmailTestMessage() {
   QCOMPARE(d.prompt.messages.size(), size_t{2});
 }
 
-void SettingsDialogsTest::FontDialog() {
+void SettingsDialogsTest::FirstStartAndFontDialog() {
   Dialogs d;
   settings::WDSettings& s = d.s;
+  QVERIFY(!d.context.SettingsComplete());
+  s.m_strLangFileName.clear();
+  s.m_Font2.lfHeight = 99;
+  QStringList shown;
+  QTimer answerer;
+  connect(&answerer, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || (!shown.isEmpty() && shown.back() == modal->objectName())) return;
+    shown.append(modal->objectName());
+    if (modal->objectName() == QStringLiteral("OptionsSheet")) {
+      QVERIFY(!modal->findChild<QWidget*>(QStringLiteral("LanguagePage")));
+      Find<QCheckBox>(*modal, "HideAllMessages")->setChecked(true);
+    }
+    QMetaObject::invokeMethod(modal, "accept", Qt::QueuedConnection);
+  });
+  answerer.start(20);
+  QVERIFY(RunFirstStart(s));
+  QCOMPARE(shown, (QStringList{QStringLiteral("LanguageSelection"), QStringLiteral("OptionsSheet"),
+                               QStringLiteral("FontDialog")}));
+  QCOMPARE(s.m_strLangFileName, std::string("english.lng"));
+  QCOMPARE(s.m_bHideAllMessages, 1);
+  QVERIFY(s.m_Font2 == settings::LogFont::Default(2));
+
+  // The font dialog alone: the four slots, a size changed at once, a style, and reset.
   CFontDialog dialog(s, true);
   dialog.show();
   QCOMPARE(dialog.windowTitle(), QStringLiteral("Display fonts"));
@@ -277,33 +293,6 @@ void SettingsDialogsTest::FontDialog() {
   QTest::mouseClick(Find<QPushButton>(dialog, "FontResetAll"), Qt::LeftButton);
   for (int n = 1; n <= 4; ++n) QVERIFY(s.Font(n) == settings::LogFont::Default(n));
   QCOMPARE(slotList->currentRow(), 2);
-}
-
-void SettingsDialogsTest::FirstStartShowsTheThreeDialogsInOrder() {
-  Dialogs d;
-  settings::WDSettings& s = d.s;
-  QVERIFY(!d.context.SettingsComplete());
-  s.m_strLangFileName.clear();
-  s.m_Font2.lfHeight = 99;
-  QStringList shown;
-  QTimer answerer;
-  connect(&answerer, &QTimer::timeout, [&] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || (!shown.isEmpty() && shown.back() == modal->objectName())) return;
-    shown.append(modal->objectName());
-    if (modal->objectName() == QStringLiteral("OptionsSheet")) {
-      QVERIFY(!modal->findChild<QWidget*>(QStringLiteral("LanguagePage")));
-      Find<QCheckBox>(*modal, "HideAllMessages")->setChecked(true);
-    }
-    QMetaObject::invokeMethod(modal, "accept", Qt::QueuedConnection);
-  });
-  answerer.start(20);
-  QVERIFY(RunFirstStart(s));
-  QCOMPARE(shown, (QStringList{QStringLiteral("LanguageSelection"), QStringLiteral("OptionsSheet"),
-                               QStringLiteral("FontDialog")}));
-  QCOMPARE(s.m_strLangFileName, std::string("english.lng"));
-  QCOMPARE(s.m_bHideAllMessages, 1);
-  QVERIFY(s.m_Font2 == settings::LogFont::Default(2));
 }
 
 QTEST_MAIN(SettingsDialogsTest)

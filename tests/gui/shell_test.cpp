@@ -77,14 +77,12 @@ class ShellTest : public QObject {
 
  private Q_SLOTS:
   // First: the bell finds its data folder without XDG_DATA_HOME, as in a plain session.
-  void BellRingsOnceWhenAllowed();
-  void SoundPlaysWhereADeviceExists();
+  void BellAndSound();
   void WaveImages_data();
   void WaveImages();
   void SampleFormats();
   void CommandLine();
-  void TrayMenu();
-  void AgentStateAndPlacement();
+  void AgentStatePlacementAndTrayMenu();
   void Icons();
   void SecondStartHandsOverAndEnds();
   void SimultaneousStartsLeaveOneThatSavesOnSigterm();
@@ -143,55 +141,7 @@ void ShellTest::CommandLine() {
   QCOMPARE(StartOptions::ExistingCase(lowered, "/nowhere/Mixed.bcn"), lowered);
 }
 
-void ShellTest::TrayMenu() {
-  test::FrameFixture f;
-  QMenu menu;
-  QVERIFY(!BuildTrayMenu(menu, nullptr));
-  QVERIFY(menu.actions().isEmpty());
-
-  const int64_t now = time(nullptr);
-  model::WDValue* price = test::AddBeacon(f.doc, "Price", "http://shop.example/item", "Price:{?}</td>");
-  price->GetHistory().AddRecord(model::WDHistoryRecord("12.50\tEUR per piece", now));
-  model::WDValue* crc = test::AddBeacon(f.doc, "News", "http://news.example/");
-  crc->GetHistory().AddRecord(model::WDHistoryRecord("#CRC#12345", now));
-  test::AddBeacon(f.doc, "Off", "http://off.example/", "x{?}y")->SetEnabled(false);
-
-  QVERIFY(BuildTrayMenu(menu, &f.doc));
-  const QList<QAction*> actions = menu.actions();
-  // Refresh, check alerts, separator, three entries, separator, show, exit.
-  QCOMPARE(actions.size(), 9);
-  QCOMPARE(CommandOf(actions[0]), platform::cmd::kRefreshAll);
-  QCOMPARE(actions[0]->text(), Text(platform::ids::kTrayRefreshAll));
-  QCOMPARE(CommandOf(actions[1]), platform::cmd::kCheckAllAlerts);
-  QCOMPARE(actions[3]->text(), QStringLiteral("12.50 EUR per p\tPrice"));
-  QCOMPARE(TrayEntryLabel("a\r\nb\tc", "N"), QStringLiteral("ab c\tN"));
-  QCOMPARE(CommandOf(actions[3]), platform::cmd::kFirstTrayEntry);
-  QCOMPARE(actions[4]->text(), QStringLiteral("- CRC -\tNews"));
-  QCOMPARE(CommandOf(actions[5]), platform::cmd::kFirstTrayEntry + 2);
-  QVERIFY(actions[3]->isEnabled() && actions[4]->isEnabled());
-  QVERIFY(!actions[5]->isEnabled());  // monitoring off
-  QCOMPARE(menu.defaultAction(), actions[7]);
-  QCOMPARE(CommandOf(actions[7]), platform::cmd::kShowWindow);
-  QCOMPARE(CommandOf(actions[8]), platform::cmd::kExit);
-  QVERIFY(actions[8]->isEnabled());
-
-  // Exit is greyed while a beacon is being refreshed.
-  QVERIFY(price->TryLock());
-  BuildTrayMenu(menu, &f.doc);
-  QVERIFY(!menu.actions().last()->isEnabled());
-  price->Unlock();
-
-  // Beyond the last entry id one item leads to the window instead of dead entries.
-  for (int i = 3; i < kMaxTrayEntries + 5; ++i)
-    test::AddBeacon(f.doc, "B" + std::to_string(i), "http://b.example/" + std::to_string(i));
-  BuildTrayMenu(menu, &f.doc);
-  const QList<QAction*> many = menu.actions();
-  QCOMPARE(CommandOf(many[3 + kMaxTrayEntries - 1]), platform::cmd::kLastTrayEntry);
-  QCOMPARE(CommandOf(many[3 + kMaxTrayEntries]), platform::cmd::kShowWindow);
-  QCOMPARE(many[3 + kMaxTrayEntries]->text(), Text(platform::ids::kTrayMoreBeacons, {"5"}));
-}
-
-void ShellTest::AgentStateAndPlacement() {
+void ShellTest::AgentStatePlacementAndTrayMenu() {
   test::FrameFixture f;
   QFile page(f.home.Path(QStringLiteral("page.html")));
   QVERIFY(page.open(QIODevice::WriteOnly));
@@ -253,6 +203,51 @@ void ShellTest::AgentStateAndPlacement() {
   again.move(screen.right() + 500, screen.top() + 30);
   QVERIFY(again.CloseFrame(false));
   QCOMPARE(s.m_nXTopPos.value_or(-1), 40);
+
+  // The tray menu: nothing without a catalog; the entries of the beacons, then those that lead on.
+  QMenu menu;
+  QVERIFY(!BuildTrayMenu(menu, nullptr));
+  QVERIFY(menu.actions().isEmpty());
+
+  const int64_t now = time(nullptr) + 60;  // after the fetched sample
+  beacon->GetHistory().AddRecord(model::WDHistoryRecord("12.50\tEUR per piece", now));
+  model::WDValue* crc = test::AddBeacon(f.doc, "News", "http://news.example/");
+  crc->GetHistory().AddRecord(model::WDHistoryRecord("#CRC#12345", now));
+  test::AddBeacon(f.doc, "Off", "http://off.example/", "x{?}y")->SetEnabled(false);
+
+  QVERIFY(BuildTrayMenu(menu, &f.doc));
+  const QList<QAction*> actions = menu.actions();
+  // Refresh, check alerts, separator, three entries, separator, show, exit.
+  QCOMPARE(actions.size(), 9);
+  QCOMPARE(CommandOf(actions[0]), platform::cmd::kRefreshAll);
+  QCOMPARE(actions[0]->text(), Text(platform::ids::kTrayRefreshAll));
+  QCOMPARE(CommandOf(actions[1]), platform::cmd::kCheckAllAlerts);
+  QCOMPARE(actions[3]->text(), QStringLiteral("12.50 EUR per p\tPrice"));
+  QCOMPARE(TrayEntryLabel("a\r\nb\tc", "N"), QStringLiteral("ab c\tN"));
+  QCOMPARE(CommandOf(actions[3]), platform::cmd::kFirstTrayEntry);
+  QCOMPARE(actions[4]->text(), QStringLiteral("- CRC -\tNews"));
+  QCOMPARE(CommandOf(actions[5]), platform::cmd::kFirstTrayEntry + 2);
+  QVERIFY(actions[3]->isEnabled() && actions[4]->isEnabled());
+  QVERIFY(!actions[5]->isEnabled());  // monitoring off
+  QCOMPARE(menu.defaultAction(), actions[7]);
+  QCOMPARE(CommandOf(actions[7]), platform::cmd::kShowWindow);
+  QCOMPARE(CommandOf(actions[8]), platform::cmd::kExit);
+  QVERIFY(actions[8]->isEnabled());
+
+  // Exit is greyed while a beacon is being refreshed.
+  QVERIFY(beacon->TryLock());
+  BuildTrayMenu(menu, &f.doc);
+  QVERIFY(!menu.actions().last()->isEnabled());
+  beacon->Unlock();
+
+  // Beyond the last entry id one item leads to the window instead of dead entries.
+  for (int i = 3; i < kMaxTrayEntries + 5; ++i)
+    test::AddBeacon(f.doc, "B" + std::to_string(i), "http://b.example/" + std::to_string(i));
+  BuildTrayMenu(menu, &f.doc);
+  const QList<QAction*> many = menu.actions();
+  QCOMPARE(CommandOf(many[3 + kMaxTrayEntries - 1]), platform::cmd::kLastTrayEntry);
+  QCOMPARE(CommandOf(many[3 + kMaxTrayEntries]), platform::cmd::kShowWindow);
+  QCOMPARE(many[3 + kMaxTrayEntries]->text(), Text(platform::ids::kTrayMoreBeacons, {"5"}));
 }
 
 void ShellTest::Icons() {
@@ -355,7 +350,7 @@ void ShellTest::SampleFormats() {
   QCOMPARE(format.channelCount(), 1);
 }
 
-void ShellTest::BellRingsOnceWhenAllowed() {
+void ShellTest::BellAndSound() {
   QTemporaryDir dir;
   QVERIFY(dir.isValid());
   qputenv("QUORVEX_CONFIG_DIR", dir.path().toUtf8());
@@ -378,6 +373,10 @@ void ShellTest::BellRingsOnceWhenAllowed() {
   QVERIFY(!bell.RingBell(broken));
   QCOMPARE(WDSound::DeviceOpenCount(), opens + 2);  // each alert tries again
   QCOMPARE(WDSound::LiveCount(), 0);
+  {
+    WDSound idle;
+    QCOMPARE(idle.PlayPosition(), 0u);
+  }
 
   if (QMediaDevices::defaultAudioOutput().isNull()) QSKIP("no audio output");
   QVERIFY(bell.RingBell(kBellFile));
@@ -386,13 +385,9 @@ void ShellTest::BellRingsOnceWhenAllowed() {
   QTRY_VERIFY_WITH_TIMEOUT(!bell.IsRinging(), 10000);
   QCOMPARE(WDSound::LiveCount(), 0);
   QVERIFY(bell.RingBell(kBellFile));
-}
 
-void ShellTest::SoundPlaysWhereADeviceExists() {
-  WDSound sound;
-  QCOMPARE(sound.PlayPosition(), 0u);
-  if (QMediaDevices::defaultAudioOutput().isNull()) QSKIP("no audio output");
   // A tenth of a second of silence, its data chunk ahead of the format.
+  WDSound sound;
   const QByteArray image = Riff(Chunk("data", QByteArray(1600, '\0')) + Fmt());
   QVERIFY(sound.LoadFromMemory(image.toStdString()));
   QVERIFY(sound.Play(400, false));
