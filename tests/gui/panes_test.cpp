@@ -35,91 +35,169 @@ std::string Str(uint16_t id) {
   return platform::GetString(id);
 }
 
-struct LinkTab : test::FrameFixture {
-  LinkTab() {
-    price = test::AddBeacon(doc, "Price", server.Url("/price"), "<b>{?}</b>");
-    whole = test::AddBeacon(doc, "Whole page", server.Url("/price"));
-    MakeFrame();
-    Show(price);
-  }
-  // The window closes while the server still answers.
-  ~LinkTab() {
-    if (frame) frame->CloseFrame(false);
-  }
-  void Show(model::WDValue* beacon) {
-    QVERIFY(tree->SelectItem(beacon));
-    QVERIFY(tree->DoCommand(beacon, platform::cmd::kShowLink, false));
-    panes = FindLinkPanes(*frame);
-  }
-  bool TestEnabled() const { return panes.control->TestButton()->isEnabled(); }
-  // Fetches the address into the source pane and waits for the end.
-  bool Fetch(const std::string& url) {
-    QSignalSpy done(panes.source, &WDSourceView::FetchFinished);
-    panes.address->AddressBox()->setEditText(FromBytes(url));
-    return panes.address->ConfirmAddress() && test::PumpUntil(doc, [&] { return !done.isEmpty(); }) &&
-           done.first().first().toBool();
-  }
-
-  testing::HttpTestServer server;
-  model::WDValue* price = nullptr;
-  model::WDValue* whole = nullptr;
-  LinkPanes panes;
-};
-
 }  // namespace
 
 class PanesTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void LinkPanesAndTestButton();
-  void LinkFetchAndTestAsTheCheck();
+  void LinkPanesFetchAndTest();
+  void SourceFind();
   void PropertyPanesLoadAndStore();
 };
 
-void PanesTest::LinkPanesAndTestButton() {
-  LinkTab tab;
-  tab.frame->show();  // the panes lay out and load as they appear
-  QVERIFY(tab.panes.source && tab.panes.pattern && tab.panes.value && tab.panes.control && tab.panes.address);
+void PanesTest::LinkPanesFetchAndTest() {
+  testing::HttpTestServer server;  // outlives the window, which closes while the server still answers
+  test::FrameFixture tab;
+  model::WDValue* price = test::AddBeacon(tab.doc, "Price", server.Url("/price"), "<b>{?}</b>");
+  model::WDValue* whole = test::AddBeacon(tab.doc, "Whole page", server.Url("/price"));
+  tab.MakeFrame();
+  LinkPanes panes;
+  const auto show = [&](model::WDValue* beacon) {
+    QVERIFY(tab.tree->SelectItem(beacon));
+    QVERIFY(tab.tree->DoCommand(beacon, platform::cmd::kShowLink, false));
+    panes = FindLinkPanes(*tab.frame);
+  };
+  const auto testEnabled = [&] { return panes.control->TestButton()->isEnabled(); };
+  // Fetches the address into the source pane and waits for the end.
+  const auto fetch = [&](const std::string& url) {
+    QSignalSpy done(panes.source, &WDSourceView::FetchFinished);
+    panes.address->AddressBox()->setEditText(FromBytes(url));
+    return panes.address->ConfirmAddress() && test::PumpUntil(tab.doc, [&] { return !done.isEmpty(); }) &&
+           done.first().first().toBool();
+  };
+  show(price);
+  QVERIFY(panes.source && panes.pattern && panes.value && panes.control && panes.address);
   // A pattern, but no page yet; then a page.
-  QVERIFY(!tab.TestEnabled());
-  tab.panes.source->SetRawText("<b>7</b>");
-  QVERIFY(tab.TestEnabled());
+  QVERIFY(!testEnabled());
+  panes.source->SetRawText("<b>7</b>");
+  QVERIFY(testEnabled());
   // Coloured as HTML, legibly on a dark palette too.
-  const QList<QTextLayout::FormatRange> formats = tab.panes.source->document()->firstBlock().layout()->formats();
+  const QList<QTextLayout::FormatRange> formats = panes.source->document()->firstBlock().layout()->formats();
   QVERIFY(!formats.isEmpty());
-  QCOMPARE(formats.first().format.foreground().color(), tab.panes.source->Highlighter()->Colors().tag);
+  QCOMPARE(formats.first().format.foreground().color(), panes.source->Highlighter()->Colors().tag);
   QPalette dark;
   dark.setColor(QPalette::Base, Qt::black);
   QVERIFY(HtmlColorsFor(dark).tag.lightness() > 128 && HtmlColorsFor(dark).comment.lightness() > 128);
   // Emptied pattern: off; the first character typed: on.
-  tab.panes.pattern->clear();
-  QVERIFY(!tab.TestEnabled());
-  QTest::keyClicks(tab.panes.pattern, QStringLiteral("<"));
-  QVERIFY(tab.TestEnabled());
+  panes.pattern->clear();
+  QVERIFY(!testEnabled());
+  QTest::keyClicks(panes.pattern, QStringLiteral("<"));
+  QVERIFY(testEnabled());
   // A waiting message is no page.
-  tab.panes.source->ShowMessage(Text(platform::ids::kMsgFetching));
-  QVERIFY(!tab.TestEnabled());
+  panes.source->ShowMessage(Text(platform::ids::kMsgFetching));
+  QVERIFY(!testEnabled());
 
   // A pattern being written survives a fetch's reload; it is stored when the selection moves.
-  tab.panes.pattern->moveCursor(QTextCursor::End);
-  QTest::keyClicks(tab.panes.pattern, QStringLiteral("<i>{?}"));
+  panes.pattern->moveCursor(QTextCursor::End);
+  QTest::keyClicks(panes.pattern, QStringLiteral("<i>{?}"));
   tab.tree->NotifyTabs(TabNotify::PageFetch, {});
-  QCOMPARE(tab.panes.pattern->toPlainText(), QStringLiteral("<<i>{?}"));
-  tab.panes.source->SetRawText("<b>7</b>");
-  tab.Show(tab.whole);
-  QCOMPARE(tab.price->GetPattern(), std::string("<<i>{?}"));
+  QCOMPARE(panes.pattern->toPlainText(), QStringLiteral("<<i>{?}"));
+  panes.source->SetRawText("<b>7</b>");
+  show(whole);
+  QCOMPARE(price->GetPattern(), std::string("<<i>{?}"));
   QVERIFY(tab.doc.IsModified());
   // A checksum beacon of the same page has no pattern to test.
-  QVERIFY(!tab.panes.pattern->isEnabled());
-  QVERIFY(!tab.TestEnabled());
-  QVERIFY(tab.panes.pattern->toPlainText().endsWith(Text(platform::ids::kAnyChange)));
-  QVERIFY(!tab.panes.pattern->UpdatePane(true));
-  QCOMPARE(tab.whole->GetPattern(), std::string());
+  QVERIFY(!panes.pattern->isEnabled());
+  QVERIFY(!testEnabled());
+  QVERIFY(panes.pattern->toPlainText().endsWith(Text(platform::ids::kAnyChange)));
+  QVERIFY(!panes.pattern->UpdatePane(true));
+  QCOMPARE(whole->GetPattern(), std::string());
 
-  // Find: match case, direction and wrap.
-  tab.panes.source->SetRawText("Abc abc\nabc");
-  WDSourceView* source = tab.panes.source;
+  // The note follows the selection the same way.
+  auto* note = test::View<WDNoteView>(*tab.frame, view_ids::kNote);
+  QVERIFY(tab.tree->DoCommand(whole, platform::cmd::kShowNote, false));
+  QTest::keyClicks(note, QStringLiteral("Any change"));
+  show(price);
+  QCOMPARE(whole->GetDescription(), std::string("Any change"));
+  QVERIFY(note->toPlainText().isEmpty());
+
+  // "Make pattern" writes a pattern for the selected value and tests it at once.
+  WDSourceView* source = panes.source;
+  source->SetRawText("<p>Price: <b>7</b></p>");
+  source->SelectPageBytes(13, 1);
+  QVERIFY(source->MakePattern());
+  QVERIFY(!panes.pattern->toPlainText().isEmpty());
+  QCOMPARE(panes.value->toPlainText(), QStringLiteral("7"));
+
+  // The server sends CR LF line ends; a check, and so the test, sees LF only. The address is listed once.
+  const std::string page = "<table>\r\n<tr><td>Price:</td>\r\n<td>  12.50\r\n EUR</td></tr>\r\n</table>\r\n";
+  server.Serve("/price", testing::HttpTestServer::Response(page));
+  QVERIFY(fetch(server.Url("/price")));
+  QVERIFY(fetch(server.Url("/price")));
+  QCOMPARE(panes.address->AddressBox()->count(), 1);
+  QCOMPARE(panes.source->toPlainText(),
+           QStringLiteral("<table>\n<tr><td>Price:</td>\n<td>  12.50\n EUR</td></tr>\n</table>\n"));
+
+  // A pattern over two lines: a two-line value, its first line selected in the source.
+  panes.pattern->setPlainText(QStringLiteral("Price:</td>\n<td>{?}</td>"));
+  QVERIFY(testEnabled());
+  QTest::mouseClick(panes.control->TestButton(), Qt::LeftButton);
+  QVERIFY(tab.prompt.messages.empty());
+  QCOMPARE(panes.value->toPlainText(), QStringLiteral("12.50\n EUR"));
+  QCOMPARE(panes.source->textCursor().selectedText(), QStringLiteral("12.50"));
+
+  // The engine's check of the beacon with the stored pattern gives the same value.
+  QVERIFY(panes.pattern->UpdatePane(true));
+  QCOMPARE(price->GetPattern(), std::string("Price:</td>\n<td>{?}</td>"));
+  const std::vector<engine::PageReport> reports = engine::RunPass(tab.doc, {price->GetPage()});
+  QCOMPARE(reports.size(), size_t{1});
+  QVERIFY(!reports[0].Failed());
+  QCOMPARE(price->GetHistory().GetLast()->GetRawText(), std::string("12.50\n EUR"));
+
+  // A pattern that only text with CR would hold fails in both; so does a value beyond the page limit.
+  panes.pattern->setPlainText(QStringLiteral("EUR</td></tr>\r\n</table>{?}"));
+  QCOMPARE(RunPatternTest(*tab.frame), text::MatchOk);
+  std::string large(CurrentPageLimit() + 100, 'x');
+  large += "<b>9</b>";
+  panes.source->SetRawText(large);
+  panes.pattern->setPlainText(QStringLiteral("<b>{?}</b>"));
+  QCOMPARE(RunPatternTest(*tab.frame), text::MatchNotFound);
+  QCOMPARE(tab.prompt.messages.size(), size_t{1});
+  QVERIFY(panes.value->toPlainText().isEmpty());
+
+  // "Privet" in KOI8-R: shown as Windows-1251 letters until Koi8 is chosen, which fetches nothing.
+  const std::string koi8 = "<p>\xF0\xD2\xC9\xD7\xC5\xD4</p>";
+  panes.source->SetRawText(koi8);
+  QVERIFY(!panes.source->toPlainText().contains(QStringLiteral("Привет")));
+  const size_t requests = server.Requests().size();
+  panes.address->ChooseCharset(text::CharsetKoi8);
+  QCOMPARE(panes.source->toPlainText(), QStringLiteral("<p>Привет</p>"));
+  QCOMPARE(price->GetCharset(), text::CharsetKoi8);
+  QCOMPARE(panes.source->RawText(), koi8);
+  QCOMPARE(server.Requests().size(), requests);
+  // A value in the converted text is selected where it is shown.
+  panes.pattern->setPlainText(QStringLiteral("<p>{?}</p>"));
+  QCOMPARE(RunPatternTest(*tab.frame), text::MatchOk);
+  QCOMPARE(panes.source->textCursor().selectedText(), QStringLiteral("Привет"));
+
+  // A failure says why.
+  QVERIFY(!fetch(server.Url("/missing")));
+  QVERIFY(panes.source->toPlainText().contains(Text(platform::ids::kMsgCantOpenFile)));
+  QVERIFY(panes.source->toPlainText().contains(QStringLiteral("404")));
+  QVERIFY(!testEnabled());
+
+  // The waiting text at once; closing the program mid-fetch is harmless and ends the fetch soon.
+  server.Route("/slow", testing::HttpRoute{{}, 0, 0, true});
+  panes.address->AddressBox()->setEditText(FromBytes(server.Url("/slow")));
+  QVERIFY(panes.address->ConfirmAddress());
+  QVERIFY(panes.source->toPlainText().contains(Text(platform::ids::kMsgFetching)));
+  QTest::qWait(100);
+  tab.frame->CloseFrame(false);
+  tab.frame.reset();
+  QVERIFY(engine::FetchWorker::WaitForAll(std::chrono::seconds(5)));
+  tab.doc.GetDispatcher()->RunPending();
+}
+
+void PanesTest::SourceFind() {
+  // Find in the page source of a checksum beacon: match case, direction and wrap.
+  test::FrameFixture f;
+  model::WDValue* page = test::AddBeacon(f.doc, "Page", "https://page.example/");
+  f.MakeFrame();
+  QVERIFY(f.tree->SelectItem(page));
+  QVERIFY(f.tree->DoCommand(page, platform::cmd::kShowLink, false));
+  WDSourceView* source = FindLinkPanes(*f.frame).source;
+  source->SetRawText("Abc abc\nabc");
   source->moveCursor(QTextCursor::Start);
   QVERIFY(source->FindText(QStringLiteral("abc"), false, true, false));
   QCOMPARE(source->textCursor().selectionStart(), 4);
@@ -132,92 +210,6 @@ void PanesTest::LinkPanesAndTestButton() {
   dialog->SetText(QStringLiteral("xyz"));
   QVERIFY(!dialog->Find(true));
   QVERIFY(dialog->Status().contains(QStringLiteral("xyz")));
-
-  // The note follows the selection the same way.
-  auto* note = test::View<WDNoteView>(*tab.frame, view_ids::kNote);
-  QVERIFY(tab.tree->DoCommand(tab.whole, platform::cmd::kShowNote, false));
-  QTest::keyClicks(note, QStringLiteral("Any change"));
-  tab.Show(tab.price);
-  QCOMPARE(tab.whole->GetDescription(), std::string("Any change"));
-  QVERIFY(note->toPlainText().isEmpty());
-
-  // "Make pattern" writes a pattern for the selected value and tests it at once.
-  source->SetRawText("<p>Price: <b>7</b></p>");
-  source->SelectPageBytes(13, 1);
-  QVERIFY(source->MakePattern());
-  QVERIFY(!tab.panes.pattern->toPlainText().isEmpty());
-  QCOMPARE(tab.panes.value->toPlainText(), QStringLiteral("7"));
-}
-
-void PanesTest::LinkFetchAndTestAsTheCheck() {
-  LinkTab tab;
-  // The server sends CR LF line ends; a check, and so the test, sees LF only. The address is listed once.
-  const std::string page = "<table>\r\n<tr><td>Price:</td>\r\n<td>  12.50\r\n EUR</td></tr>\r\n</table>\r\n";
-  tab.server.Serve("/price", testing::HttpTestServer::Response(page));
-  QVERIFY(tab.Fetch(tab.server.Url("/price")));
-  QVERIFY(tab.Fetch(tab.server.Url("/price")));
-  QCOMPARE(tab.panes.address->AddressBox()->count(), 1);
-  QCOMPARE(tab.panes.source->toPlainText(),
-           QStringLiteral("<table>\n<tr><td>Price:</td>\n<td>  12.50\n EUR</td></tr>\n</table>\n"));
-
-  // A pattern over two lines: a two-line value, its first line selected in the source.
-  tab.panes.pattern->setPlainText(QStringLiteral("Price:</td>\n<td>{?}</td>"));
-  QVERIFY(tab.TestEnabled());
-  QTest::mouseClick(tab.panes.control->TestButton(), Qt::LeftButton);
-  QVERIFY(tab.prompt.messages.empty());
-  QCOMPARE(tab.panes.value->toPlainText(), QStringLiteral("12.50\n EUR"));
-  QCOMPARE(tab.panes.source->textCursor().selectedText(), QStringLiteral("12.50"));
-
-  // The engine's check of the beacon with the stored pattern gives the same value.
-  QVERIFY(tab.panes.pattern->UpdatePane(true));
-  QCOMPARE(tab.price->GetPattern(), std::string("Price:</td>\n<td>{?}</td>"));
-  const std::vector<engine::PageReport> reports = engine::RunPass(tab.doc, {tab.price->GetPage()});
-  QCOMPARE(reports.size(), size_t{1});
-  QVERIFY(!reports[0].Failed());
-  QCOMPARE(tab.price->GetHistory().GetLast()->GetRawText(), std::string("12.50\n EUR"));
-
-  // A pattern that only text with CR would hold fails in both; so does a value beyond the page limit.
-  tab.panes.pattern->setPlainText(QStringLiteral("EUR</td></tr>\r\n</table>{?}"));
-  QCOMPARE(RunPatternTest(*tab.frame), text::MatchOk);
-  std::string large(CurrentPageLimit() + 100, 'x');
-  large += "<b>9</b>";
-  tab.panes.source->SetRawText(large);
-  tab.panes.pattern->setPlainText(QStringLiteral("<b>{?}</b>"));
-  QCOMPARE(RunPatternTest(*tab.frame), text::MatchNotFound);
-  QCOMPARE(tab.prompt.messages.size(), size_t{1});
-  QVERIFY(tab.panes.value->toPlainText().isEmpty());
-
-  // "Privet" in KOI8-R: shown as Windows-1251 letters until Koi8 is chosen, which fetches nothing.
-  const std::string koi8 = "<p>\xF0\xD2\xC9\xD7\xC5\xD4</p>";
-  tab.panes.source->SetRawText(koi8);
-  QVERIFY(!tab.panes.source->toPlainText().contains(QStringLiteral("Привет")));
-  const size_t requests = tab.server.Requests().size();
-  tab.panes.address->ChooseCharset(text::CharsetKoi8);
-  QCOMPARE(tab.panes.source->toPlainText(), QStringLiteral("<p>Привет</p>"));
-  QCOMPARE(tab.price->GetCharset(), text::CharsetKoi8);
-  QCOMPARE(tab.panes.source->RawText(), koi8);
-  QCOMPARE(tab.server.Requests().size(), requests);
-  // A value in the converted text is selected where it is shown.
-  tab.panes.pattern->setPlainText(QStringLiteral("<p>{?}</p>"));
-  QCOMPARE(RunPatternTest(*tab.frame), text::MatchOk);
-  QCOMPARE(tab.panes.source->textCursor().selectedText(), QStringLiteral("Привет"));
-
-  // A failure says why.
-  QVERIFY(!tab.Fetch(tab.server.Url("/missing")));
-  QVERIFY(tab.panes.source->toPlainText().contains(Text(platform::ids::kMsgCantOpenFile)));
-  QVERIFY(tab.panes.source->toPlainText().contains(QStringLiteral("404")));
-  QVERIFY(!tab.TestEnabled());
-
-  // The waiting text at once; closing the program mid-fetch is harmless and ends the fetch soon.
-  tab.server.Route("/slow", testing::HttpRoute{{}, 0, 0, true});
-  tab.panes.address->AddressBox()->setEditText(FromBytes(tab.server.Url("/slow")));
-  QVERIFY(tab.panes.address->ConfirmAddress());
-  QVERIFY(tab.panes.source->toPlainText().contains(Text(platform::ids::kMsgFetching)));
-  QTest::qWait(100);
-  tab.frame->CloseFrame(false);
-  tab.frame.reset();
-  QVERIFY(engine::FetchWorker::WaitForAll(std::chrono::seconds(5)));
-  tab.doc.GetDispatcher()->RunPending();
 }
 
 void PanesTest::PropertyPanesLoadAndStore() {
@@ -238,6 +230,8 @@ void PanesTest::PropertyPanesLoadAndStore() {
     QVERIFY(p.tree->SelectItem(item));
     tabs->SetActiveTab(tab);
   };
+
+  show(t, vid::kTabLink);  // shown, the panes lay out and load as they appear
 
   // The history strip of a text beacon: its display toggles; the newest sample beside it, then the
   // sample chosen on the time-line.

@@ -54,12 +54,11 @@ class TreeViewTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void ModelTabsDeletingAndMoving();
-  void FetchUpdatesIcon();
+  void ModelTabsDeletingMovingAndFetching();
   void ChangesWindowShowsAndStepsThroughChanges();
 };
 
-void TreeViewTest::ModelTabsDeletingAndMoving() {
+void TreeViewTest::ModelTabsDeletingMovingAndFetching() {
   // A catalog: root > Shop (A, B: numbers with history) and Empty; Notes (C: text, one sample) at the root.
   test::FrameFixture cat;
   auto* shop = static_cast<model::WDGroup*>(cat.doc.GetRoot()->AddChild(new model::WDGroup("Shop", "")));
@@ -162,17 +161,14 @@ void TreeViewTest::ModelTabsDeletingAndMoving() {
   QCOMPARE(cat.prompt.questions.size(), size_t{2});
   QCOMPARE(shop->GetChildCount(), size_t{1});
   QCOMPARE(model->rowCount(model->IndexOf(shop)), 1);
-}
 
-void TreeViewTest::FetchUpdatesIcon() {
-  test::FrameFixture cat;
+  // A real fetch of a new beacon at the root, whose list is shown.
   cat.context.Settings().m_nSnapshots = 0;  // nothing is written into the user's cache
-  cat.MakeFrame();
+  QVERIFY(tree->SelectItem(cat.doc.GetRoot()));
   testing::HttpTestServer server;
   server.Serve("/price", testing::HttpTestServer::Response("<b>42 EUR</b>"));
   model::WDValue* price = test::AddBeacon(cat.doc, "Price", server.Url("/price"), "<b>{?}</b>");
-  QVERIFY(cat.tree->AddItem(price, cat.doc.GetRoot()));
-  CatalogTreeModel* model = cat.tree->Model();
+  QVERIFY(tree->AddItem(price, cat.doc.GetRoot()));
   QCOMPARE(model->StateImage(model->IndexOf(price)), state_image::kDue);
   // The folder list (of the root, which is shown) fills at its first show.
   cat.frame->show();
@@ -180,17 +176,17 @@ void TreeViewTest::FetchUpdatesIcon() {
   const int row = list->Model()->FindRow(price);
   QVERIFY(row >= 0);
 
-  QVERIFY(cat.tree->DoCommand(price, kRefreshNow, false));
+  QVERIFY(tree->DoCommand(price, kRefreshNow, false));
   // While it is fetched the beacon shows the animation's frames.
   QCOMPARE(model->StateImage(model->IndexOf(price)), state_image::kNormal);
-  cat.tree->OnAnimationStep(1);
+  tree->OnAnimationStep(1);
   QCOMPARE(model->StateImage(model->IndexOf(price)), state_image::kFetch2);
   QVERIFY(engine::FetchWorker::WaitForAll(std::chrono::seconds(10)));
   cat.doc.GetDispatcher()->RunPending();
   QCOMPARE(price->GetHistory().GetCount(), 1);
   QCOMPARE(model->StateImage(model->IndexOf(price)), state_image::kNormal);
   QCOMPARE(list->Model()->data(list->Model()->index(row, 1)).toString(), QStringLiteral("42 EUR"));
-  cat.tree->OnAnimationStep(2);
+  tree->OnAnimationStep(2);
   QCOMPARE(model->StateImage(model->IndexOf(price)), state_image::kNormal);
 }
 
