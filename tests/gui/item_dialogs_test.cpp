@@ -54,7 +54,6 @@ class ItemDialogsTest : public QObject {
  private slots:
   void WizardPagesButtonsAndTitleFetch();
   void WizardFilesTheBeaconAndItsAlertWindows();
-  void AlertTexts();
   void EventEditorAndHistoryExport();
 };
 
@@ -190,6 +189,25 @@ void ItemDialogsTest::WizardFilesTheBeaconAndItsAlertWindows() {
   QCOMPARE(fixture.tree->GetSelectedItem(), page);
   QCOMPARE(fixture.ActiveTab(), view_ids::kTabControl);
 
+  // An alert window's texts: wrapped and cut as shown.
+  platform::AlertWindowContent content;
+  content.name = std::string(40, 'n');
+  content.description = "\n\nthe value is greater than 100 and more";
+  content.text = "tab\there";
+  for (int i = 0; i < 20; ++i) content.lastText += "line " + std::to_string(i) + "\n";
+  const AlertLayout layout = AlertLayout::From(content);
+  QCOMPARE(layout.title, QString(32, QLatin1Char('n')) + QStringLiteral("..."));
+  QCOMPARE(layout.description.front(), QStringLiteral("the value is greater "));
+  QCOMPARE(layout.message, QStringList{QStringLiteral("tabhere")});
+  QCOMPARE(layout.lastTextHeight, 15 * AlertLayout::kLineHeight + 22);
+
+  content.lastText = std::string(300, 'x');
+  content.name = std::string(35, 'n');
+  const AlertLayout wrapped = AlertLayout::From(content);
+  QCOMPARE(wrapped.title.size(), 35);
+  QCOMPARE(wrapped.lastText.size(), 12);
+  QCOMPARE(wrapped.lastTextHeight, 12 * AlertLayout::kLineHeight + 22);
+
   // An alert of the new number opens its window.
   QtAlertWindows alerts;
   alerts.Attach(&frame);
@@ -221,26 +239,6 @@ void ItemDialogsTest::WizardFilesTheBeaconAndItsAlertWindows() {
   alerts.RunCommand(second, platform::cmd::kNewFolder);
   QCOMPARE(alerts.CountOpenAlertWindows(), 0);
   alerts.Attach(nullptr);
-}
-
-void ItemDialogsTest::AlertTexts() {
-  platform::AlertWindowContent content;
-  content.name = std::string(40, 'n');
-  content.description = "\n\nthe value is greater than 100 and more";
-  content.text = "tab\there";
-  for (int i = 0; i < 20; ++i) content.lastText += "line " + std::to_string(i) + "\n";
-  const AlertLayout layout = AlertLayout::From(content);
-  QCOMPARE(layout.title, QString(32, QLatin1Char('n')) + QStringLiteral("..."));
-  QCOMPARE(layout.description.front(), QStringLiteral("the value is greater "));
-  QCOMPARE(layout.message, QStringList{QStringLiteral("tabhere")});
-  QCOMPARE(layout.lastTextHeight, 15 * AlertLayout::kLineHeight + 22);
-
-  content.lastText = std::string(300, 'x');
-  content.name = std::string(35, 'n');
-  const AlertLayout wrapped = AlertLayout::From(content);
-  QCOMPARE(wrapped.title.size(), 35);
-  QCOMPARE(wrapped.lastText.size(), 12);
-  QCOMPARE(wrapped.lastTextHeight, 12 * AlertLayout::kLineHeight + 22);
 }
 
 void ItemDialogsTest::EventEditorAndHistoryExport() {

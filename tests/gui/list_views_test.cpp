@@ -57,13 +57,13 @@ class ListViewsTest : public QObject {
     platform::SetFixedNow(kNow);
   }
   void cleanupTestCase() { platform::SetFixedNow(-1); }
-  void TextFitsWithDotsAndTitlesNeedTheirComma();
   void FolderListAndTimeLine();
   void ScaleAndGridStep();
   void GraphDaysMarkerAndFolder();
 };
 
-void ListViewsTest::TextFitsWithDotsAndTitlesNeedTheirComma() {
+void ListViewsTest::FolderListAndTimeLine() {
+  // Texts too long for their column end in dots; the column titles need their commas.
   const QFontMetrics metrics(QApplication::font());
   const QString address = QStringLiteral("http://www.example.com/a/very/long/path/to/a/page/that/goes/on.html");
   QCOMPARE(FitText(address, metrics, metrics.horizontalAdvance(address)), address);
@@ -81,9 +81,7 @@ void ListViewsTest::TextFitsWithDotsAndTitlesNeedTheirComma() {
            QStringList({QStringLiteral("Name"), QStringLiteral("Value")}));
   QCOMPARE(ParseColumnTitles(QStringLiteral("a,b,c,d,e,f,")).size(), 5);
   QVERIFY(ParseColumnTitles(QString()).isEmpty());
-}
 
-void ListViewsTest::FolderListAndTimeLine() {
   test::FrameFixture f;
   engine::WDQvxDoc& doc = f.doc;
   const auto number = [&doc](const std::string& name, std::initializer_list<std::string> samples,

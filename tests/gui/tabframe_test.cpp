@@ -26,11 +26,10 @@ class TabFrameTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void LayoutTabsAndNotifications();
-  void OnlyResizableSplittersMove();
+  void LayoutTabsNotificationsAndSplitters();
 };
 
-void TabFrameTest::LayoutTabsAndNotifications() {
+void TabFrameTest::LayoutTabsNotificationsAndSplitters() {
   QWidget host;
   TVisualFramework frame([](int id, QWidget* parent) -> QWidget* {
     return id == vid::kNote ? new QLabel(parent) : nullptr;  // a "real" view for one id
@@ -157,38 +156,37 @@ void TabFrameTest::LayoutTabsAndNotifications() {
   delete frame.GetObject(vid::kLinkValue);
   QCOMPARE(frame.Notify(TabNotify::SelectionApplied, {}), vid::kLastView - 2);
   QCOMPARE(placeholder(vid::kLinkControl)->LastCode(), TabNotify::SelectionApplied);
-}
 
-void TabFrameTest::OnlyResizableSplittersMove() {
-  QWidget host;
-  host.resize(400, 700);
-  auto* fixed = new WDSplitterWnd(Qt::Horizontal, false, &host);
-  fixed->setGeometry(0, 0, 400, 140);
-  fixed->addWidget(new PlaceholderView(1));
-  fixed->addWidget(new PlaceholderView(2));
-  fixed->SetFixedPane(0, 161);
-  auto* movable = new WDSplitterWnd(Qt::Vertical, true, &host);
+  // Only resizable splitters move; a splitter that cannot move keeps its fixed pane.
+  QWidget splitters;
+  splitters.resize(400, 700);
+  auto* stiff = new WDSplitterWnd(Qt::Horizontal, false, &splitters);
+  stiff->setGeometry(0, 0, 400, 140);
+  stiff->addWidget(new PlaceholderView(1));
+  stiff->addWidget(new PlaceholderView(2));
+  stiff->SetFixedPane(0, 161);
+  auto* movable = new WDSplitterWnd(Qt::Vertical, true, &splitters);
   movable->setGeometry(0, 150, 400, 150);
   movable->addWidget(new PlaceholderView(3));
   movable->addWidget(new PlaceholderView(4));
   movable->SetFixedPane(0, 30);
   // A lower pane marked as the test bar keeps its 40 pixels in a splitter the user cannot move.
-  auto* rows = new WDSplitterWnd(Qt::Vertical, false, &host);
+  auto* rows = new WDSplitterWnd(Qt::Vertical, false, &splitters);
   rows->addWidget(new PlaceholderView(17));
   auto* bar = new QLabel;
   MarkLEControl(bar);
   rows->addWidget(bar);
   rows->setGeometry(0, 310, 300, 200);
-  host.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&host));
+  splitters.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&splitters));
 
-  QCOMPARE(fixed->handleWidth(), 0);
-  QVERIFY(fixed->handle(1)->testAttribute(Qt::WA_TransparentForMouseEvents));
-  QCOMPARE(fixed->sizes(), QList<int>({161, 239}));
-  DragHandle(*fixed, 40);
-  QCOMPARE(fixed->sizes(), QList<int>({161, 239}));
-  fixed->resize(300, 140);
-  QCOMPARE(fixed->sizes(), QList<int>({161, 139}));
+  QCOMPARE(stiff->handleWidth(), 0);
+  QVERIFY(stiff->handle(1)->testAttribute(Qt::WA_TransparentForMouseEvents));
+  QCOMPARE(stiff->sizes(), QList<int>({161, 239}));
+  DragHandle(*stiff, 40);
+  QCOMPARE(stiff->sizes(), QList<int>({161, 239}));
+  stiff->resize(300, 140);
+  QCOMPARE(stiff->sizes(), QList<int>({161, 139}));
 
   QVERIFY(movable->handleWidth() > 0);
   QCOMPARE(movable->sizes().at(0), 30);
@@ -210,7 +208,7 @@ void TabFrameTest::OnlyResizableSplittersMove() {
   QCOMPARE(rows->sizes(), QList<int>({293, 40}));
 
   // Not for a resizable splitter, nor for an unmarked lower pane.
-  auto* other = new WDSplitterWnd(Qt::Vertical, true, &host);
+  auto* other = new WDSplitterWnd(Qt::Vertical, true, &splitters);
   other->addWidget(new PlaceholderView(1));
   auto* marked = new PlaceholderView(2);
   MarkLEControl(marked);
