@@ -136,34 +136,6 @@ TEST(CatalogArchive, OlderGenerationLoadsWithDefaultsAndIsWrittenBackCurrent) {
   ExpectReadsBackAs(current, read, again);
 }
 
-// ---- page addresses
-
-TEST(CatalogArchive, PageAddressMarkerBytesAreDroppedOnLoadAndAddressesSurvive) {
-  ArchiveBytes f;
-  f.Header().Word(3).NewClass("WDValPage").Page("\xEAhttp://a/", 0).Word(0);
-  f.Word(0x8001).Page("\xED\xED\xE0\xF1", 0).Word(0);
-  f.Word(0x8001).Page("", 0).Word(0);
-  f.Word(0).Str("");
-  CatalogContents read;
-  ASSERT_TRUE(ReadCatalog(f.str(), read).ok);
-  ASSERT_EQ(read.pages.size(), 3u);
-  EXPECT_EQ(read.pages[0]->m_strURL, "http://a/");
-  EXPECT_EQ(read.pages[1]->m_strURL, "\xED\xE0\xF1");
-  EXPECT_EQ(read.pages[2]->m_strURL, "");
-
-  // Addresses that begin with the marker bytes themselves get one marker more, so they come back whole.
-  CatalogContents c;
-  c.pages.push_back(std::make_unique<WDValPage>("\xEA\xEE\xF2.html"));
-  c.pages.push_back(std::make_unique<WDValPage>("\xED\x95\x9C.example"));
-  const std::string bytes = WriteContents(c);
-  const size_t first_address = 13 + 2 + 6 + 9;
-  EXPECT_EQ(bytes.substr(first_address, 4), "\x09\xEA\xEA\xEE");
-  CatalogContents back;
-  ASSERT_TRUE(ReadCatalog(bytes, back).ok);
-  EXPECT_EQ(back.pages[0]->m_strURL, "\xEA\xEE\xF2.html");
-  EXPECT_EQ(back.pages[1]->m_strURL, "\xED\x95\x9C.example");
-}
-
 // ---- round trips
 
 TEST(CatalogArchive, RichCatalogRoundTripKeepsEveryField) {
