@@ -53,7 +53,8 @@ TEST_F(DocumentExchange, ExportThenImportKeepsEveryKindAndSchedule) {
   const Case cases[] = {
       {model::kKindText, "<h1>\n\t{?}</h1>", "", 0, model::kUnitMinutes, 15},
       {model::kKindNumber, "Rate\t{?}\n", "EUR", 0, model::kUnitHours, 6},
-      {model::kKindNumber, "Rate {?}", "", 0, model::kUnitWeeks, 2},  // unit " "
+      {model::kKindNumber, "Rate {?}", "", 0, model::kUnitWeeks, 2},                         // unit " "
+      {model::kKindNumber, "Rate {?}", "\xD1\x80\xD1\x83\xD0\xB1", 0, model::kUnitDays, 3},  // UTF-8 unit
       {model::kKindChecksum, "", "", 0, model::kUnitMonths, 1},
       {model::kKindText, "a{?}b", "", 1, model::kUnitDays, 1},  // once per run
   };
@@ -96,6 +97,11 @@ TEST_F(DocumentExchange, ExportThenImportKeepsEveryKindAndSchedule) {
     model::SetActiveDocument(&doc);
   }
   EXPECT_TRUE(prompt.messages.empty());
+  // Export remembers the folder, and says when it cannot write.
+  EXPECT_EQ(app.Settings().m_strContainerPlace, dir.Path());
+  EXPECT_FALSE(ExportContainer(dir / "missing/B.bcn", *static_cast<model::WDValue*>(doc.GetRoot()->GetChild(0))));
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(ids::kMsgCantOpenFile), 0), 0u);
 }
 
 TEST_F(DocumentExchange, ImportsGlimmerMarkersIntoAFolder) {
@@ -123,7 +129,7 @@ TEST_F(DocumentExchange, ImportsGlimmerMarkersIntoAFolder) {
   }
 }
 
-TEST_F(DocumentExchange, ImportFailuresAndTheQuestion) {
+TEST_F(DocumentExchange, ImportFailuresAndTheQuestions) {
   EXPECT_EQ(ImportContainer(doc, dir / "missing.bcn", false), kImportFailed);
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(ids::kMsgCantOpenFile), 0), 0u);
@@ -149,31 +155,21 @@ TEST_F(DocumentExchange, ImportFailuresAndTheQuestion) {
   EXPECT_EQ(ImportContainer(doc, Write("none.gm", "[X]\nURL=http://a/\nSearchPattern=a{?}\n"), false), kImportDone);
   EXPECT_EQ(doc.GetRoot()->GetChildCount(), 1u);
   EXPECT_EQ(prompt.messages.size(), 2u);
-}
 
-TEST_F(DocumentExchange, LocalFileAddressesAskFirstNamingTheFile) {
-  std::string path = Write("local.bcn", "[Notes]\nURL=file:///home/u/secret%20notes.txt\n");
+  // A local file as page address asks first, naming the file.
   prompt.answer = false;
-  EXPECT_EQ(ImportContainer(doc, path, false), kImportDone);
-  ASSERT_EQ(prompt.questions.size(), 1u);
-  EXPECT_EQ(prompt.questions[0],
+  EXPECT_EQ(ImportContainer(doc, Write("local.bcn", "[Notes]\nURL=file:///home/u/secret%20notes.txt\n"), false),
+            kImportDone);
+  ASSERT_EQ(prompt.questions.size(), 3u);
+  EXPECT_EQ(prompt.questions[2],
             platform::FillPlaceholders(platform::GetString(ids::kAskImportLocalFile), {"/home/u/secret notes.txt"}));
-  EXPECT_EQ(doc.GetRoot()->GetChildCount(), 0u);
+  EXPECT_EQ(doc.GetRoot()->GetChildCount(), 1u);
   prompt.answer = true;
   EXPECT_EQ(ImportContainer(doc, Write("plain.gm", "[P]\nURL=/etc/passwd\nSearchPattern=a{%}b{%}\n"), false),
             kImportDone);
-  ASSERT_EQ(prompt.questions.size(), 2u);
-  EXPECT_NE(prompt.questions[1].find("\n/etc/passwd\n"), std::string::npos) << prompt.questions[1];
-  EXPECT_EQ(doc.GetRoot()->GetChildCount(), 2u);
-}
-
-TEST_F(DocumentExchange, ExportRemembersTheFolderAndReportsFailure) {
-  model::WDValue* value = Add("B", "http://a/", "x{?}", model::kKindText);
-  ASSERT_TRUE(ExportContainer(dir / "B.bcn", *value));
-  EXPECT_EQ(app.Settings().m_strContainerPlace, dir.Path());
-  EXPECT_FALSE(ExportContainer(dir / "missing/B.bcn", *value));
-  ASSERT_EQ(prompt.messages.size(), 1u);
-  EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(ids::kMsgCantOpenFile), 0), 0u);
+  ASSERT_EQ(prompt.questions.size(), 4u);
+  EXPECT_NE(prompt.questions[3].find("\n/etc/passwd\n"), std::string::npos) << prompt.questions[3];
+  EXPECT_EQ(doc.GetRoot()->GetChildCount(), 3u);
 }
 
 TEST_F(DocumentExchange, ReportShowsTheCatalog) {
