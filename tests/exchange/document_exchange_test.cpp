@@ -58,8 +58,13 @@ TEST_F(DocumentExchange, ExportThenImportKeepsEveryKindAndSchedule) {
       {model::kKindChecksum, "", "", 0, model::kUnitMonths, 1},
       {model::kKindText, "a{?}b", "", 1, model::kUnitDays, 1},  // once per run
   };
+  testing::TempFolder otherDir;
+  engine::WDQvxDoc other;
+  ASSERT_TRUE(other.OnNewDocument(otherDir / "maindata.dat"));
+  std::vector<model::WDValue*> made;
   int n = 0;
   for (const Case& c : cases) {
+    model::SetActiveDocument(&doc);  // other took over when it opened
     const std::string name = "Beacon " + std::to_string(++n);
     model::WDValue* original = Add(name, "http://site" + std::to_string(n) + ".example/p", c.pattern, c.kind, c.unit);
     original->SetDescription("line one\nline\ttwo");
@@ -70,32 +75,14 @@ TEST_F(DocumentExchange, ExportThenImportKeepsEveryKindAndSchedule) {
     ASSERT_TRUE(original->SetFrequency(freq));
     const std::string path = dir / (name + ".bcn");
     ASSERT_TRUE(ExportContainer(path, *original));
-
-    testing::TempFolder otherDir;
-    engine::WDQvxDoc other;
-    ASSERT_TRUE(other.OnNewDocument(otherDir / "maindata.dat"));
-    std::vector<model::WDValue*> made;
     ASSERT_EQ(ImportContainer(other, path, false, nullptr, &made), kImportDone);
-    ASSERT_EQ(made.size(), 1u);
-    const model::WDValue& back = *made[0];
-    EXPECT_EQ(back.GetName(), name);
-    EXPECT_EQ(back.GetURL(), original->GetURL());
-    EXPECT_EQ(back.GetPattern(), c.pattern);
-    EXPECT_EQ(back.GetKind(), c.kind);
-    EXPECT_EQ(back.GetUnit(), original->GetUnit());
-    if (c.kind == model::kKindNumber && c.unit.empty()) {
-      EXPECT_EQ(back.GetUnit(), " ");
-    }
-    EXPECT_EQ(back.GetDescription(), "line one\nline\ttwo");
-    EXPECT_EQ(back.GetPage()->m_freq.m_bAtStartOnly, c.atStart);
-    if (!c.atStart) {
-      EXPECT_EQ(back.GetPage()->m_freq.m_nUnit, c.unit_of_time);
-      EXPECT_EQ(back.GetPage()->m_freq.m_nCount, c.count);
-    }
-    EXPECT_EQ(other.GetRoot()->GetChild(0), made[0]);
-    EXPECT_TRUE(other.IsModified());
-    model::SetActiveDocument(&doc);
+    ASSERT_EQ(made.size(), static_cast<size_t>(n));
+    EXPECT_EQ(ContainerFromValue(*made.back()), ContainerFromValue(*original)) << name;
+    EXPECT_EQ(made.back()->GetDescription(), "line one\nline\ttwo");
+    EXPECT_EQ(other.GetRoot()->GetChild(n - 1), made.back());
   }
+  EXPECT_EQ(made[2]->GetUnit(), " ");
+  EXPECT_TRUE(other.IsModified());
   EXPECT_TRUE(prompt.messages.empty());
   // Export remembers the folder, and says when it cannot write.
   EXPECT_EQ(app.Settings().m_strContainerPlace, dir.Path());
@@ -112,8 +99,6 @@ TEST_F(DocumentExchange, ImportsGlimmerMarkersIntoAFolder) {
   std::vector<model::WDValue*> made;
   ASSERT_EQ(ImportContainer(doc, path, false, folder, &made), kImportDone);
   ASSERT_EQ(made.size(), 3u);
-  EXPECT_EQ(made[2]->GetName(), "X %0 %1 %2");
-  EXPECT_EQ(made[2]->GetPattern(), "a{*}b{*}c{?}d");
   ASSERT_EQ(folder->GetChildCount(), 3u);
   EXPECT_EQ(folder->GetChild(0), made[0]);
   ASSERT_EQ(doc.GetPages().size(), 1u);  // one page for the three

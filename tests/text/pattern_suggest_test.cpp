@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -269,14 +270,9 @@ void AddDocPages(std::vector<PagePair>& pairs) {
       std::vector<std::pair<size_t, size_t>> values;
       const size_t title = text.find("<title>");
       if (title != std::string::npos) values.emplace_back(title + 7, text.find("</title>") - title - 7);
-      for (size_t i = 1; i + 1 < text.size(); ++i) {
-        if (text[i - 1] != ' ' || !isdigit(static_cast<unsigned char>(text[i]))) continue;
-        size_t end = i;
-        while (isdigit(static_cast<unsigned char>(text[end])) || text[end] == '.') ++end;
-        if (text[end] == ' ' || text[end] == '<') {
-          values.emplace_back(i, end - i);
-          break;
-        }
+      std::smatch number;
+      if (std::regex_search(text, number, std::regex(" ([0-9][0-9.]*)[ <]"))) {
+        values.emplace_back(number.position(1), number.length(1));
       }
       for (const auto& [at, length] : values) {
         const std::string before = text.substr(0, at) + Mark(text.substr(at, length)) + text.substr(at + length);
