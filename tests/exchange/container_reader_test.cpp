@@ -16,15 +16,13 @@ ContainerBeacon ReadOne(const std::string& text, const std::string& fileName = "
 }
 
 TEST(ContainerReader, InternetShortcutIsAChecksumBeaconNamedAfterTheFile) {
-  ContainerBeacon beacon =
-      ReadOne("[InternetShortcut]\r\nURL=http://example.com/news.htm\r\nIconIndex=0\r\n", "/home/u/News page.url");
-  EXPECT_EQ(beacon.name, "News page");
-  EXPECT_EQ(beacon.url, "http://example.com/news.htm");
-  EXPECT_EQ(beacon.kind, kContainerKindChecksum);
-  EXPECT_EQ(beacon.pattern, "");
-  EXPECT_TRUE(beacon.atStart);
-  EXPECT_EQ(beacon.interval, 1);
-  EXPECT_EQ(beacon.intervalUnit, kContainerUnitDays);
+  ContainerBeacon expected;  // the default schedule
+  expected.name = "News page";
+  expected.url = "http://example.com/news.htm";
+  expected.kind = kContainerKindChecksum;
+  EXPECT_EQ(
+      ReadOne("[InternetShortcut]\r\nURL=http://example.com/news.htm\r\nIconIndex=0\r\n", "/home/u/News page.url"),
+      expected);
 
   // The extension is found in any case; the name is cut to 49 bytes, never inside a UTF-8 letter.
   std::string longName = std::string(48, 'n') + "\xD0\x96" + "tail";
@@ -68,29 +66,6 @@ TEST(ContainerReader, KeyLinesAreCleanedAndApplied) {
       {base + "Description=l1\\nl2\\tx\n", description, "l1\nl2\tx"},
   };
   for (const auto& [text, field, expected] : cases) EXPECT_EQ(ReadOne(text).*field, expected) << text;
-}
-
-TEST(ContainerReader, GmFileGivesOneBeaconPerMarker) {
-  ContainerReadResult result = ContainerReader::ReadText(
-      "[X]\nType=HttpDocument\nHost=shop.example\nPath=/p\nSearchPattern=a{%}b{%}c{%}d\n", "/tmp/watch.gm");
-  ASSERT_TRUE(result.ok()) << result.reason;
-  ASSERT_EQ(result.beacons.size(), 3u);
-  EXPECT_EQ(result.beacons[0].name, "X %0");
-  EXPECT_EQ(result.beacons[1].name, "X %0 %1");
-  EXPECT_EQ(result.beacons[2].name, "X %0 %1 %2");
-  // The i-th marker captures; earlier ones become skips, later ones stay markers.
-  EXPECT_EQ(result.beacons[0].pattern, "a{?}b{%}c{%}d");
-  EXPECT_EQ(result.beacons[1].pattern, "a{*}b{?}c{%}d");
-  EXPECT_EQ(result.beacons[2].pattern, "a{*}b{*}c{?}d");
-  for (const ContainerBeacon& beacon : result.beacons) {
-    EXPECT_EQ(beacon.url, "http://shop.example//p");
-    EXPECT_EQ(beacon.kind, kContainerKindText);
-  }
-
-  // Without a marker a ".gm" file imports nothing, and that is no error.
-  ContainerReadResult none = ContainerReader::ReadText("[X]\nURL=http://a/\nSearchPattern=a{?}b\n", "x.GM");
-  EXPECT_TRUE(none.ok());
-  EXPECT_TRUE(none.beacons.empty());
 }
 
 TEST(ContainerReader, RefusesFilesThatAreNoContainers) {

@@ -91,16 +91,25 @@ TEST_F(DocumentExchange, ExportThenImportKeepsEveryKindAndSchedule) {
   EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(ids::kMsgCantOpenFile), 0), 0u);
 }
 
+// A ".gm" file gives one beacon per marker: the i-th marker captures, earlier ones become skips,
+// later ones stay markers.
 TEST_F(DocumentExchange, ImportsGlimmerMarkersIntoAFolder) {
   model::WDGroup* folder = static_cast<model::WDGroup*>(doc.GetRoot()->AddChild(new model::WDGroup("In", "")));
   std::string path = Write("shop.gm",
-                           "[X]\nHost=shop.example\nPath=/p\nSearchPattern=a{%}b{%}c{%}d\nInterval=2\n"
-                           "IntervalUnit=0\nMeasurementUnit=kg\n");
+                           "[X]\nType=HttpDocument\nHost=shop.example\nPath=/p\nSearchPattern=a{%}b{%}c{%}d\n"
+                           "Interval=2\nIntervalUnit=0\nMeasurementUnit=kg\n");
   std::vector<model::WDValue*> made;
   ASSERT_EQ(ImportContainer(doc, path, false, folder, &made), kImportDone);
   ASSERT_EQ(made.size(), 3u);
-  ASSERT_EQ(folder->GetChildCount(), 3u);
-  EXPECT_EQ(folder->GetChild(0), made[0]);
+  const char* names[] = {"X %0", "X %0 %1", "X %0 %1 %2"};
+  const char* patterns[] = {"a{?}b{%}c{%}d", "a{*}b{?}c{%}d", "a{*}b{*}c{?}d"};
+  for (size_t i = 0; i < made.size(); ++i) {
+    EXPECT_EQ(made[i]->GetName(), names[i]);
+    EXPECT_EQ(made[i]->GetPattern(), patterns[i]);
+    EXPECT_EQ(made[i]->GetKind(), model::kKindNumber);
+    EXPECT_EQ(made[i]->GetUnit(), "kg");
+    EXPECT_EQ(folder->GetChild(i), made[i]);
+  }
   ASSERT_EQ(doc.GetPages().size(), 1u);  // one page for the three
   const model::WDValPage& page = *doc.GetPages()[0];
   EXPECT_EQ(page.GetURL(), "http://shop.example//p");
@@ -108,10 +117,6 @@ TEST_F(DocumentExchange, ImportsGlimmerMarkersIntoAFolder) {
   EXPECT_EQ(page.m_freq.m_bAtStartOnly, 0);
   EXPECT_EQ(page.m_freq.m_nCount, 2);
   EXPECT_EQ(page.m_freq.m_nUnit, model::kUnitMinutes);
-  for (const model::WDValue* value : made) {
-    EXPECT_EQ(value->GetKind(), model::kKindNumber);
-    EXPECT_EQ(value->GetUnit(), "kg");
-  }
 }
 
 TEST_F(DocumentExchange, ImportFailuresAndTheQuestions) {
