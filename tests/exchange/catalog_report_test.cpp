@@ -99,17 +99,15 @@ TEST(CatalogReport, RowsForTextAndNeverCheckedBeacons) {
   never.sampleTime.reset();
   never.checkTime = kChecked;
 
-  std::string out = Render({text, never}, "<!Quorvex [CATALOGTABLE]>");
-  EXPECT_NE(
-      out.find("\t\t<td width=200><a href=\"http://news.example/?a=1&amp;b=&quot;2&quot;\">Head&lt;line&gt;</a>"
-               "</td>\n\t\t<td><b>Big</b> <a href=\"http://news.example/x\">news</a></td>\n\t\t<td align=center>" +
-               Day(kSampled) + "</td>\n"),
-      std::string::npos)
+  const std::string out = Render({text, never}, "<!Quorvex [CATALOGTABLE]>");
+  auto has = [&out](const std::string& part) { return out.find(part) != std::string::npos; };
+  EXPECT_TRUE(
+      has("\t\t<td width=200><a href=\"http://news.example/?a=1&amp;b=&quot;2&quot;\">Head&lt;line&gt;</a>"
+          "</td>\n\t\t<td><b>Big</b> <a href=\"http://news.example/x\">news</a></td>\n\t\t<td align=center>" +
+          Day(kSampled) + "</td>\n"))
       << out;
-  EXPECT_NE(out.find(">never</a></td>\n\t\t<td></td>\n\t\t<td align=center>" + Day(kChecked) + "</td>\n"),
-            std::string::npos)
-      << out;
-  EXPECT_EQ(out.find("script"), std::string::npos);
+  EXPECT_TRUE(has(">never</a></td>\n\t\t<td></td>\n\t\t<td align=center>" + Day(kChecked) + "</td>\n")) << out;
+  EXPECT_FALSE(has("script"));
 
   // A beacon whose address is a script address gets a link without target.
   ReportRow evil = text;
