@@ -31,12 +31,6 @@ class DocumentExchange : public ::testing::Test {
     return value;
   }
 
-  std::string Write(const std::string& name, const std::string& bytes) {
-    std::string path = dir / name;
-    testing::WriteFileBytes(path, bytes);
-    return path;
-  }
-
   testing::TestApp app;
   testing::RecordingPrompt prompt;
   testing::TempFolder dir;
@@ -95,9 +89,9 @@ TEST_F(DocumentExchange, ExportThenImportKeepsEveryKindAndSchedule) {
 // later ones stay markers.
 TEST_F(DocumentExchange, ImportsGlimmerMarkersIntoAFolder) {
   model::WDGroup* folder = static_cast<model::WDGroup*>(doc.GetRoot()->AddChild(new model::WDGroup("In", "")));
-  std::string path = Write("shop.gm",
-                           "[X]\nType=HttpDocument\nHost=shop.example\nPath=/p\nSearchPattern=a{%}b{%}c{%}d\n"
-                           "Interval=2\nIntervalUnit=0\nMeasurementUnit=kg\n");
+  std::string path = dir.Write("shop.gm",
+                               "[X]\nType=HttpDocument\nHost=shop.example\nPath=/p\nSearchPattern=a{%}b{%}c{%}d\n"
+                               "Interval=2\nIntervalUnit=0\nMeasurementUnit=kg\n");
   std::vector<model::WDValue*> made;
   ASSERT_EQ(ImportContainer(doc, path, false, folder, &made), kImportDone);
   ASSERT_EQ(made.size(), 3u);
@@ -125,12 +119,12 @@ TEST_F(DocumentExchange, ImportFailuresAndTheQuestions) {
   EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(ids::kMsgCantOpenFile), 0), 0u);
   EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Exclamation);
 
-  std::string path = Write("bad.bcn", "[B]\ntype=other\nURL=http://a/\n");
+  std::string path = dir.Write("bad.bcn", "[B]\ntype=other\nURL=http://a/\n");
   EXPECT_EQ(ImportContainer(doc, path, false), kImportFailed);
   ASSERT_EQ(prompt.messages.size(), 2u);
   EXPECT_EQ(prompt.messages[1].rfind(platform::GetString(ids::kMsgNoBeaconInFile), 0), 0u);
 
-  path = Write("good.bcn", "[B]\nURL=http://a/\n");
+  path = dir.Write("good.bcn", "[B]\nURL=http://a/\n");
   prompt.answer = false;
   EXPECT_EQ(ImportContainer(doc, path, true), kImportDone);
   ASSERT_EQ(prompt.questions.size(), 1u);
@@ -142,20 +136,20 @@ TEST_F(DocumentExchange, ImportFailuresAndTheQuestions) {
   EXPECT_EQ(prompt.messages.size(), 2u);
 
   // A Glimmer file without marker imports nothing, quietly.
-  EXPECT_EQ(ImportContainer(doc, Write("none.gm", "[X]\nURL=http://a/\nSearchPattern=a{?}\n"), false), kImportDone);
+  EXPECT_EQ(ImportContainer(doc, dir.Write("none.gm", "[X]\nURL=http://a/\nSearchPattern=a{?}\n"), false), kImportDone);
   EXPECT_EQ(doc.GetRoot()->GetChildCount(), 1u);
   EXPECT_EQ(prompt.messages.size(), 2u);
 
   // A local file as page address asks first, naming the file.
   prompt.answer = false;
-  EXPECT_EQ(ImportContainer(doc, Write("local.bcn", "[Notes]\nURL=file:///home/u/secret%20notes.txt\n"), false),
+  EXPECT_EQ(ImportContainer(doc, dir.Write("local.bcn", "[Notes]\nURL=file:///home/u/secret%20notes.txt\n"), false),
             kImportDone);
   ASSERT_EQ(prompt.questions.size(), 3u);
   EXPECT_EQ(prompt.questions[2],
             platform::FillPlaceholders(platform::GetString(ids::kAskImportLocalFile), {"/home/u/secret notes.txt"}));
   EXPECT_EQ(doc.GetRoot()->GetChildCount(), 1u);
   prompt.answer = true;
-  EXPECT_EQ(ImportContainer(doc, Write("plain.gm", "[P]\nURL=/etc/passwd\nSearchPattern=a{%}b{%}\n"), false),
+  EXPECT_EQ(ImportContainer(doc, dir.Write("plain.gm", "[P]\nURL=/etc/passwd\nSearchPattern=a{%}b{%}\n"), false),
             kImportDone);
   ASSERT_EQ(prompt.questions.size(), 4u);
   EXPECT_NE(prompt.questions[3].find("\n/etc/passwd\n"), std::string::npos) << prompt.questions[3];
@@ -178,7 +172,7 @@ TEST_F(DocumentExchange, ReportShowsTheCatalog) {
   text->Refresh("<p>Head: <a href=\"/story\" onclick=\"x()\">Storm</a><script>steal()</script></p>");
   never->GetPage()->m_timeFetched = 1500000000;
 
-  std::string templatePath = Write("catblank.htm", "<!Quorvex [CATALOGTABLE border=1]>\n");
+  std::string templatePath = dir.Write("catblank.htm", "<!Quorvex [CATALOGTABLE border=1]>\n");
   std::string reportPath = dir / "out/catreport.htm";
   ASSERT_TRUE(MakeCatalogReport(doc, templatePath, reportPath));
   std::string report = testing::ReadFileBytes(reportPath);
