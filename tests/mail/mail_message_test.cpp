@@ -29,16 +29,15 @@ TEST(MailMessage, RecipientListsSplitAtSemicolonsAndSkipBlankEntries) {
   // The name keeps the blank before "<"; addresses lose the blanks around them.
   EXPECT_EQ(Recipient(message, 0, RecipientBcc), "Ann Lee |ann@example.com");
   EXPECT_EQ(Recipient(message, 1, RecipientBcc), "|d@example.com");
-}
 
-TEST(MailMessage, MalformedEntryStopsTheListButKeepsEarlierEntries) {
-  CMailMessage message;
-  EXPECT_FALSE(message.AddRecipientList("a@example.com;Bob <bob@example.com;c@example.com", RecipientTo));
-  EXPECT_EQ(message.GetRecipientCount(RecipientTo), 1);
-  EXPECT_FALSE(message.AddRecipientList("Bob >bob@example.com<", RecipientTo));
-  EXPECT_EQ(message.GetRecipientCount(RecipientTo), 1);
-  EXPECT_TRUE(message.AddRecipientList("", RecipientTo));
-  EXPECT_EQ(message.GetRecipientCount(RecipientTo), 1);
+  // A malformed entry stops the list but keeps the entries before it.
+  CMailMessage cut;
+  EXPECT_FALSE(cut.AddRecipientList("a@example.com;Bob <bob@example.com;c@example.com", RecipientTo));
+  EXPECT_EQ(cut.GetRecipientCount(RecipientTo), 1);
+  EXPECT_FALSE(cut.AddRecipientList("Bob >bob@example.com<", RecipientTo));
+  EXPECT_EQ(cut.GetRecipientCount(RecipientTo), 1);
+  EXPECT_TRUE(cut.AddRecipientList("", RecipientTo));
+  EXPECT_EQ(cut.GetRecipientCount(RecipientTo), 1);
 }
 
 TEST(MailMessage, BadKindOrIndexLeavesOutputsUntouched) {
@@ -88,15 +87,14 @@ TEST(MailMessage, DateIsEnglishStrftimeAndEmptyWhenTooLong) {
   message.SetTimeZone(0, std::string(200, 'Z'));
   message.Compose();
   EXPECT_NE(message.GetHeader().find("\r\nDate: \r\n"), std::string::npos);
-}
 
-TEST(MailMessage, ComposeStampsTheClockTimeInTheLocalZone) {
+  // Without a stamp, the clock's time in the local zone.
   platform::SetFixedNow(1234567890);
-  CMailMessage message;
-  message.Compose();
+  CMailMessage now;
+  now.Compose();
   platform::SetFixedNow(-1);
-  EXPECT_EQ(message.GetDateTime(), 1234567890);
-  EXPECT_NE(message.GetHeader().find("\r\nDate: " + FormatMailDate(1234567890) + "\r\n"), std::string::npos);
+  EXPECT_EQ(now.GetDateTime(), 1234567890);
+  EXPECT_NE(now.GetHeader().find("\r\nDate: " + FormatMailDate(1234567890) + "\r\n"), std::string::npos);
   EXPECT_FALSE(FormatMailDate(1234567890).empty());
 }
 

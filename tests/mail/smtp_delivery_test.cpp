@@ -1,23 +1,17 @@
 // End to end: a message goes through a real SMTP server (aiosmtpd, run by the system's Python) on
 // loopback, and the bytes it received are compared with what was composed.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "mail/multipart_message.h"
 #include "mail/smtp_session.h"
-
-extern char** environ;
+#include "support/cli_runner.h"
+#include "support/temp_folder.h"
 
 namespace quorvex::mail {
 namespace {
@@ -53,27 +47,6 @@ async def main():
 asyncio.run(main())
 )";
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-pid_t Spawn(const std::vector<std::string>& args, const fs::path& log) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
-
 // Waits for a file that the server publishes; false when it does not come or the server died.
 bool WaitForFile(const fs::path& path, pid_t server) {
   for (int i = 0; i < 300; ++i) {
@@ -95,35 +68,28 @@ std::string WithCrLf(const std::string& text) {
 
 class SmtpDelivery : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_dir = fs::temp_directory_path() / ("quorvex-smtp-" + std::to_string(::getpid()));
-    fs::remove_all(m_dir);
-    fs::create_directories(m_dir);
-  }
   void TearDown() override {
     if (m_server > 0) {
       ::kill(m_server, SIGTERM);
-      ::waitpid(m_server, nullptr, 0);
+      testing::WaitExit(m_server);
     }
-    fs::remove_all(m_dir);
   }
-  fs::path m_dir;
+  testing::TempFolder m_dir;
   pid_t m_server = -1;
 };
 
 TEST_F(SmtpDelivery, RealServerReceivesTheComposedMessageByteForByte) {
-  pid_t probe = Spawn({kPython, "-c", "import aiosmtpd"}, m_dir / "probe.log");
-  int status = -1;
-  if (probe > 0) ::waitpid(probe, &status, 0);
-  ASSERT_TRUE(probe > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+  pid_t probe = testing::SpawnProcess({kPython, "-c", "import aiosmtpd"}, m_dir / "probe.log");
+  ASSERT_TRUE(probe > 0 && testing::WaitExit(probe) == 0)
       << kPython << " cannot import aiosmtpd; install the Debian package python3-aiosmtpd. "
-      << ReadFile(m_dir / "probe.log");
+      << testing::ReadFileBytes(m_dir / "probe.log");
 
-  std::ofstream(m_dir / "server.py") << kServerScript;
-  m_server = Spawn({kPython, (m_dir / "server.py").string(), m_dir.string()}, m_dir / "server.log");
+  m_server =
+      testing::SpawnProcess({kPython, m_dir.Write("server.py", kServerScript), m_dir.Path()}, m_dir / "server.log");
   ASSERT_GT(m_server, 0);
-  ASSERT_TRUE(WaitForFile(m_dir / "port", m_server)) << "SMTP server did not start: " << ReadFile(m_dir / "server.log");
-  std::string port = ReadFile(m_dir / "port");
+  ASSERT_TRUE(WaitForFile(m_dir / "port", m_server))
+      << "SMTP server did not start: " << testing::ReadFileBytes(m_dir / "server.log");
+  std::string port = testing::ReadFileBytes(m_dir / "port");
 
   CMultipartMessage message;
   message.m_strFrom = "monitor@example.com";
@@ -143,11 +109,11 @@ TEST_F(SmtpDelivery, RealServerReceivesTheComposedMessageByteForByte) {
     ASSERT_TRUE(session.SendMail(message)) << session.GetErrorText();
     EXPECT_TRUE(session.Disconnect()) << session.GetErrorText();
   }
-  ASSERT_TRUE(WaitForFile(m_dir / "message", m_server)) << ReadFile(m_dir / "server.log");
-  EXPECT_EQ(ReadFile(m_dir / "envelope"),
+  ASSERT_TRUE(WaitForFile(m_dir / "message", m_server)) << testing::ReadFileBytes(m_dir / "server.log");
+  EXPECT_EQ(testing::ReadFileBytes(m_dir / "envelope"),
             "MAIL monitor@example.com\nRCPT ann@example.com\nRCPT bob@example.com\n"
             "RCPT carl@example.com\nRCPT dora@example.com\n");
-  std::string received = ReadFile(m_dir / "message");
+  std::string received = testing::ReadFileBytes(m_dir / "message");
   // The data ends with the closing boundary and an empty line; the final dot is the server's.
   EXPECT_EQ(received, message.GetHeader() + WithCrLf(message.m_strBody) + "\r\n");
   EXPECT_NE(received.find("To: Ann Lee <ann@example.com>,<bob@example.com>\r\n"), std::string::npos);

@@ -1,13 +1,12 @@
 #include "support/scripted_smtp_server.h"
 
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <stdexcept>
 #include <thread>
+
+#include "support/loopback.h"
 
 namespace quorvex::testing {
 namespace {
@@ -70,15 +69,9 @@ void ServerConnection::Close() {
 }
 
 LoopbackServer::LoopbackServer(Script script) {
-  m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  if (m_listen < 0 || ::bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      ::listen(m_listen, 4) != 0 || ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-    throw std::runtime_error("loopback server: cannot listen");
-  }
+  m_listen = BindLoopback(addr);
+  if (m_listen < 0 || ::listen(m_listen, 4) != 0) throw std::runtime_error("loopback server: cannot listen");
   m_port = ntohs(addr.sin_port);
   m_thread = std::thread([this, script = std::move(script)] {
     if (!WaitReadable(m_listen)) return;
