@@ -29,10 +29,8 @@ TEST_F(FetchSessionTest, TakesTimeOutRetriesAndAgentFromTheSettings) {
   EXPECT_EQ(session->ProxyName(), "");
   EXPECT_EQ(session->PageLimit(), 52000u);
   EXPECT_TRUE(prompt.messages.empty());
-}
 
-TEST_F(FetchSessionTest, ProxyNameUsesTheServerTextAsItIs) {
-  SessionConfig config;
+  // The proxy's name uses the server text as it is.
   config.viaProxy = true;
   config.proxyServer = "S";
   config.proxyPort = 8080;
@@ -60,7 +58,7 @@ TEST_F(FetchSessionTest, OutOfRangeValuesAreBroughtIntoRange) {
   EXPECT_EQ(FetchSession(config).PageLimit(), 1000000u);
 }
 
-TEST_F(FetchSessionTest, RefusedWhileFetchesRunAndOldSessionStays) {
+TEST_F(FetchSessionTest, RefusedWhileFetchesRunOrWithAnUnusableProxy) {
   ASSERT_TRUE(CreateSession(SessionConfig()));
   auto before = CurrentSession();
   SessionConfig changed;
@@ -70,10 +68,8 @@ TEST_F(FetchSessionTest, RefusedWhileFetchesRunAndOldSessionStays) {
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0], platform::GetString(61498));
   EXPECT_EQ(prompt.icons[0], platform::PromptIcon::None);
-}
 
-TEST_F(FetchSessionTest, UnusableProxyLeavesNoSessionAndSaysWhy) {
-  ASSERT_TRUE(CreateSession(SessionConfig()));
+  // An unusable proxy leaves no session and says why.
   SessionConfig config;
   config.viaProxy = true;
   config.proxyServer = "  ";
@@ -83,9 +79,9 @@ TEST_F(FetchSessionTest, UnusableProxyLeavesNoSessionAndSaysWhy) {
   config.proxyServer = "proxy";
   config.proxyPort = 70000;
   EXPECT_FALSE(CreateSession(config));
-  ASSERT_EQ(prompt.messages.size(), 2u);
-  EXPECT_EQ(prompt.messages[0], platform::GetString(61453) + "\n" + platform::GetString(61518));
-  EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Exclamation);
+  ASSERT_EQ(prompt.messages.size(), 3u);
+  EXPECT_EQ(prompt.messages[1], platform::GetString(61453) + "\n" + platform::GetString(61518));
+  EXPECT_EQ(prompt.icons[1], platform::PromptIcon::Exclamation);
 }
 
 }  // namespace
