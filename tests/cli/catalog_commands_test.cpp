@@ -18,6 +18,7 @@ namespace quorvex::cli {
 namespace {
 
 using quorvex::testing::CliResult;
+using quorvex::testing::Holds;
 using quorvex::testing::ReadFileBytes;
 using quorvex::testing::ScopedEnv;
 using quorvex::testing::TempFolder;
@@ -139,7 +140,7 @@ TEST_F(CatalogCommands, AddCreatesBeaconsOfEveryKindFoldersAndSchedules) {
        }) {
     const CliResult r = Run(bad);
     EXPECT_EQ(r.status, kExitUsage) << bad.back();
-    EXPECT_NE(r.err.find("quorvex-cli add:"), std::string::npos) << r.err;
+    EXPECT_TRUE(Holds(r.err, "quorvex-cli add:"));
   }
   EXPECT_EQ(Load().pages.size(), 4u);  // nothing was added by the refused commands
 }
@@ -155,8 +156,8 @@ TEST_F(CatalogCommands, ListNumbersBeaconsAndIndentsFolders) {
   EXPECT_EQ(lines[2], "    [Europe]");
   EXPECT_EQ(lines[3], "      [Germany]");
   EXPECT_EQ(lines[4].rfind("        #1 Price  [", 0), 0u) << lines[4];
-  EXPECT_NE(lines[4].find("1002.50 USD"), std::string::npos) << lines[4];
-  EXPECT_NE(lines[4].find("http://example.com/shop?id=1"), std::string::npos) << lines[4];
+  EXPECT_TRUE(Holds(lines[4], "1002.50 USD"));
+  EXPECT_TRUE(Holds(lines[4], "http://example.com/shop?id=1"));
   EXPECT_EQ(lines[5].rfind("      #2 \xd0\x9a\xd1\x83\xd1\x80\xd1\x81  [error]", 0), 0u) << lines[5];
   EXPECT_EQ(lines[6].rfind("    #3 Stock  [off]", 0), 0u) << lines[6];
   EXPECT_EQ(lines[7].rfind("  #4 Whole page  [", 0), 0u) << lines[7];
@@ -181,20 +182,20 @@ TEST_F(CatalogCommands, BeaconsAreFoundByNamePathAndNumber) {
   ExpectOk({"add", "--name", "Price", "--url", "http://other/", "--folder", "Other"});
   const CliResult ambiguous = Run({"show", "Price"});
   EXPECT_EQ(ambiguous.status, kExitFailed);
-  EXPECT_NE(ambiguous.err.find("'Price' names 2 beacons"), std::string::npos) << ambiguous.err;
-  EXPECT_NE(ambiguous.err.find("#1  Shops/Europe/Germany/Price"), std::string::npos) << ambiguous.err;
-  EXPECT_NE(ambiguous.err.find("#7  Other/Price"), std::string::npos) << ambiguous.err;
+  EXPECT_TRUE(Holds(ambiguous.err, "'Price' names 2 beacons"));
+  EXPECT_TRUE(Holds(ambiguous.err, "#1  Shops/Europe/Germany/Price"));
+  EXPECT_TRUE(Holds(ambiguous.err, "#7  Other/Price"));
   EXPECT_EQ(name_of("Other/Price"), "name:        Price");
 
   const CliResult missing = Run({"show", "Nothing"});
   EXPECT_EQ(missing.status, kExitFailed);
-  EXPECT_NE(missing.err.find("no beacon named 'Nothing'"), std::string::npos);
+  EXPECT_TRUE(Holds(missing.err, "no beacon named 'Nothing'"));
   EXPECT_EQ(Run({"show", "#99"}).status, kExitFailed);
   EXPECT_EQ(Run({"show", "#0"}).status, kExitFailed);
   // A number beyond any count is no beacon either (show, set and remove share the lookup).
   const CliResult huge = Run({"show", "#99999999999999999999"});
   EXPECT_EQ(huge.status, kExitFailed);
-  EXPECT_NE(huge.err.find("no beacon #99999999999999999999"), std::string::npos) << huge.err;
+  EXPECT_TRUE(Holds(huge.err, "no beacon #99999999999999999999"));
   EXPECT_EQ(Run({"show"}).status, kExitUsage);
   EXPECT_EQ(Run({"show", "a", "b"}).status, kExitUsage);
 }
@@ -203,7 +204,7 @@ TEST_F(CatalogCommands, ConsoleTextIsUtf8WithControlsEscaped) {
   // A stored name may hold escape sequences and line breaks: neither reaches the terminal raw.
   ExpectOk({"add", "--name", "Evil\x1b]0;owned\x07\n#2 Fake\xc2\x9b", "--url", "http://x/"});
   const CliResult list = Run({"list"});
-  EXPECT_NE(list.out.find("#1 Evil\\x1b]0;owned\\x07\\n#2 Fake\\u009b  ["), std::string::npos) << list.out;
+  EXPECT_TRUE(Holds(list.out, "#1 Evil\\x1b]0;owned\\x07\\n#2 Fake\\u009b  ["));
   EXPECT_EQ(list.out.find('\x1b'), std::string::npos);
 
   // The Russian language file is Windows-1251; its messages reach the terminal as UTF-8.
@@ -212,7 +213,7 @@ TEST_F(CatalogCommands, ConsoleTextIsUtf8WithControlsEscaped) {
   platform::SetStringSource(nullptr);
   EXPECT_EQ(russian.status, kExitFailed);
   EXPECT_TRUE(text::IsValidUtf8(russian.err)) << russian.err;
-  EXPECT_NE(russian.err.find("\xd0"), std::string::npos) << "Cyrillic letters expected: " << russian.err;
+  EXPECT_TRUE(Holds(russian.err, "\xd0"));  // Cyrillic letters
 }
 
 TEST_F(CatalogCommands, ShowPrintsEveryField) {
@@ -227,16 +228,14 @@ TEST_F(CatalogCommands, ShowPrintsEveryField) {
         "    message: Price moved\n",
         "    e-mail to a@example.com;b@example.com subject \xd0\xa6\xd0\xb5\xd0\xbd\xd0\xb0\n",
         "    open: slot string 1 slot string 6 slot string 11\n"}) {
-    EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
+    EXPECT_TRUE(Holds(r.out, expected));
   }
   const CliResult stock = Run({"show", "Stock"});
-  EXPECT_NE(stock.out.find("enabled:     no\n"), std::string::npos) << stock.out;
-  EXPECT_NE(stock.out.find("history:     keep two, 2 samples\n"), std::string::npos) << stock.out;
-  EXPECT_NE(stock.out.find("description: \xd0\x9d\xd0\xb0\xd0\xbb\xd0\xb8\xd1\x87\xd0\xb8\xd0\xb5\n"),
-            std::string::npos)
-      << "Windows-1251 is shown as UTF-8\n"
-      << stock.out;
-  EXPECT_NE(Run({"show", "Whole page"}).out.find("alerts:      off, 1 events\n"), std::string::npos);
+  EXPECT_TRUE(Holds(stock.out, "enabled:     no\n"));
+  EXPECT_TRUE(Holds(stock.out, "history:     keep two, 2 samples\n"));
+  // Windows-1251 is shown as UTF-8.
+  EXPECT_TRUE(Holds(stock.out, "description: \xd0\x9d\xd0\xb0\xd0\xbb\xd0\xb8\xd1\x87\xd0\xb8\xd0\xb5\n"));
+  EXPECT_TRUE(Holds(Run({"show", "Whole page"}).out, "alerts:      off, 1 events\n"));
 }
 
 TEST_F(CatalogCommands, SetChangesFieldsAndMovesBeaconsBetweenPages) {
@@ -258,7 +257,7 @@ TEST_F(CatalogCommands, SetChangesFieldsAndMovesBeaconsBetweenPages) {
   // A new address without --yes: the others stay behind on the old page.
   CliResult moved = Run({"set", "Alpha", "--url", "http://two/", "--enable", "--keep-all"});
   ASSERT_EQ(moved.status, kExitOk) << moved.err;
-  EXPECT_NE(moved.err.find("[no: give --yes to answer yes]"), std::string::npos) << moved.err;
+  EXPECT_TRUE(Holds(moved.err, "[no: give --yes to answer yes]"));
   c = Load();
   ASSERT_EQ(c.pages.size(), 2u);
   EXPECT_EQ(Beacon(c, "Alpha")->GetURL(), "http://two/");
@@ -270,7 +269,7 @@ TEST_F(CatalogCommands, SetChangesFieldsAndMovesBeaconsBetweenPages) {
   // With --yes the others follow, and the old page goes.
   moved = Run({"set", "B", "--url", "http://three/", "--yes"});
   ASSERT_EQ(moved.status, kExitOk) << moved.err;
-  EXPECT_NE(moved.err.find("[yes]"), std::string::npos) << moved.err;
+  EXPECT_TRUE(Holds(moved.err, "[yes]"));
   c = Load();
   ASSERT_EQ(c.pages.size(), 2u);
   EXPECT_EQ(Beacon(c, "B")->GetURL(), "http://three/");
@@ -304,36 +303,8 @@ TEST_F(CatalogCommands, EventsAreAddedListedAndRemoved) {
                      "Weight",    "--mail-text", "see",       "--mail-charset", "1",          "--exec",
                      "/bin/true", "--exec",      "notes.txt", "--no-open-page"});
   ASSERT_EQ(r.status, kExitOk) << r.err;
-  EXPECT_NE(r.out.find("1: >= 100  once\n"), std::string::npos) << r.out;
+  EXPECT_TRUE(Holds(r.out, "1: >= 100  once\n"));
   ExpectOk({"event", "add", "P", "--op", "#", "--no-message"});
-
-  model::CatalogContents c = Load();
-  const model::WDAlert& alert = Beacon(c, "P")->GetAlert();
-  ASSERT_EQ(alert.GetEventCount(), 2u);
-  const model::WDEventMessager& e = alert.GetEvent(0);
-  EXPECT_EQ(e.m_condition.m_nOperator, model::kOpGreaterEqual);
-  EXPECT_EQ(e.m_condition.m_strOperand, "100");
-  EXPECT_EQ(e.m_bOnce, 1);
-  EXPECT_EQ(e.m_actMessage.m_bEnabled, 1);
-  EXPECT_EQ(e.m_actMessage.m_strText, "heavy");
-  EXPECT_EQ(e.m_actMessage.m_bSound, 0);
-  EXPECT_EQ(e.m_actEmail.m_bEnabled, 1);
-  EXPECT_EQ(e.m_actEmail.m_strTo, "a@x;b@x");
-  EXPECT_EQ(e.m_actEmail.m_strCc, "c@x");
-  EXPECT_EQ(e.m_actEmail.m_strBcc, "d@x");
-  EXPECT_EQ(e.m_actEmail.m_strSubject, "Weight");
-  EXPECT_EQ(e.m_actEmail.m_strText, "see");
-  EXPECT_EQ(e.m_actEmail.m_nCharset, 1);
-  EXPECT_EQ(e.m_actExec.m_bEnabled, 1);
-  EXPECT_EQ(e.m_actExec.Program(0), "/bin/true");
-  EXPECT_EQ(e.m_actExec.Program(1), "notes.txt");
-  EXPECT_EQ(e.m_actExec.Program(2), "");
-  EXPECT_EQ(e.m_actExec.m_bOpenPage, 0);
-  const model::WDEventMessager& changed = alert.GetEvent(1);
-  EXPECT_EQ(changed.m_condition.m_nOperator, model::kOpNotEqual);
-  EXPECT_EQ(changed.m_actMessage.m_bEnabled, 0);
-  EXPECT_EQ(changed.m_actEmail.m_bEnabled, 0);
-  EXPECT_EQ(changed.m_actExec.m_bEnabled, 0);
 
   r = Run({"event", "list", "P"});
   ASSERT_EQ(r.status, kExitOk);
@@ -344,11 +315,12 @@ TEST_F(CatalogCommands, EventsAreAddedListedAndRemoved) {
             "   e-mail to: a@x;b@x  cc: c@x  bcc: d@x  subject: Weight  charset: 1\n"
             "   open: '/bin/true' 'notes.txt'\n"
             "2: # (previous sample)\n");
+  // The one field the list leaves out.
+  EXPECT_EQ(Beacon(Load(), "P")->GetAlert().GetEvent(0).m_actEmail.m_strText, "see");
 
   ExpectOk({"event", "remove", "P", "1"});
-  c = Load();
-  ASSERT_EQ(Beacon(c, "P")->GetAlert().GetEventCount(), 1u);
-  EXPECT_EQ(Beacon(c, "P")->GetAlert().GetEvent(0).m_condition.m_nOperator, model::kOpNotEqual);
+  const std::string left = "alerts on, 1 events\n1: # (previous sample)\n";
+  EXPECT_EQ(Run({"event", "list", "P"}).out, left);
   EXPECT_EQ(Run({"event", "remove", "P", "5"}).status, kExitFailed);
   EXPECT_EQ(Run({"event", "remove", "P", "0"}).status, kExitFailed);
   EXPECT_EQ(Run({"event", "remove", "P", "99999999999999999999"}).status, kExitFailed);
@@ -366,7 +338,7 @@ TEST_F(CatalogCommands, EventsAreAddedListedAndRemoved) {
        }) {
     EXPECT_EQ(Run(bad).status, kExitUsage) << bad.size();
   }
-  EXPECT_EQ(Beacon(Load(), "P")->GetAlert().GetEventCount(), 1u);
+  EXPECT_EQ(Run({"event", "list", "P"}).out, left);
 }
 
 TEST_F(CatalogCommands, AlertsSwitchAndRemoveDeletesTheBeacon) {
@@ -488,7 +460,7 @@ TEST_F(CatalogCommands, BrokenCatalogIsAFailureAndStaysUntouched) {
            {"list"}, {"add", "--name", "x", "--url", "http://x/"}, {"alerts", "off", "Price"}, {"dump"}}) {
     const CliResult r = Run(args);
     EXPECT_EQ(r.status, kExitFailed) << args[0];
-    EXPECT_NE(r.err.find("end of file"), std::string::npos) << r.err;
+    EXPECT_TRUE(Holds(r.err, "end of file"));
   }
   EXPECT_TRUE(ReadFileBytes(path_) == cut);
 }
@@ -508,7 +480,7 @@ TEST_F(CatalogCommands, BeaconStoredWithTheFolderKindIsListedAsABeacon) {
   ASSERT_EQ(lines.size(), 3u) << r.out;
   EXPECT_EQ(lines[2].rfind("    #1 Odd  [", 0), 0u) << lines[2];
   const CliResult show = Run({"show", "F/Odd"});
-  EXPECT_NE(show.out.find("kind:        text\n"), std::string::npos) << show.out;
+  EXPECT_TRUE(Holds(show.out, "kind:        text\n"));
 }
 
 }  // namespace

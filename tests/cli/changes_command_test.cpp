@@ -8,13 +8,14 @@
 
 #include "support/cli_runner.h"
 #include "support/http_test_server.h"
-#include "support/no_proxy.h"
+#include "support/loopback.h"
 #include "support/scripted_smtp_server.h"
 #include "support/temp_folder.h"
 
 namespace quorvex::cli {
 namespace {
 
+using quorvex::testing::Holds;
 using quorvex::testing::HttpTestServer;
 using quorvex::testing::RunCliCommand;
 
@@ -64,18 +65,16 @@ TEST_F(ChangesCommand, ShowsWhatChangedBetweenTwoChecks) {
   Ok("one.dat", {"event", "add", "a", "--op", "#", "--message", "new", "--mail-to", "ann@example.com"});
   server.Serve("/a", Page("new", "4"));
   const auto check = Cli("one.dat", {"check", "--all"});
-  EXPECT_NE(check.out.find("; added: Tea 4)"), std::string::npos) << check.out;
-  EXPECT_NE(smtp.Received().find("Changes on the page:\r\n- Tea 3\r\n+ Tea 4\r\n"), std::string::npos);
+  EXPECT_TRUE(Holds(check.out, "; added: Tea 4)"));
+  EXPECT_TRUE(Holds(smtp.Received(), "Changes on the page:\r\n- Tea 3\r\n+ Tea 4\r\n"));
 
   const auto shown = Cli("one.dat", {"changes", "a"});
   EXPECT_EQ(shown.status, kExitOk) << shown.err;
   EXPECT_EQ(shown.out.rfind("--- #1 ", 0), 0u) << shown.out;
-  EXPECT_NE(shown.out.find("\n@@ -1,2 +1,2 @@\n-Tea 3\n+Tea 4\n Milk 2\n"), std::string::npos) << shown.out;
+  EXPECT_TRUE(Holds(shown.out, "\n@@ -1,2 +1,2 @@\n-Tea 3\n+Tea 4\n Milk 2\n"));
   EXPECT_EQ(shown.out.find('\033'), std::string::npos) << "plain when not on a terminal";
   const auto raw = Cli("one.dat", {"changes", "a", "--raw", "--from", "1", "--to", "0"});
-  EXPECT_NE(raw.out.find("\n-<div class=\"old\">\n-<p>Tea 3</p>\n+<div class=\"new\">\n+<p>Tea 4</p>\n"),
-            std::string::npos)
-      << raw.out;
+  EXPECT_TRUE(Holds(raw.out, "\n-<div class=\"old\">\n-<p>Tea 3</p>\n+<div class=\"new\">\n+<p>Tea 4</p>\n"));
   EXPECT_EQ(Listed("one.dat", "a"), 2u);
   EXPECT_EQ(Cli("one.dat", {"changes", "a", "--from", "2"}).status, kExitFailed);
   EXPECT_EQ(Cli("one.dat", {"changes", "a", "--to", "x"}).status, kExitUsage);

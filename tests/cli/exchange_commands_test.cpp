@@ -8,6 +8,7 @@
 namespace quorvex::cli {
 namespace {
 
+using quorvex::testing::Holds;
 using quorvex::testing::RunCliCommand;
 using quorvex::testing::TempFolder;
 
@@ -32,33 +33,33 @@ TEST(ExchangeCommands, ExportImportAndReport) {
   auto imported = RunCliCommand({"import", "--catalog", catalog, "--folder", "In", dir / "gold.bcn",
                                  dir / "News page.url", dir / "none.bcn", dir / "pipe.bcn"});
   EXPECT_EQ(imported.status, kExitFailed);  // two of four files cannot be read
-  EXPECT_NE(imported.out.find("  added In/Gold\n"), std::string::npos) << imported.out;
-  EXPECT_NE(imported.out.find("  added In/News page\n"), std::string::npos) << imported.out;
-  EXPECT_NE(imported.err.find("none.bcn"), std::string::npos) << imported.err;
-  EXPECT_NE(imported.err.find("pipe.bcn: not a regular file"), std::string::npos) << imported.err;
+  EXPECT_TRUE(Holds(imported.out, "  added In/Gold\n"));
+  EXPECT_TRUE(Holds(imported.out, "  added In/News page\n"));
+  EXPECT_TRUE(Holds(imported.err, "none.bcn"));
+  EXPECT_TRUE(Holds(imported.err, "pipe.bcn: not a regular file"));
   auto list = RunCliCommand({"list", "--catalog", catalog});
-  EXPECT_NE(list.out.find("News page"), std::string::npos) << list.out;
+  EXPECT_TRUE(Holds(list.out, "News page"));
 
   // Asked, the answer is no unless --yes.
   auto asked = RunCliCommand({"import", "--catalog", catalog, "--ask", dir / "gold.bcn"});
   EXPECT_EQ(asked.status, kExitOk);
-  EXPECT_NE(asked.out.find(": 0 beacons"), std::string::npos) << asked.out;
+  EXPECT_TRUE(Holds(asked.out, ": 0 beacons"));
   asked = RunCliCommand({"import", "--catalog", catalog, "--ask", "--yes", dir / "gold.bcn"});
-  EXPECT_NE(asked.out.find(": 1 beacon\n"), std::string::npos) << asked.out;
+  EXPECT_TRUE(Holds(asked.out, ": 1 beacon\n"));
   EXPECT_EQ(RunCliCommand({"import", "--catalog", catalog}).status, kExitUsage);
   // A local file as page address is asked about even without --ask.
   testing::WriteFileBytes(dir / "local.bcn", "[Local]\nURL=file:///etc/hostname\n");
   asked = RunCliCommand({"import", "--catalog", catalog, dir / "local.bcn"});
-  EXPECT_NE(asked.err.find("/etc/hostname"), std::string::npos) << asked.err;
-  EXPECT_NE(asked.out.find(": 0 beacons"), std::string::npos) << asked.out;
+  EXPECT_TRUE(Holds(asked.err, "/etc/hostname"));
+  EXPECT_TRUE(Holds(asked.out, ": 0 beacons"));
   asked = RunCliCommand({"import", "--catalog", catalog, "--yes", dir / "local.bcn"});
-  EXPECT_NE(asked.out.find("  added Local\n"), std::string::npos) << asked.out;
+  EXPECT_TRUE(Holds(asked.out, "  added Local\n"));
 
   testing::WriteFileBytes(dir / "t.htm", "<h1><!Quorvex [DATE_NOW]></h1>\n<!Quorvex [CATALOGTABLE]>\n");
   auto report = RunCliCommand({"report", "--catalog", catalog, "--template", dir / "t.htm", "--out", dir / "r.htm"});
   ASSERT_EQ(report.status, kExitOk) << report.err;
   const std::string html = testing::ReadFileBytes(dir / "r.htm");
-  EXPECT_NE(html.find("<a href=\"http://news.example/\">News page</a>"), std::string::npos) << html;
+  EXPECT_TRUE(Holds(html, "<a href=\"http://news.example/\">News page</a>"));
   EXPECT_EQ(
       RunCliCommand({"report", "--catalog", catalog, "--template", dir / "none.htm", "--out", dir / "r.htm"}).status,
       kExitFailed);
