@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <ctime>
 #include <nlohmann/json.hpp>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "exchange/container_reader.h"
 #include "model/catalog_archive.h"
 #include "platform/string_table.h"
 #include "support/cli_runner.h"
@@ -109,18 +111,11 @@ TEST_F(CatalogCommands, AddCreatesBeaconsOfEveryKindFoldersAndSchedules) {
   EXPECT_EQ(whole->GetPage()->m_freq.m_nUnit, model::kUnitHours);
   EXPECT_EQ(whole->GetPage()->m_freq.m_nCount, 2);
 
-  const model::WDGroup& root = *c.roots.at(0);
-  ASSERT_EQ(root.GetChildCount(), 2u);  // Shops, Title
-  const auto& shops = static_cast<const model::WDGroup&>(*root.GetChild(0));
-  ASSERT_TRUE(shops.IsGroup());
-  EXPECT_EQ(shops.GetName(), "Shops");
-  ASSERT_EQ(shops.GetChildCount(), 2u);  // Europe (made once), Whole
-  const auto& europe = static_cast<const model::WDGroup&>(*shops.GetChild(0));
-  EXPECT_EQ(europe.GetName(), "Europe");
-  ASSERT_EQ(europe.GetChildCount(), 2u);
-  EXPECT_EQ(europe.GetChild(0), price);
-  EXPECT_EQ(europe.GetChild(1), counter);
-  EXPECT_EQ(root.GetChild(1), title);
+  // Europe is made once; the beacons follow the folders in the order they came.
+  EXPECT_EQ(Run({"list"}).out,
+            "[Catalog]\n  [Shops]\n    [Europe]\n      #1 Price  [due]    -   never  http://shop/\n"
+            "      #2 Count  [due]    -   never  http://x/\n    #3 Whole  [due]  - CRC -  -   never  http://other/\n"
+            "  #4 Title  [due]    -   never  http://shop/\n");
 
   ExpectOk({"add", "--name", "Minutely", "--url", "http://m/", "--every", "5", "minute"});
   EXPECT_EQ(Beacon(Load(), "Minutely")->GetPage()->m_freq.m_nUnit, model::kUnitMinutes);
@@ -397,58 +392,90 @@ TEST_F(CatalogCommands, DumpWritesTheWholeCatalogAsJson) {
   WriteRichCatalog();
   const CliResult r = Run({"dump", "--json"});
   ASSERT_EQ(r.status, kExitOk) << r.err;
-  const nlohmann::json j = nlohmann::json::parse(r.out, nullptr, false);
+  nlohmann::json j = nlohmann::json::parse(r.out, nullptr, false);
   ASSERT_FALSE(j.is_discarded()) << r.out.substr(0, 200);
   EXPECT_EQ(j["catalog"], path_);
   EXPECT_EQ(j["note"], "Shopping list\r\n\xd0\x97\xd0\xb0\xd0\xbc\xd0\xb5\xd1\x82\xd0\xba\xd0\xb0");
   ASSERT_EQ(j["pages"].size(), 4u);
-  const nlohmann::json& shop = j["pages"][0];
-  EXPECT_EQ(shop["url"], "http://example.com/shop?id=1");
-  EXPECT_EQ(shop["charset"], 1);
-  EXPECT_EQ(shop["fetched"], 1700000000);
-  EXPECT_EQ(shop["schedule"]["at_start"], false);
-  EXPECT_EQ(shop["schedule"]["unit"], 0);
-  EXPECT_EQ(shop["schedule"]["count"], 30);
+  nlohmann::json& shop = j["pages"][0];
   ASSERT_EQ(shop["beacons"].size(), 2u);
-  const nlohmann::json& price = shop["beacons"][0];
-  EXPECT_EQ(price["name"], "Price");
-  EXPECT_EQ(price["path"], "Shops/Europe/Germany/Price");
-  EXPECT_EQ(price["kind"], "number");
-  EXPECT_EQ(price["unit"], "USD");
-  EXPECT_EQ(price["pattern"], "Price:{?}</td>");
-  EXPECT_EQ(price["keep_all"], true);
-  EXPECT_EQ(price["alerts_enabled"], true);
-  ASSERT_EQ(price["samples"].size(), 3u);
-  EXPECT_EQ(price["samples"][2]["time"], 1690001200);
-  EXPECT_EQ(price["samples"][2]["text"], "1002.50 USD");
-  ASSERT_EQ(price["events"].size(), 2u);
-  const nlohmann::json& event = price["events"][0];
-  EXPECT_EQ(event["operator"], ">=");
-  EXPECT_EQ(event["operand"], "100");
-  EXPECT_EQ(event["once"], true);
-  EXPECT_EQ(event["last_alarm"], 0xDEADBEEFu);
-  EXPECT_EQ(event["message"]["sound"], false);
-  EXPECT_EQ(event["email"]["bcc"], "d@example.com");
-  EXPECT_EQ(event["email"]["charset"], 2);
-  EXPECT_EQ(event["exec"]["programs"][2], "slot string 11");
-  EXPECT_EQ(event["exec"]["open_page"], false);
+  nlohmann::json& price = shop["beacons"][0];
+  EXPECT_EQ(price["events"][0], nlohmann::json::parse(R"({"operator": ">=", "operand": "100", "once": true,
+      "last_alarm": 3735928559, "message": {"enabled": true, "sound": false, "text": "Price moved"},
+      "email": {"enabled": true, "to": "a@example.com;b@example.com", "cc": "c@example.com", "bcc": "d@example.com",
+                "subject": "Цена", "text": "Line one\r\nline two", "charset": 2},
+      "exec": {"enabled": true, "open_page": false, "programs": ["slot string 1", "slot string 6", "slot string 11"]}})"));
+  EXPECT_EQ(price["events"].size(), 2u);
+  price.erase("events");
+  EXPECT_EQ(price, nlohmann::json::parse(R"({"name": "Price", "path": "Shops/Europe/Germany/Price", "kind": "number",
+      "unit": "USD", "pattern": "Price:{?}</td>", "description": "Lowest price of the week", "enabled": true,
+      "keep_all": true, "alerts_enabled": true, "status": 0, "samples": [{"text": "1000.50 USD", "time": 1690000000},
+      {"text": "1001.50 USD", "time": 1690000600}, {"text": "1002.50 USD", "time": 1690001200}]})"));
   EXPECT_EQ(shop["beacons"][1]["enabled"], false);
   EXPECT_EQ(shop["beacons"][1]["description"], "\xd0\x9d\xd0\xb0\xd0\xbb\xd0\xb8\xd1\x87\xd0\xb8\xd0\xb5");
+  shop.erase("beacons");
+  EXPECT_EQ(shop, nlohmann::json::parse(R"({"url": "http://example.com/shop?id=1", "charset": 1, "fetched": 1700000000,
+      "state": 0, "schedule": {"at_start": false, "unit": 0, "count": 30}})"));
   EXPECT_EQ(j["pages"][1]["beacons"][0]["kind"], "checksum");
   EXPECT_EQ(j["pages"][1]["beacons"][0]["alerts_enabled"], false);
-
-  ASSERT_EQ(j["folders"].size(), 1u);
-  const nlohmann::json& root = j["folders"][0];
-  EXPECT_EQ(root["folder"], "Catalog");
-  ASSERT_EQ(root["children"].size(), 5u);
-  EXPECT_EQ(root["children"][0]["folder"], "Shops");
-  EXPECT_EQ(root["children"][0]["children"][0]["children"][0]["children"][0]["beacon"], "Price");
-  EXPECT_EQ(root["children"][1]["beacon"], "Whole page");
-  EXPECT_EQ(root["children"][2]["children"].size(), 0u);
   EXPECT_EQ(j["pages"][3]["charset"], 0);
   EXPECT_EQ(j["pages"][3]["beacons"][0]["samples"][0]["text"],
             "1000 \xd0\x9d\xd0\xbe\xd0\xb2\xd0\xbe\xd1\x81\xd1\x82\xd0\xb8");
+  EXPECT_EQ(j["folders"], nlohmann::json::parse(R"([{"folder": "Catalog", "description": "The main beacons' catalog",
+      "children": [{"folder": "Shops", "description": "Online shops", "children": [{"folder": "Europe",
+          "description": "", "children": [{"folder": "Germany", "description": "de", "children": [{"beacon": "Price"}]},
+          {"beacon": "Курс"}]}, {"beacon": "Stock"}]}, {"beacon": "Whole page"},
+          {"folder": "Empty", "description": "", "children": []}, {"beacon": "Monthly"}, {"beacon": "Headline"}]}])"));
   EXPECT_EQ(Run({"dump", "extra"}).status, kExitUsage);
+}
+
+TEST_F(CatalogCommands, ExportImportAndReport) {
+  auto add = Run({"add", "--name", "Gold", "--url", "http://rates.example/gold", "--pattern", "Gold\t{?}\n", "--unit",
+                  "USD", "--every", "6", "hours"});
+  ASSERT_EQ(add.status, kExitOk) << add.err;
+
+  auto exported = Run({"export", "Gold", dir_ / "gold.bcn"});
+  ASSERT_EQ(exported.status, kExitOk) << exported.err;
+  exchange::ContainerReadResult read = exchange::ContainerReader::ReadFile(dir_ / "gold.bcn");
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(read.beacons[0].pattern, "Gold\t{?}\n");
+  EXPECT_EQ(read.beacons[0].interval, 6);
+  EXPECT_EQ(Run({"export", "Nothing", dir_ / "x.bcn"}).status, kExitFailed);
+  EXPECT_EQ(Run({"export", "Gold"}).status, kExitUsage);
+
+  WriteFileBytes(dir_ / "News page.url", "[InternetShortcut]\r\nURL=http://news.example/\r\n");
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.bcn").c_str(), 0600), 0);  // refused at once, never waited on
+  auto imported = Run(
+      {"import", "--folder", "In", dir_ / "gold.bcn", dir_ / "News page.url", dir_ / "none.bcn", dir_ / "pipe.bcn"});
+  EXPECT_EQ(imported.status, kExitFailed);  // two of four files cannot be read
+  EXPECT_TRUE(Holds(imported.out, "  added In/Gold\n"));
+  EXPECT_TRUE(Holds(imported.out, "  added In/News page\n"));
+  EXPECT_TRUE(Holds(imported.err, "none.bcn"));
+  EXPECT_TRUE(Holds(imported.err, "pipe.bcn: not a regular file"));
+  auto list = Run({"list"});
+  EXPECT_TRUE(Holds(list.out, "News page"));
+
+  // Asked, the answer is no unless --yes.
+  auto asked = Run({"import", "--ask", dir_ / "gold.bcn"});
+  EXPECT_EQ(asked.status, kExitOk);
+  EXPECT_TRUE(Holds(asked.out, ": 0 beacons"));
+  asked = Run({"import", "--ask", "--yes", dir_ / "gold.bcn"});
+  EXPECT_TRUE(Holds(asked.out, ": 1 beacon\n"));
+  EXPECT_EQ(Run({"import"}).status, kExitUsage);
+  // A local file as page address is asked about even without --ask.
+  WriteFileBytes(dir_ / "local.bcn", "[Local]\nURL=file:///etc/hostname\n");
+  asked = Run({"import", dir_ / "local.bcn"});
+  EXPECT_TRUE(Holds(asked.err, "/etc/hostname"));
+  EXPECT_TRUE(Holds(asked.out, ": 0 beacons"));
+  asked = Run({"import", "--yes", dir_ / "local.bcn"});
+  EXPECT_TRUE(Holds(asked.out, "  added Local\n"));
+
+  WriteFileBytes(dir_ / "t.htm", "<h1><!Quorvex [DATE_NOW]></h1>\n<!Quorvex [CATALOGTABLE]>\n");
+  auto report = Run({"report", "--template", dir_ / "t.htm", "--out", dir_ / "r.htm"});
+  ASSERT_EQ(report.status, kExitOk) << report.err;
+  const std::string html = ReadFileBytes(dir_ / "r.htm");
+  EXPECT_TRUE(Holds(html, "<a href=\"http://news.example/\">News page</a>"));
+  EXPECT_EQ(Run({"report", "--template", dir_ / "none.htm", "--out", dir_ / "r.htm"}).status, kExitFailed);
 }
 
 TEST_F(CatalogCommands, BrokenCatalogIsAFailureAndStaysUntouched) {
