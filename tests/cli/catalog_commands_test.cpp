@@ -492,23 +492,5 @@ TEST_F(CatalogCommands, BrokenCatalogIsAFailureAndStaysUntouched) {
   EXPECT_TRUE(ReadFileBytes(path_) == cut);
 }
 
-TEST_F(CatalogCommands, BeaconStoredWithTheFolderKindIsListedAsABeacon) {
-  model::CatalogContents c;
-  c.pages.push_back(std::make_unique<model::WDValPage>("http://a/"));
-  model::WDValue& odd = quorvex::testing::AddTestBeacon(*c.pages[0], "Odd", model::kKindGroup, "x{?}", "");
-  c.roots.push_back(std::make_unique<model::WDGroup>("Catalog", "The main beacons' catalog"));
-  c.roots[0]->AddChild(new model::WDGroup("F", ""));
-  static_cast<model::WDGroup*>(c.roots[0]->GetChild(0))->AddChild(&odd);
-  std::filesystem::create_directories(dir_ / "data");
-  WriteFileBytes(path_, quorvex::testing::WriteContents(c));
-  const CliResult r = Run({"list"});
-  ASSERT_EQ(r.status, kExitOk) << r.err;
-  const std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 3u) << r.out;
-  EXPECT_EQ(lines[2].rfind("    #1 Odd  [", 0), 0u) << lines[2];
-  const CliResult show = Run({"show", "F/Odd"});
-  EXPECT_TRUE(Holds(show.out, "kind:        text\n"));
-}
-
 }  // namespace
 }  // namespace quorvex::cli
