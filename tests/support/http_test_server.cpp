@@ -15,16 +15,6 @@ namespace {
 constexpr int kPollMs = 50;
 constexpr size_t kMaxHead = 64 * 1024;
 
-bool SendAll(int fd, const std::string& bytes) {
-  size_t sent = 0;
-  while (sent < bytes.size()) {
-    ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    if (n <= 0) return false;
-    sent += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // The target of a request line "GET /x HTTP/1.1".
 std::string RequestTarget(const std::string& head) {
   size_t first = head.find(' ');

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 namespace quorvex::testing {
 
@@ -31,6 +32,17 @@ inline int BindLoopback(sockaddr_in& address) {
   }
   if (fd >= 0) ::close(fd);
   return -1;
+}
+
+// Sends all of bytes on the socket fd; false when the peer is gone.
+inline bool SendAll(int fd, const std::string& bytes) {
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    sent += static_cast<size_t>(n);
+  }
+  return true;
 }
 
 // A port of 127.0.0.1 that was free a moment ago and has no listener.

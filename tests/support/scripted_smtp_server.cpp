@@ -19,12 +19,7 @@ bool WaitReadable(int fd) {
 }  // namespace
 
 void ServerConnection::Send(const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::send(m_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-    if (n <= 0) return;
-    done += static_cast<size_t>(n);
-  }
+  SendAll(m_fd, bytes);
 }
 
 void ServerConnection::SendPieces(const std::vector<std::string>& pieces) {
