@@ -1,16 +1,10 @@
-// check, run and test-pattern against pages served on loopback, run in-process (and once as a
-// separate process, to stop it with a real signal).
-#include <fcntl.h>
+// check, run, test-pattern and changes against pages served on loopback, run in-process (and as
+// separate processes, to share a catalog and to stop with a real signal).
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -20,30 +14,22 @@
 #include "model/item.h"
 #include "support/cli_runner.h"
 #include "support/http_test_server.h"
-#include "support/no_proxy.h"
+#include "support/loopback.h"
+#include "support/scripted_smtp_server.h"
 #include "support/temp_folder.h"
-
-extern char** environ;
 
 namespace quorvex::cli {
 namespace {
 
 using namespace std::chrono_literals;
+using quorvex::testing::Holds;
 using quorvex::testing::HttpRoute;
 using quorvex::testing::HttpTestServer;
 using quorvex::testing::RunCliCommand;
 
 // An address on loopback where nothing listens.
 std::string ClosedPortUrl() {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof(address);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+  return "http://127.0.0.1:" + std::to_string(testing::ClosedLoopbackPort()) + "/";
 }
 
 class CheckAndRun : public ::testing::Test {
@@ -58,10 +44,10 @@ class CheckAndRun : public ::testing::Test {
     auto run = Cli({"add", "--name", name, "--url", url, "--pattern", pattern});
     ASSERT_EQ(run.status, kExitOk) << run.err;
   }
-  size_t RequestsFor(const std::string& path) const {
-    size_t n = 0;
-    for (const std::string& head : server.Requests()) n += head.rfind("GET " + path + " ", 0) == 0;
-    return n;
+  // Starts quorvex-cli with the catalog and args, its output in files named after tag.
+  pid_t Spawn(const std::string& tag, std::vector<std::string> args) {
+    args.insert(args.begin(), {QUORVEX_CLI_PATH, "--catalog", catalog});
+    return testing::SpawnProcess(args, dir / (tag + ".out"), dir / (tag + ".err"));
   }
 
   testing::TempFolder dir;
@@ -80,18 +66,17 @@ TEST_F(CheckAndRun, CheckRecordsTheDuePagesAndSavesTheCatalog) {
   auto run = Cli({"check"});
   EXPECT_EQ(run.status, kExitOk) << run.err;
   EXPECT_EQ(run.out.rfind("Checked 2 pages: 2 changed, 0 failed, 1 alert\n", 0), 0u) << run.out;
-  EXPECT_NE(run.out.find("changed  Price: (none) -> 12.5\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("alert    Price: too dear (Value is greater than 10; value 12.5)\n"), std::string::npos)
-      << run.out;
+  EXPECT_TRUE(Holds(run.out, "changed  Price: (none) -> 12.5\n"));
+  EXPECT_TRUE(Holds(run.out, "alert    Price: too dear (Value is greater than 10; value 12.5)\n"));
   auto history = Cli({"history", "Price"});
-  EXPECT_NE(history.out.find("  12.5\n"), std::string::npos) << history.out;
+  EXPECT_TRUE(Holds(history.out, "  12.5\n"));
 
   // Only the named beacon's page; an unchanged value is no change.
   run = Cli({"check", "Price"});
   EXPECT_EQ(run.status, kExitOk) << run.err;
   EXPECT_EQ(run.out.rfind("Checked 1 page: 0 changed, 0 failed, 1 alert\n", 0), 0u) << run.out;
-  EXPECT_EQ(RequestsFor("/price"), 2u);
-  EXPECT_EQ(RequestsFor("/other"), 1u);
+  EXPECT_EQ(server.GetCount("/price"), 2u);
+  EXPECT_EQ(server.GetCount("/other"), 1u);
 
   EXPECT_EQ(Cli({"check", "Nobody"}).status, kExitFailed);
   EXPECT_EQ(Cli({"check", "--all", "Price"}).status, kExitUsage);
@@ -112,31 +97,28 @@ TEST_F(CheckAndRun, FailuresGiveExitThreeWithTheirReasons) {
   EXPECT_EQ(run.status, kExitPageFailed) << run.out << run.err;
   EXPECT_EQ(run.out.rfind("Checked 3 pages: 1 changed, 2 failed, 0 alerts\n", 0), 0u) << run.out;
   // The network's own reason follows the state's text.
-  EXPECT_NE(run.out.find("failed   Broken: The page could not be opened. Failed to connect to 127.0.0.1"),
-            std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("Couldn't connect to server (" + closed + ")\n"), std::string::npos) << run.out;
+  EXPECT_TRUE(Holds(run.out, "failed   Broken: The page could not be opened. Failed to connect to 127.0.0.1"));
+  EXPECT_TRUE(Holds(run.out, "Couldn't connect to server (" + closed + ")\n"));
   // A later process still knows why, until the page is read again.
-  EXPECT_NE(Cli({"list"}).out.find("(last fetch failed: Failed to connect"), std::string::npos);
-  EXPECT_NE(run.out.find("failed   Deep: The search pattern does not match the page. the page was cut at 52000 "
-                         "bytes (CONNECTION.PageLimit); raise the limit with 'quorvex-cli settings "
-                         "CONNECTION.PageLimit N'"),
-            std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("changed  Fine: (none) -> 1\n"), std::string::npos) << run.out;
+  EXPECT_TRUE(Holds(Cli({"list"}).out, "(last fetch failed: Failed to connect"));
+  EXPECT_TRUE(Holds(run.out,
+                    "failed   Deep: The search pattern does not match the page. the page was cut at 52000 "
+                    "bytes (CONNECTION.PageLimit); raise the limit with 'quorvex-cli settings "
+                    "CONNECTION.PageLimit N'"));
+  EXPECT_TRUE(Holds(run.out, "changed  Fine: (none) -> 1\n"));
 
   // The same page through test-pattern says the same; a raised limit reaches the value.
   auto test = RunCliCommand({"test-pattern", "--pattern", "<b>{?}</b>", server.Url("/deep")});
   EXPECT_EQ(test.status, kExitFailed);
-  EXPECT_NE(test.err.find("999: "), std::string::npos) << test.err;
-  EXPECT_NE(test.err.find("quorvex-cli settings CONNECTION.PageLimit N"), std::string::npos) << test.err;
+  EXPECT_TRUE(Holds(test.err, "999: "));
+  EXPECT_TRUE(Holds(test.err, "quorvex-cli settings CONNECTION.PageLimit N"));
   ASSERT_EQ(RunCliCommand({"settings", "CONNECTION.PageLimit", "70000"}).status, kExitOk);
   test = RunCliCommand({"test-pattern", "--pattern", "<b>{?}</b>", server.Url("/deep")});
   EXPECT_EQ(test.status, kExitOk) << test.err;
   EXPECT_EQ(test.out, "7\n");
   run = Cli({"check", "Deep"});
   EXPECT_EQ(run.status, kExitOk) << run.out;
-  EXPECT_NE(run.out.find("changed  Deep: (none) -> 7\n"), std::string::npos) << run.out;
+  EXPECT_TRUE(Holds(run.out, "changed  Deep: (none) -> 7\n"));
 }
 
 TEST_F(CheckAndRun, ErrorPageIsAFailureNotAChange) {
@@ -152,7 +134,7 @@ TEST_F(CheckAndRun, ErrorPageIsAFailureNotAChange) {
             "Checked 1 page: 0 changed, 1 failed, 0 alerts\nfailed   Shop: The page could not be opened. HTTP 503 "
             "Service Unavailable (" +
                 server.Url("/shop") + ")\n");
-  EXPECT_NE(Cli({"show", "Shop"}).out.find(", 1 samples\n"), std::string::npos);
+  EXPECT_TRUE(Holds(Cli({"show", "Shop"}).out, ", 1 samples\n"));
 }
 
 TEST_F(CheckAndRun, TestPatternFetchesAddressesAndReadsFiles) {
@@ -162,18 +144,16 @@ TEST_F(CheckAndRun, TestPatternFetchesAddressesAndReadsFiles) {
   EXPECT_EQ(run.out, "value\n");
   // The agent text of every fetch.
   ASSERT_FALSE(server.Requests().empty());
-  EXPECT_NE(server.Requests().back().find("User-Agent: Quorvex Agent\r\n"), std::string::npos);
+  EXPECT_TRUE(Holds(server.Requests().back(), "User-Agent: Quorvex Agent\r\n"));
 
-  const std::string file = dir / "page.html";
-  testing::WriteFileBytes(file, "<i>\r\nvalue</i>\r\n");
+  // A file address too (file names and standard input: see the pattern command tests).
+  const std::string file = dir.Write("page.html", "<i>\r\nvalue</i>\r\n");
   EXPECT_EQ(RunCliCommand({"test-pattern", "--pattern", "<i>{?}</i>", "file://" + file}).out, "value\n");
-  EXPECT_EQ(RunCliCommand({"test-pattern", "--pattern", "<i>{?}</i>", file}).out, "value\n");
-  EXPECT_EQ(RunCliCommand({"test-pattern", "--pattern", "<i>{?}</i>", "-"}, "<i>v</i>").out, "v\n");
 
   run = RunCliCommand({"test-pattern", "--pattern", "<i>{?}</i>", ClosedPortUrl()});
   EXPECT_EQ(run.status, kExitFailed);
-  EXPECT_NE(run.err.find("cannot fetch"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("(fetch result 1)"), std::string::npos) << run.err;
+  EXPECT_TRUE(Holds(run.err, "cannot fetch"));
+  EXPECT_TRUE(Holds(run.err, "(fetch result 1)"));
 }
 
 TEST_F(CheckAndRun, RunTicksRecordsFiresAlertsAndSaves) {
@@ -182,40 +162,14 @@ TEST_F(CheckAndRun, RunTicksRecordsFiresAlertsAndSaves) {
   ASSERT_EQ(Cli({"event", "add", "N", "--op", "=", "--operand", "5", "--message", "five"}).status, kExitOk);
   auto run = Cli({"run", "--interval", "1", "--ticks", "2"});
   EXPECT_EQ(run.status, kExitOk) << run.err;
-  EXPECT_NE(run.out.find("  watching 1 pages of " + catalog + ", a pass every 1 s\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("  checked 1 pages: 1 changed, 0 failed\n    changed  N: (none) -> 5\n"), std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("  alert  N: five (Value equals 5; value 5)\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("stopped; catalog saved"), std::string::npos) << run.out;
-  EXPECT_NE(Cli({"history", "N"}).out.find("  5\n"), std::string::npos);
+  EXPECT_TRUE(Holds(run.out, "  watching 1 pages of " + catalog + ", a pass every 1 s\n"));
+  EXPECT_TRUE(Holds(run.out, "  checked 1 pages: 1 changed, 0 failed\n    changed  N: (none) -> 5\n"));
+  EXPECT_TRUE(Holds(run.out, "  alert  N: five (Value equals 5; value 5)\n"));
+  EXPECT_TRUE(Holds(run.out, "stopped; catalog saved"));
+  EXPECT_TRUE(Holds(Cli({"history", "N"}).out, "  5\n"));
 
   EXPECT_EQ(Cli({"run", "--interval", "0"}).status, kExitUsage);
   EXPECT_EQ(Cli({"run", "extra"}).status, kExitUsage);
-}
-
-// Starts quorvex-cli with args (the catalog option first), its output in files named after tag.
-pid_t SpawnCli(const std::filesystem::path& dir, const std::string& tag, std::vector<std::string> args) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, (dir / (tag + ".out")).c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, (dir / (tag + ".err")).c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  args.insert(args.begin(), QUORVEX_CLI_PATH);
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
-
-// The exit status of pid, or -1 when it did not end normally.
-int WaitExit(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
 }
 
 // The agent owns the catalog: a command's change reaches it and survives its end, and a stop still
@@ -227,7 +181,7 @@ TEST_F(CheckAndRun, AgentStopsOnSigtermAndKeepsWhatCommandsAdded) {
   Add("A", server.Url("/a"), "<b>{?}</b>");
   Add("Hang", server.Url("/hang"), "");
 
-  const pid_t pid = SpawnCli(dir.Path(), "agent", {"--catalog", catalog, "run", "--interval", "1"});
+  const pid_t pid = Spawn("agent", {"run", "--interval", "1"});
   ASSERT_GT(pid, 0);
   const std::string out = dir / "agent.out";
   auto waitFor = [&](const std::string& text) {
@@ -244,7 +198,7 @@ TEST_F(CheckAndRun, AgentStopsOnSigtermAndKeepsWhatCommandsAdded) {
   // A second owner is refused; a command gets the catalog from the agent, which then samples the new beacon.
   auto second = Cli({"run", "--ticks", "1"});
   EXPECT_EQ(second.status, kExitFailed);
-  EXPECT_NE(second.err.find("process " + std::to_string(pid)), std::string::npos) << second.err;
+  EXPECT_TRUE(Holds(second.err, "process " + std::to_string(pid)));
   Add("B", server.Url("/b"), "<b>{?}</b>");
   ASSERT_TRUE(waitFor("changed  B: (none) -> 4")) << testing::ReadFileBytes(out);
   // An owner that does not answer: the command changes nothing and says so.
@@ -252,15 +206,14 @@ TEST_F(CheckAndRun, AgentStopsOnSigtermAndKeepsWhatCommandsAdded) {
   auto frozen = Cli({"add", "--name", "C", "--url", server.Url("/b"), "--pattern", "x{?}"});
   ASSERT_EQ(kill(pid, SIGCONT), 0);
   EXPECT_EQ(frozen.status, kExitFailed);
-  EXPECT_NE(frozen.err.find("did not answer; nothing was changed"), std::string::npos) << frozen.err;
+  EXPECT_TRUE(Holds(frozen.err, "did not answer; nothing was changed"));
 
   ASSERT_EQ(kill(pid, SIGTERM), 0);
-  EXPECT_EQ(WaitExit(pid), kExitOk) << testing::ReadFileBytes(dir / "agent.err");
-  EXPECT_NE(testing::ReadFileBytes(out).find("stopped; catalog saved"), std::string::npos)
-      << testing::ReadFileBytes(out);
+  EXPECT_EQ(testing::WaitExit(pid), kExitOk) << testing::ReadFileBytes(dir / "agent.err");
+  EXPECT_TRUE(Holds(testing::ReadFileBytes(out), "stopped; catalog saved"));
 
-  EXPECT_NE(Cli({"history", "A"}).out.find("  3\n"), std::string::npos);
-  EXPECT_NE(Cli({"history", "B"}).out.find("  4\n"), std::string::npos);
+  EXPECT_TRUE(Holds(Cli({"history", "A"}).out, "  3\n"));
+  EXPECT_TRUE(Holds(Cli({"history", "B"}).out, "  4\n"));
   EXPECT_EQ(Cli({"list"}).out.find(" C "), std::string::npos);
   // The fetch cut short by the stop is no failure of its page.
   EXPECT_EQ(testing::ReadFileBytes(out).find("failed   "), std::string::npos) << testing::ReadFileBytes(out);
@@ -283,16 +236,85 @@ TEST_F(CheckAndRun, SimultaneousAddsBothSurvive) {
     pid_t pids[2];
     for (int i = 0; i < 2; ++i) {
       const std::string name = "new" + std::to_string(run) + "_" + std::to_string(i);
-      pids[i] =
-          SpawnCli(dir.Path(), "add" + std::to_string(i),
-                   {"--catalog", catalog, "add", "--name", name, "--url", "http://127.0.0.1:9/x", "--pattern", "x{?}"});
+      pids[i] = Spawn("add" + std::to_string(i),
+                      {"add", "--name", name, "--url", "http://127.0.0.1:9/x", "--pattern", "x{?}"});
     }
     for (int i = 0; i < 2; ++i)
-      ASSERT_EQ(WaitExit(pids[i]), kExitOk) << testing::ReadFileBytes(dir / ("add" + std::to_string(i) + ".err"));
+      ASSERT_EQ(testing::WaitExit(pids[i]), kExitOk)
+          << testing::ReadFileBytes(dir / ("add" + std::to_string(i) + ".err"));
   }
   engine::WDQvxDoc doc;
   ASSERT_TRUE(doc.OnNewDocument(catalog));
   EXPECT_EQ(doc.AllBeacons().size(), 1040u);
+}
+
+// changes against pages that change between two check runs, with the snapshot folder set by
+// QUORVEX_CACHE_DIR and shared by two catalogs.
+class ChangesCommand : public CheckAndRun {
+ protected:
+  testing::CliResult Cli(const std::string& catalog, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--catalog", dir / catalog});
+    return RunCliCommand(args);
+  }
+  void Ok(const std::string& catalog, const std::vector<std::string>& args) {
+    const auto run = Cli(catalog, args);
+    ASSERT_EQ(run.status, kExitOk) << run.out << run.err;
+  }
+  size_t Listed(const std::string& catalog, const std::string& beacon) {
+    const std::string out = Cli(catalog, {"changes", beacon, "--list"}).out;
+    return out.rfind("No snapshots", 0) == 0 ? 0 : std::count(out.begin(), out.end(), '\n');
+  }
+  static std::string Page(const std::string& cls, const std::string& price) {
+    return HttpTestServer::Response("<div class=\"" + cls + "\">\n<p>Tea " + price + "</p>\n<p>Milk 2</p>\n</div>\n");
+  }
+
+  testing::ScopedEnv cache{"QUORVEX_CACHE_DIR", dir / "cache"};
+};
+
+TEST_F(ChangesCommand, ShowsWhatChangedBetweenTwoChecks) {
+  server.Serve("/a", Page("old", "3"));
+  server.Serve("/b", HttpTestServer::Response("b\n"));
+  server.Serve("/c", HttpTestServer::Response("c\n"));
+  for (const char* name : {"a", "b", "c"}) {
+    Ok("one.dat", {"add", "--name", name, "--url", server.Url(std::string("/") + name)});
+  }
+  Ok("one.dat", {"check", "--all"});  // the three pages fetched together
+  EXPECT_EQ(Listed("one.dat", "a") + Listed("one.dat", "b") + Listed("one.dat", "c"), 3u);
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "cache/snapshots"));
+  EXPECT_EQ(Cli("one.dat", {"changes", "a"}).status, kExitFailed);
+
+  // The alert mail and the alert line tell the change when asked to.
+  testing::LoopbackServer smtp(testing::SmtpDialogue({}));
+  Ok("one.dat", {"settings", "EMAIL.Email", "monitor@example.com"});
+  Ok("one.dat", {"settings", "EMAIL.SMTPServ", "127.0.0.1:" + std::to_string(smtp.Port())});
+  Ok("one.dat", {"settings", "EMAIL.IncludeChanges", "1"});
+  Ok("one.dat", {"event", "add", "a", "--op", "#", "--message", "new", "--mail-to", "ann@example.com"});
+  server.Serve("/a", Page("new", "4"));
+  const auto check = Cli("one.dat", {"check", "--all"});
+  EXPECT_TRUE(Holds(check.out, "; added: Tea 4)"));
+  EXPECT_TRUE(Holds(smtp.Received(), "Changes on the page:\r\n- Tea 3\r\n+ Tea 4\r\n"));
+
+  const auto shown = Cli("one.dat", {"changes", "a"});
+  EXPECT_EQ(shown.status, kExitOk) << shown.err;
+  EXPECT_EQ(shown.out.rfind("--- #1 ", 0), 0u) << shown.out;
+  EXPECT_TRUE(Holds(shown.out, "\n@@ -1,2 +1,2 @@\n-Tea 3\n+Tea 4\n Milk 2\n"));
+  EXPECT_EQ(shown.out.find('\033'), std::string::npos) << "plain when not on a terminal";
+  const auto raw = Cli("one.dat", {"changes", "a", "--raw", "--from", "1", "--to", "0"});
+  EXPECT_TRUE(Holds(raw.out, "\n-<div class=\"old\">\n-<p>Tea 3</p>\n+<div class=\"new\">\n+<p>Tea 4</p>\n"));
+  EXPECT_EQ(Listed("one.dat", "a"), 2u);
+  EXPECT_EQ(Cli("one.dat", {"changes", "a", "--from", "2"}).status, kExitFailed);
+  EXPECT_EQ(Cli("one.dat", {"changes", "a", "--to", "x"}).status, kExitUsage);
+
+  // A second catalog watching page b shares its snapshots; an unchanged text adds none.
+  Ok("two.dat", {"add", "--name", "b2", "--url", server.Url("/b")});
+  Ok("two.dat", {"check", "--all"});
+  EXPECT_EQ(Listed("two.dat", "b2"), 1u);
+  server.Serve("/b", HttpTestServer::Response("b changed\n"));
+  Ok("two.dat", {"check", "--all"});
+  EXPECT_EQ(Listed("one.dat", "b"), 2u);
+  // Snapshots belong to the address: a beacon moved to page b sees b's.
+  Ok("one.dat", {"set", "c", "--url", server.Url("/b")});
+  EXPECT_EQ(Listed("one.dat", "c"), 2u);
 }
 
 }  // namespace

@@ -1,19 +1,44 @@
+// The command line itself: help, usage, option parsing, settings, the catalog option and mail-test.
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "cli/catalog_option.h"
+#include "cli/command.h"
 #include "platform/ini_store.h"
+#include "platform/string_ids.h"
+#include "platform/string_table.h"
 #include "settings/app_context.h"
 #include "support/cli_runner.h"
+#include "support/scripted_smtp_server.h"
 #include "support/temp_folder.h"
+#include "support/test_app.h"
 
 namespace quorvex::cli {
 namespace {
 
+using quorvex::testing::Holds;
 using quorvex::testing::RunCliCommand;
 using quorvex::testing::ScopedEnv;
 using quorvex::testing::TempFolder;
+
+TEST(Cli, HelpUsageErrorsAndArguments) {
+  auto help = RunCliCommand({"--help"});
+  EXPECT_EQ(help.status, kExitOk);
+  EXPECT_TRUE(Holds(help.out, "Usage: quorvex-cli"));
+  EXPECT_EQ(RunCliCommand({}).status, kExitUsage);
+  EXPECT_EQ(RunCliCommand({"no-such-command"}).status, kExitUsage);
+
+  // The parser splits options, flags and positionals.
+  ArgParser args({"--pattern", "a{?}b", "--position", "-", "--x=1", "--", "--literal"}, {"pattern", "x"}, {"position"});
+  ASSERT_TRUE(args.Ok()) << args.Error();
+  EXPECT_EQ(args.Get("pattern"), "a{?}b");
+  EXPECT_TRUE(args.Has("position"));
+  EXPECT_EQ(args.Get("x"), "1");
+  EXPECT_EQ(args.Positionals(), (std::vector<std::string>{"-", "--literal"}));
+  EXPECT_FALSE(ArgParser({"--nope"}, {}, {}).Ok());
+  EXPECT_FALSE(ArgParser({"--pattern"}, {"pattern"}, {}).Ok());
+}
 
 TEST(SettingsCommand, ListsGetsAndSetsEverySetting) {
   TempFolder dir;
@@ -28,7 +53,7 @@ TEST(SettingsCommand, ListsGetsAndSetsEverySetting) {
   ASSERT_EQ(names.size(), 34u) << list.out;
   EXPECT_EQ(names.front(), "INTERFACE.HistoryDeepth");
   EXPECT_EQ(names.back(), "RData.Data4");
-  EXPECT_NE(list.out.find("\nCONNECTION.ProxyServer=http://localhost\n"), std::string::npos);
+  EXPECT_TRUE(Holds(list.out, "\nCONNECTION.ProxyServer=http://localhost\n"));
 
   const std::string value = " a=b;c\tline\nnext ";
   auto set = RunCliCommand({"settings", "email.smtpserv", value});
@@ -37,7 +62,7 @@ TEST(SettingsCommand, ListsGetsAndSetsEverySetting) {
   EXPECT_EQ(get.status, kExitOk);
   EXPECT_EQ(get.out, value + "\n");
   list = RunCliCommand({"settings"});
-  EXPECT_NE(list.out.find("\nEMAIL.SMTPServ=\\x20a=b;c\\tline\\nnext\\x20\n"), std::string::npos) << list.out;
+  EXPECT_TRUE(Holds(list.out, "\nEMAIL.SMTPServ=\\x20a=b;c\\tline\\nnext\\x20\n"));
   platform::IniStore file;
   ASSERT_EQ(file.LoadFile(dir / "Quorvex.ini"), platform::IniStore::LoadResult::Ok);
   EXPECT_EQ(file.GetString("EMAIL", "SMTPServ", ""), value);
@@ -46,7 +71,7 @@ TEST(SettingsCommand, ListsGetsAndSetsEverySetting) {
   EXPECT_EQ(RunCliCommand({"settings", "EMAIL.Nope", "x"}).status, kExitFailed);
   auto bad = RunCliCommand({"settings", "CONNECTION.ProxyPort", "eighty"});
   EXPECT_EQ(bad.status, kExitFailed);
-  EXPECT_NE(bad.err.find("whole number"), std::string::npos);
+  EXPECT_TRUE(Holds(bad.err, "whole number"));
   EXPECT_EQ(RunCliCommand({"settings", "a", "b", "c"}).status, kExitUsage);
   EXPECT_EQ(RunCliCommand({"settings", "--bogus"}).status, kExitUsage);
   EXPECT_EQ(RunCliCommand({"settings", "CONNECTION.ProxyPort"}).out, "80\n");
@@ -67,6 +92,33 @@ TEST(SettingsCommand, CatalogOptionChoosesTheCatalogOfTheRun) {
   EXPECT_EQ(ResolveCatalogPath(args), dir / "mine.dat");
   EXPECT_EQ(context.CatalogPath(), dir / "mine.dat");
   EXPECT_EQ(RunCliCommand({"--catalog"}).status, kExitUsage);
+}
+
+TEST(MailTestCommand, ShowsTheDialogueAndTheResultOrTheFailure) {
+  testing::TestApp app;
+  app.Settings().m_strEmail = "monitor@example.com";
+  testing::LoopbackServer server(testing::SmtpDialogue({}));
+  app.Settings().m_strSMTPServ = "127.0.0.1:" + std::to_string(server.Port());
+  auto result = RunCliCommand({"mail-test", "--to", "ann@example.com", "--subject", "Hello"});
+  EXPECT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_TRUE(Holds(result.out, ">> MAIL From: <monitor@example.com>"));
+  EXPECT_TRUE(Holds(result.out, "<< 354"));
+  EXPECT_TRUE(Holds(result.out, platform::GetString(platform::ids::kMsgMailSent)));
+  EXPECT_TRUE(Holds(server.Received(), "Subject: Hello"));
+
+  app.Settings().m_strSMTPServ = "";
+  EXPECT_EQ(RunCliCommand({"mail-test"}).status, kExitUsage);
+  auto unset = RunCliCommand({"mail-test", "--to", "ann@example.com"});
+  EXPECT_EQ(unset.status, kExitFailed);
+  EXPECT_TRUE(Holds(unset.err, platform::GetString(platform::ids::kMsgMailNotConfigured)));
+
+  testing::SmtpScript script;
+  script.rcpt["ann@example.com"] = "550 no such user\r\n";
+  testing::LoopbackServer refusing(testing::SmtpDialogue(script));
+  app.Settings().m_strSMTPServ = "127.0.0.1:" + std::to_string(refusing.Port());
+  auto refused = RunCliCommand({"mail-test", "--to", "ann@example.com"});
+  EXPECT_EQ(refused.status, kExitFailed);
+  EXPECT_TRUE(Holds(refused.err, "550"));
 }
 
 }  // namespace

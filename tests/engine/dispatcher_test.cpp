@@ -32,9 +32,18 @@ TEST(Dispatcher, RunsClosuresOnTheDrainingThreadInPostOrder) {
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
   EXPECT_TRUE(sameThread);
   EXPECT_EQ(dispatcher.RunPending(), 0u);
+  EXPECT_EQ(dispatcher.WaitAndRun(10ms), 0u);
+
+  // A closure posted while running waits for the next round.
+  int second = 0;
+  dispatcher.Post([&] { dispatcher.Post([&] { ++second; }); });
+  EXPECT_EQ(dispatcher.RunPending(), 1u);
+  EXPECT_EQ(second, 0);
+  EXPECT_EQ(dispatcher.RunPending(), 1u);
+  EXPECT_EQ(second, 1);
 }
 
-TEST(Dispatcher, EveryPostFromManyThreadsRunsOnce) {
+TEST(Dispatcher, EveryPostFromManyThreadsRunsOnceAndWakesTheDrainer) {
   Dispatcher dispatcher;
   int count = 0;
   std::vector<std::thread> posters;
@@ -48,21 +57,16 @@ TEST(Dispatcher, EveryPostFromManyThreadsRunsOnce) {
   for (auto& poster : posters) poster.join();
   EXPECT_EQ(dispatcher.RunPending(), 0u);
   EXPECT_EQ(count, 2000);
-}
 
-TEST(Dispatcher, ClosurePostedWhileRunningWaitsForTheNextRound) {
-  Dispatcher dispatcher;
-  int second = 0;
-  dispatcher.Post([&] { dispatcher.Post([&] { ++second; }); });
-  EXPECT_EQ(dispatcher.RunPending(), 1u);
-  EXPECT_EQ(second, 0);
-  EXPECT_EQ(dispatcher.RunPending(), 1u);
-  EXPECT_EQ(second, 1);
-}
-
-TEST(Dispatcher, WaitAndRunReturnsNothingAfterTimeOut) {
-  Dispatcher dispatcher;
-  EXPECT_EQ(dispatcher.WaitAndRun(10ms), 0u);
+  std::atomic<int> wakeUps{0};
+  dispatcher.SetWakeUp([&] { ++wakeUps; });
+  dispatcher.Post([] {});
+  std::thread([&] { dispatcher.Post([] {}); }).join();
+  EXPECT_EQ(wakeUps.load(), 2);
+  dispatcher.SetWakeUp(nullptr);
+  dispatcher.Post([] {});
+  EXPECT_EQ(wakeUps.load(), 2);
+  EXPECT_EQ(dispatcher.RunPending(), 3u);
 }
 
 struct Window {
@@ -90,19 +94,6 @@ TEST(Dispatcher, NotificationForDestroyedTargetIsDroppedAndFreesWhatItCarries) {
   dispatcher.RunPending();
   EXPECT_TRUE(gone.expired());
   EXPECT_TRUE(watch.expired());
-}
-
-TEST(Dispatcher, WakeUpIsCalledForEveryPost) {
-  Dispatcher dispatcher;
-  std::atomic<int> wakeUps{0};
-  dispatcher.SetWakeUp([&] { ++wakeUps; });
-  dispatcher.Post([] {});
-  std::thread([&] { dispatcher.Post([] {}); }).join();
-  EXPECT_EQ(wakeUps.load(), 2);
-  dispatcher.SetWakeUp(nullptr);
-  dispatcher.Post([] {});
-  EXPECT_EQ(wakeUps.load(), 2);
-  EXPECT_EQ(dispatcher.RunPending(), 3u);
 }
 
 }  // namespace

@@ -1,18 +1,14 @@
+// The fetch: its session, the page buffer, and the worker against a real HTTP server on loopback.
 #include "engine/fetch_worker.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -21,7 +17,9 @@
 #include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "support/http_test_server.h"
-#include "support/no_proxy.h"
+#include "support/loopback.h"
+#include "support/recording_prompt.h"
+#include "support/temp_folder.h"
 
 namespace quorvex::engine {
 namespace {
@@ -30,58 +28,182 @@ using namespace std::chrono_literals;
 using quorvex::testing::HttpRoute;
 using quorvex::testing::HttpTestServer;
 
-// "Compressed line one\r\nline two\n", gzip -9n.
-const unsigned char kSmallGzip[] = {0x1f, 0x8b, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x03, 0x73, 0xce,
-                                    0xcf, 0x2d, 0x28, 0x4a, 0x2d, 0x2e, 0x4e, 0x4d, 0x51, 0xc8, 0xc9, 0xcc,
-                                    0x4b, 0x55, 0xc8, 0xcf, 0x4b, 0xe5, 0xe5, 0x02, 0xb3, 0x4a, 0xca, 0xf3,
-                                    0xb9, 0x00, 0x6c, 0xb2, 0x76, 0x52, 0x1e, 0x00, 0x00, 0x00};
-
-std::string Gzip(const unsigned char* bytes, size_t size) {
-  return std::string(reinterpret_cast<const char*>(bytes), size);
-}
-
-// 2,000 lines "0123456789012345678901234567890123456789\n" (82,000 bytes), gzip -9n.
-const unsigned char kBigGzip[] = {
-    0x1f, 0x8b, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x03, 0xed, 0xca, 0xa9, 0x0d, 0x00, 0x20, 0x10, 0x00, 0x30,
-    0xcf, 0x34, 0xc7, 0x77, 0xc0, 0xfe, 0x8b, 0xb1, 0x01, 0x9e, 0xa4, 0xae, 0xa2, 0x51, 0x5b, 0x1f, 0x33, 0xd7, 0x3e,
-    0xf1, 0x54, 0x09, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51,
-    0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14,
-    0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45,
-    0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51,
-    0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14,
-    0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45,
-    0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51,
-    0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14,
-    0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45,
-    0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51,
-    0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14,
-    0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45,
-    0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0x51, 0x14, 0x45, 0xf1, 0xa7, 0x78, 0x01, 0x7b, 0xac, 0xd0,
-    0x04, 0x50, 0x40, 0x01, 0x00};
-
 std::string Lines(size_t count, const std::string& line) {
   std::string out;
   for (size_t i = 0; i < count; ++i) out += line;
   return out;
 }
 
-// A TCP socket bound to a free loopback port, which address receives; -1 on failure.
-int BindLoopback(sockaddr_in& address) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  address = sockaddr_in{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof(address);
-  if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-    return fd;
-  }
-  if (fd >= 0) close(fd);
-  return -1;
+// "Compressed line one\r\nline two\n", gzip -9n.
+const std::string kSmallGzip(
+    "\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\x73\xce\xcf\x2d\x28\x4a\x2d\x2e\x4e\x4d\x51\xc8\xc9\xcc\x4b\x55\xc8"
+    "\xcf\x4b\xe5\xe5\x02\xb3\x4a\xca\xf3\xb9\x00\x6c\xb2\x76\x52\x1e\x00\x00\x00",
+    46);
+// 2,000 lines "0123456789012345678901234567890123456789\n" (82,000 bytes), gzip -9n: the header, a run of
+// one repeated triple, the trailer.
+const std::string kBigGzip =
+    std::string(
+        "\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\xed\xca\xa9\x0d\x00\x20\x10\x00\x30\xcf\x34\xc7\x77\xc0\xfe"
+        "\x8b\xb1\x01\x9e\xa4\xae\xa2\x51\x5b\x1f\x33\xd7\x3e\xf1\x54\x09",
+        41) +
+    Lines(79, "\x51\x14\x45") + std::string("\xf1\xa7\x78\x01\x7b\xac\xd0\x04\x50\x40\x01\x00", 12);
+
+std::string Redirect(const std::string& location) {
+  return "HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
 }
 
-std::string AddressUrl(const sockaddr_in& address) {
-  return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+class FetchSessionTest : public ::testing::Test {
+ protected:
+  void TearDown() override { CloseSession(); }
+  quorvex::testing::RecordingPrompt prompt;
+};
+
+TEST_F(FetchSessionTest, TakesTimeOutRetriesAndAgentFromTheSettings) {
+  SessionConfig config;
+  config.timeoutSeconds = 10;
+  config.retries = 2;
+  ASSERT_TRUE(CreateSession(config));
+  auto session = CurrentSession();
+  ASSERT_TRUE(session);
+  EXPECT_EQ(session->Agent(), "Quorvex Agent");
+  EXPECT_EQ(session->ConnectTimeoutMs(), 10000);
+  EXPECT_EQ(session->BackoffMs(), 1000);
+  EXPECT_EQ(session->Retries(), 2);
+  EXPECT_FALSE(session->ViaProxy());
+  EXPECT_EQ(session->ProxyName(), "");
+  EXPECT_EQ(session->PageLimit(), 52000u);
+  EXPECT_TRUE(prompt.messages.empty());
+
+  // The proxy's name uses the server text as it is.
+  config.viaProxy = true;
+  config.proxyServer = "S";
+  config.proxyPort = 8080;
+  ASSERT_TRUE(CreateSession(config));
+  EXPECT_EQ(CurrentSession()->ProxyName(), "http=S:8080");
+  config.proxyServer = "http://cache.lan";
+  config.proxyPort = 3128;
+  ASSERT_TRUE(CreateSession(config));
+  EXPECT_EQ(CurrentSession()->ProxyName(), "http=http://cache.lan:3128");
+  EXPECT_EQ(CurrentSession()->ProxyServer(), "http://cache.lan");
+  EXPECT_EQ(CurrentSession()->ProxyPort(), 3128);
+}
+
+TEST_F(FetchSessionTest, OutOfRangeValuesAreBroughtIntoRange) {
+  SessionConfig config;
+  config.timeoutSeconds = -5;
+  config.retries = 0;
+  config.pageLimit = 100;
+  EXPECT_EQ(FetchSession(config).ConnectTimeoutMs(), 0);
+  EXPECT_EQ(FetchSession(config).Retries(), 1);
+  EXPECT_EQ(FetchSession(config).PageLimit(), kDefaultPageLimit);
+  config.pageLimit = 1u << 30;
+  EXPECT_EQ(FetchSession(config).PageLimit(), kMaxPageLimit);
+  config.pageLimit = 1000000;
+  EXPECT_EQ(FetchSession(config).PageLimit(), 1000000u);
+}
+
+TEST_F(FetchSessionTest, RefusedWhileFetchesRunOrWithAnUnusableProxy) {
+  ASSERT_TRUE(CreateSession(SessionConfig()));
+  auto before = CurrentSession();
+  SessionConfig changed;
+  changed.timeoutSeconds = 30;
+  EXPECT_FALSE(CreateSession(changed, 2));
+  EXPECT_EQ(CurrentSession(), before);
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0], platform::GetString(61498));
+  EXPECT_EQ(prompt.icons[0], platform::PromptIcon::None);
+
+  // An unusable proxy leaves no session and says why.
+  SessionConfig config;
+  config.viaProxy = true;
+  config.proxyServer = "  ";
+  config.proxyPort = 3128;
+  EXPECT_FALSE(CreateSession(config));
+  EXPECT_FALSE(CurrentSession());
+  config.proxyServer = "proxy";
+  config.proxyPort = 70000;
+  EXPECT_FALSE(CreateSession(config));
+  ASSERT_EQ(prompt.messages.size(), 3u);
+  EXPECT_EQ(prompt.messages[1], platform::GetString(61453) + "\n" + platform::GetString(61518));
+  EXPECT_EQ(prompt.icons[1], platform::PromptIcon::Exclamation);
+}
+
+std::string Read(const std::string& body, size_t limit = kDefaultPageLimit) {
+  PageBuffer buffer(limit);
+  buffer.Append(body.data(), body.size());
+  return buffer.Text();
+}
+
+TEST(PageBuffer, KeepsTheTextUpToTheLimitWithoutCarriageReturns) {
+  const std::string x100 = std::string(99, 'x') + "\n";
+  const std::string a51989 = std::string(51989, 'a') + "\n";
+  const std::string a51990 = std::string(51990, 'a') + "\n";
+  struct Case {
+    std::string body;
+    std::string text;
+    size_t limit = kDefaultPageLimit;
+  };
+  const Case cases[] = {
+      // Every CR goes, every LF stays.
+      {"one\r\ntwo\r\n", "one\ntwo\n"},
+      {"a\rb\r\rc\n\r", "abc\n"},
+      {"no line end", "no line end"},
+      {"", ""},
+      // A body of exactly the limit yields one byte less.
+      {std::string(52000, 'z'), std::string(51999, 'z')},
+      {std::string(51999, 'z'), std::string(51999, 'z')},
+      {std::string(51998, 'z'), std::string(51998, 'z')},
+      // 519 lines of 100 bytes leave 100 bytes of room; the next read may store 99 of them.
+      {Lines(600, x100), Lines(519, x100) + std::string(99, 'x')},
+      // A line ending at 51,991 bytes leaves 9 bytes of room: the page is complete at that line end.
+      {a51990 + "tail\n", a51990},
+      // One byte earlier there are 10 bytes of room, so the next line is read too, as far as it fits.
+      {a51989 + "tail-is-long\n", a51989 + "tail-is-l"},
+      // CRs do not count against the limit: 60,000 bytes, 55,000 of text; 4,727 lines of 11 bytes end
+      // at 51,997, where fewer than 10 bytes of room are left.
+      {Lines(5000, "0123456789\r\n"), Lines(4727, "0123456789\n")},
+      // The first NUL ends the text.
+      {std::string("\0rest", 5), ""},
+      // A raised limit keeps more.
+      {Lines(1000, x100), Lines(1000, x100), 200000},
+      {"0123456789abcdefghij", "0123456789abcde", 16},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Read(c.body, c.limit), c.text) << c.body.substr(0, 40) << " (" << c.body.size() << " bytes)";
+  }
+  EXPECT_EQ(PageBuffer(kMaxPageLimit * 4).Limit(), kMaxPageLimit);
+  EXPECT_EQ(PageBuffer(0).Limit(), 16u);
+}
+
+TEST(PageBuffer, ResultDoesNotDependOnHowTheBodyIsSplit) {
+  std::string body = "first\r\nsecond\rthird\n" + Lines(600, std::string(99, 'x') + "\n");
+  std::string whole = Read(body);
+  PageBuffer bytewise;
+  for (char c : body) bytewise.Append(&c, 1);
+  EXPECT_EQ(bytewise.Text(), whole);
+  PageBuffer pieces;
+  for (size_t at = 0; at < body.size(); at += 777)
+    pieces.Append(body.data() + at, std::min<size_t>(777, body.size() - at));
+  EXPECT_EQ(pieces.Text(), whole);
+}
+
+TEST(PageBuffer, AppendTellsWhatItTookAndWhyThePageIsComplete) {
+  // A long line is cut one byte short of the limit.
+  PageBuffer cut;
+  std::string body(60000, 'y');
+  EXPECT_EQ(cut.Append(body.data(), body.size()), 51999u);
+  EXPECT_TRUE(cut.IsComplete());
+  EXPECT_TRUE(cut.WasCut());
+  EXPECT_EQ(cut.Append("more", 4), 0u);
+  EXPECT_EQ(cut.TakeText(), std::string(51999, 'y'));
+  EXPECT_EQ(cut.Text(), "");
+
+  PageBuffer nul;
+  body.assign("abc\ndef\0ghi\njkl\n", 16);
+  EXPECT_EQ(nul.Append(body.data(), body.size()), 8u);
+  EXPECT_TRUE(nul.IsComplete());
+  EXPECT_FALSE(nul.WasCut());
+  EXPECT_EQ(nul.Text(), "abc\ndef");
 }
 
 class RecordingTarget : public FetchTarget {
@@ -113,7 +235,10 @@ class FetchWorkerTest : public ::testing::Test {
     CloseSession();
   }
 
-  std::shared_ptr<WDFetchJob> Start(const std::string& url) {
+  // Starts a job for url with a new target, which hands every DataArriving job to onData.
+  std::shared_ptr<WDFetchJob> Start(const std::string& url, std::function<void(WDFetchJob&)> onData = nullptr) {
+    target = std::make_shared<RecordingTarget>();
+    target->onData = std::move(onData);
     EXPECT_TRUE(CreateSession(config));
     auto job = std::make_shared<WDFetchJob>(url, target);
     EXPECT_TRUE(StartWorker(job, dispatcher));
@@ -121,8 +246,8 @@ class FetchWorkerTest : public ::testing::Test {
   }
 
   // Runs notifications until the job has come back (or a generous deadline passes).
-  std::shared_ptr<WDFetchJob> Fetch(const std::string& url) {
-    auto job = Start(url);
+  std::shared_ptr<WDFetchJob> Fetch(const std::string& url, std::function<void(WDFetchJob&)> onData = nullptr) {
+    auto job = Start(url, std::move(onData));
     const auto deadline = std::chrono::steady_clock::now() + 60s;
     while (!target->finished && std::chrono::steady_clock::now() < deadline) dispatcher->WaitAndRun(100ms);
     EXPECT_EQ(target->finished, job);
@@ -149,100 +274,81 @@ TEST_F(FetchWorkerTest, PlainPageComesBackWithTextAndNotifications) {
   EXPECT_EQ(request.rfind("GET /page HTTP/1.1\r\n", 0), 0u);
   EXPECT_NE(request.find("\r\nUser-Agent: Quorvex Agent\r\n"), std::string::npos);
   EXPECT_NE(request.find("\r\nAccept-Encoding: "), std::string::npos);
-}
 
-TEST_F(FetchWorkerTest, DataArrivingComesAgainOnlyWhenAskedFor) {
+  // DataArriving comes again only when asked for.
   HttpRoute route;
   route.parts = {"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\none\n", "two\n", "three\n"};
   route.pauseMs = 200;
   server.Route("/slow", route);
-  auto job = Fetch(server.Url("/slow"));
-  EXPECT_EQ(job->Text(), "one\ntwo\nthree\n");
+  EXPECT_EQ(Fetch(server.Url("/slow"))->Text(), "one\ntwo\nthree\n");
   EXPECT_EQ(target->Count(Notification::DataArriving), 1u);
-
-  target = std::make_shared<RecordingTarget>();
-  target->onData = [](WDFetchJob& j) { j.RequestNotify(); };
-  Fetch(server.Url("/slow"));
+  Fetch(server.Url("/slow"), [](WDFetchJob& j) { j.RequestNotify(); });
   EXPECT_GE(target->Count(Notification::DataArriving), 2u);
   EXPECT_EQ(target->codes.back(), Notification::FetchFinished);
 }
 
-TEST_F(FetchWorkerTest, CarriageReturnsAreDroppedAndANulEndsTheText) {
-  server.Serve("/crlf", HttpTestServer::Response("a\r\nb\rc\r\n\r\n"));
-  EXPECT_EQ(Fetch(server.Url("/crlf"))->Text(), "a\nbc\n\n");
-  server.Serve("/nul", HttpTestServer::Response(std::string("abc\ndef\0ghi\njkl\n", 16)));
-  target = std::make_shared<RecordingTarget>();
-  auto job = Fetch(server.Url("/nul"));
-  EXPECT_EQ(job->Result(), FetchResultOk);
-  EXPECT_EQ(job->Text(), "abc\ndef");
-}
-
-TEST_F(FetchWorkerTest, LongBodyIsCutAtThePageLimitAndCountsAsRead) {
-  const std::string line = std::string(99, 'x') + "\n";
-  server.Serve("/long", HttpTestServer::Response(Lines(600, line)));
-  auto job = Fetch(server.Url("/long"));
-  EXPECT_EQ(job->Result(), FetchResultOk);
-  EXPECT_EQ(job->Text(), Lines(519, line) + std::string(99, 'x'));
-
-  server.Serve("/exact", HttpTestServer::Response(std::string(52000, 'e')));
-  target = std::make_shared<RecordingTarget>();
-  EXPECT_EQ(Fetch(server.Url("/exact"))->Text(), std::string(51999, 'e'));
+TEST_F(FetchWorkerTest, BodiesBecomeTextAsAPageIsStored) {
+  const std::string x100 = std::string(99, 'x') + "\n";
+  const std::string gzip = "Content-Encoding: gzip\r\n";
+  PageBuffer bomb;  // what the compressed body holds, cut at the limit
+  const std::string plain = Lines(2000, "0123456789012345678901234567890123456789\n");
+  bomb.Append(plain.data(), plain.size());
+  ASSERT_EQ(bomb.Text().size(), 51999u);
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      // Carriage returns are dropped and a NUL ends the text.
+      {"/crlf", HttpTestServer::Response("a\r\nb\rc\r\n\r\n"), "a\nbc\n\n"},
+      {"/nul", HttpTestServer::Response(std::string("abc\ndef\0ghi\njkl\n", 16)), "abc\ndef"},
+      // A long body is cut at the page limit and counts as read.
+      {"/long", HttpTestServer::Response(Lines(600, x100)), Lines(519, x100) + std::string(99, 'x')},
+      {"/exact", HttpTestServer::Response(std::string(52000, 'e')), std::string(51999, 'e')},
+      // A compressed body is decoded before the limit counts.
+      {"/gz", HttpTestServer::Response(kSmallGzip, gzip), "Compressed line one\nline two\n"},
+      {"/bomb", HttpTestServer::Response(kBigGzip, gzip), bomb.Text()},
+      // Redirects are followed.
+      {"/old", Redirect("/new"), "landed\n"},
+  };
+  server.Serve("/new", HttpTestServer::Response("landed\n"));
+  for (const auto& [path, response, text] : cases) {
+    server.Serve(path, response);
+    auto job = Fetch(server.Url(path));
+    EXPECT_EQ(job->Result(), FetchResultOk) << path;
+    EXPECT_EQ(job->Text(), text) << path;
+  }
+  EXPECT_EQ(server.GetCount("/new"), 1u);
 
   config.pageLimit = 300000;
   const std::string body = Lines(2000, std::string(99, 'b') + "\n");
   server.Serve("/big", HttpTestServer::Response(body));
-  target = std::make_shared<RecordingTarget>();
   EXPECT_EQ(Fetch(server.Url("/big"))->Text(), body);
 }
 
-TEST_F(FetchWorkerTest, ErrorStatusFailsTheFetchAndNamesTheStatus) {
-  auto job = Fetch(server.Url("/missing"));
-  EXPECT_EQ(job->Result(), FetchResultFailed);
-  EXPECT_FALSE(job->HasText());
-  EXPECT_EQ(job->ErrorText(), "HTTP 404 Not Found");
-
-  // The status of the page reached, after a redirect; a body-less answer and one without a phrase.
+TEST_F(FetchWorkerTest, FailedFetchesKeepNoTextAndSayWhy) {
   server.Serve("/moved", "HTTP/1.1 301 Moved\r\nLocation: /down\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
   server.Serve("/down", HttpTestServer::Response("<h1>Down for maintenance</h1>\n", "", "503 Service Unavailable"));
   server.Serve("/teapot", "HTTP/1.1 418\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-  for (const auto& [path, error] :
-       {std::pair<std::string, std::string>{"/moved", "HTTP 503 Service Unavailable"}, {"/teapot", "HTTP 418"}}) {
-    target = std::make_shared<RecordingTarget>();
-    job = Fetch(server.Url(path));
-    EXPECT_EQ(job->Result(), FetchResultFailed) << path;
-    EXPECT_FALSE(job->HasText()) << path;
-    EXPECT_EQ(job->ErrorText(), error) << path;
+  server.Serve("/sneaky", Redirect("file:///etc/hostname"));
+  server.Serve("/short", "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\npartial\n");
+  const std::tuple<std::string, int32_t, std::string> cases[] = {
+      // An error status names the status: of the page reached after a redirect, and without a phrase.
+      {server.Url("/missing"), FetchResultFailed, "HTTP 404 Not Found"},
+      {server.Url("/moved"), FetchResultFailed, "HTTP 503 Service Unavailable"},
+      {server.Url("/teapot"), FetchResultFailed, "HTTP 418"},
+      // Redirects never lead to local files.
+      {server.Url("/sneaky"), FetchResultFailed, ""},
+      // A connection closed inside the body is a read error.
+      {server.Url("/short"), FetchResultStopped, ""},
+      {"https://127.0.0.1:" + std::to_string(server.Port()) + "/", FetchResultFailed, ""},
+  };
+  for (const auto& [url, result, error] : cases) {
+    auto job = Fetch(url);
+    EXPECT_EQ(job->Result(), result) << url;
+    EXPECT_FALSE(job->HasText()) << url;
+    if (error.empty()) {
+      EXPECT_NE(job->ErrorText(), "") << url;
+    } else {
+      EXPECT_EQ(job->ErrorText(), error) << url;
+    }
   }
-}
-
-TEST_F(FetchWorkerTest, RedirectsAreFollowedButNotToLocalFiles) {
-  server.Serve("/old", "HTTP/1.1 302 Found\r\nLocation: /new\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-  server.Serve("/new", HttpTestServer::Response("landed\n"));
-  EXPECT_EQ(Fetch(server.Url("/old"))->Text(), "landed\n");
-  EXPECT_EQ(server.Requests().size(), 2u);
-
-  server.Serve(
-      "/sneaky",
-      "HTTP/1.1 302 Found\r\nLocation: file:///etc/hostname\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-  target = std::make_shared<RecordingTarget>();
-  auto job = Fetch(server.Url("/sneaky"));
-  EXPECT_EQ(job->Result(), FetchResultFailed);
-  EXPECT_FALSE(job->HasText());
-}
-
-TEST_F(FetchWorkerTest, CompressedBodyIsDecodedBeforeTheLimitCounts) {
-  server.Serve("/gz", HttpTestServer::Response(Gzip(kSmallGzip, sizeof(kSmallGzip)), "Content-Encoding: gzip\r\n"));
-  EXPECT_EQ(Fetch(server.Url("/gz"))->Text(), "Compressed line one\nline two\n");
-
-  server.Serve("/bomb", HttpTestServer::Response(Gzip(kBigGzip, sizeof(kBigGzip)), "Content-Encoding: gzip\r\n"));
-  target = std::make_shared<RecordingTarget>();
-  auto job = Fetch(server.Url("/bomb"));
-  PageBuffer expected;
-  const std::string plain = Lines(2000, "0123456789012345678901234567890123456789\n");
-  expected.Append(plain.data(), plain.size());
-  EXPECT_EQ(job->Result(), FetchResultOk);
-  EXPECT_EQ(job->Text(), expected.Text());
-  EXPECT_EQ(job->Text().size(), 51999u);
 }
 
 TEST_F(FetchWorkerTest, StopFlagSetDuringTheReadEndsTheFetchWithoutText) {
@@ -250,8 +356,7 @@ TEST_F(FetchWorkerTest, StopFlagSetDuringTheReadEndsTheFetchWithoutText) {
   route.parts = {"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\nfirst line\n", "never sent\n"};
   route.pauseMs = -1;  // the rest waits until the server stops
   server.Route("/stall", route);
-  target->onData = [](WDFetchJob&) { SetStopFlag(true); };
-  auto job = Fetch(server.Url("/stall"));
+  auto job = Fetch(server.Url("/stall"), [](WDFetchJob&) { SetStopFlag(true); });
   EXPECT_EQ(job->Result(), FetchResultStopped);
   EXPECT_FALSE(job->HasText());
 }
@@ -260,9 +365,7 @@ TEST_F(FetchWorkerTest, SilentTricklingAndEndlessServersAreGivenUp) {
   using Clock = std::chrono::steady_clock;
   config.timeoutSeconds = 2;
   const std::string stalled = platform::FillPlaceholders(platform::GetString(platform::ids::kFetchStalled), {"2"});
-  HttpRoute silent;
-  silent.holdOpen = true;
-  server.Route("/silent", silent);
+  server.Route("/silent", HttpRoute{{}, 0, 0, true});
   HttpRoute trickle;  // a byte every 2 s, for a minute
   trickle.parts = {"HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\n"};
   trickle.parts.resize(31, "x");
@@ -271,7 +374,6 @@ TEST_F(FetchWorkerTest, SilentTricklingAndEndlessServersAreGivenUp) {
   // A failed open and a failed read: the periodic pass tries them again, unlike an overdue fetch.
   for (const auto& [path, result] :
        {std::pair<std::string, int32_t>{"/silent", FetchResultFailed}, {"/trickle", FetchResultStopped}}) {
-    target = std::make_shared<RecordingTarget>();
     const auto start = Clock::now();
     auto job = Fetch(server.Url(path));
     EXPECT_EQ(job->Result(), result) << path;
@@ -288,32 +390,21 @@ TEST_F(FetchWorkerTest, SilentTricklingAndEndlessServersAreGivenUp) {
   endless.parts.resize(200, std::string(100, 'y') + "\n");
   endless.pauseMs = 200;
   server.Route("/endless", endless);
-  target = std::make_shared<RecordingTarget>();
   auto job = Fetch(server.Url("/endless"));
   EXPECT_EQ(job->Result(), FetchResultTimedOut);
   EXPECT_EQ(job->ErrorText(), platform::FillPlaceholders(platform::GetString(platform::ids::kFetchTooLong), {"3"}));
 }
 
-TEST_F(FetchWorkerTest, ConnectionClosedInsideTheBodyIsAReadError) {
-  server.Serve("/short", "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\npartial\n");
-  auto job = Fetch(server.Url("/short"));
-  EXPECT_EQ(job->Result(), FetchResultStopped);
-  EXPECT_FALSE(job->HasText());
-}
-
 TEST_F(FetchWorkerTest, UnreachableServersFailAndSayWhy) {
-  sockaddr_in address{};
-  int fd = BindLoopback(address);
-  ASSERT_GE(fd, 0);
-  close(fd);  // nobody listens on this port now
   config.retries = 2;
-  auto job = Fetch(AddressUrl(address));
+  auto job = Fetch("http://127.0.0.1:" + std::to_string(testing::ClosedLoopbackPort()) + "/");
   EXPECT_EQ(job->Result(), FetchResultFailed);
   EXPECT_FALSE(job->HasText());
   EXPECT_NE(job->ErrorText().find("Couldn't connect to server"), std::string::npos) << job->ErrorText();
 
   // A listener whose accept queue is full: the kernel ignores further connection requests.
-  int listener = BindLoopback(address);
+  sockaddr_in address{};
+  int listener = testing::BindLoopback(address);
   ASSERT_GE(listener, 0);
   ASSERT_EQ(listen(listener, 0), 0);
   std::vector<int> queued;
@@ -323,17 +414,11 @@ TEST_F(FetchWorkerTest, UnreachableServersFailAndSayWhy) {
   }
   config.retries = 1;
   config.timeoutSeconds = 1;
-  target = std::make_shared<RecordingTarget>();
-  job = Fetch(AddressUrl(address));
+  job = Fetch("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/");
   EXPECT_EQ(job->Result(), FetchResultFailed);
   EXPECT_NE(job->ErrorText(), "");
   for (int queuedFd : queued) close(queuedFd);
   close(listener);
-
-  target = std::make_shared<RecordingTarget>();
-  job = Fetch("https://127.0.0.1:" + std::to_string(server.Port()) + "/");
-  EXPECT_EQ(job->Result(), FetchResultFailed);
-  EXPECT_NE(job->ErrorText(), "");
 }
 
 TEST_F(FetchWorkerTest, ProxyReceivesTheAbsoluteAddress) {
@@ -346,35 +431,27 @@ TEST_F(FetchWorkerTest, ProxyReceivesTheAbsoluteAddress) {
   EXPECT_EQ(server.Requests()[0].rfind("GET http://example.invalid/page HTTP/1.1\r\n", 0), 0u);
 
   // Secure pages go through the proxy too, as a tunnel.
-  target = std::make_shared<RecordingTarget>();
   EXPECT_EQ(Fetch("https://example.invalid/page")->Result(), FetchResultFailed);
   ASSERT_EQ(server.Requests().size(), 2u);
   EXPECT_EQ(server.Requests()[1].rfind("CONNECT example.invalid:443 HTTP/1.1\r\n", 0), 0u);
 }
 
 TEST_F(FetchWorkerTest, LocalFilesAreReadWithoutNetwork) {
-  const auto dir = std::filesystem::temp_directory_path() / ("quorvex-fetch-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  const auto file = dir / "my page.html";
-  std::ofstream(file, std::ios::binary) << "one\r\ntwo\n";
-
-  EXPECT_EQ(Fetch(file.string())->Text(), "one\ntwo\n");
-  target = std::make_shared<RecordingTarget>();
-  EXPECT_EQ(Fetch("file://" + dir.string() + "/my%20page.html")->Text(), "one\ntwo\n");
+  testing::TempFolder dir;
+  const std::string file = dir.Write("my page.html", "one\r\ntwo\n");
+  EXPECT_EQ(Fetch(file)->Text(), "one\ntwo\n");
+  EXPECT_EQ(Fetch("file://" + dir.Path() + "/my%20page.html")->Text(), "one\ntwo\n");
 
   // A FIFO named as a page fails at once instead of holding the worker.
-  const auto fifo = dir / "fifo.html";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  for (const std::string& url : {(dir / "absent.html").string(), "file://" + dir.string() + "/absent.html",
-                                 dir.string(), "file://elsewhere" + file.string(), fifo.string()}) {
-    target = std::make_shared<RecordingTarget>();
+  ASSERT_EQ(mkfifo((dir / "fifo.html").c_str(), 0600), 0);
+  for (const std::string& url : {dir / "absent.html", "file://" + dir.Path() + "/absent.html", dir.Path(),
+                                 "file://elsewhere" + file, dir / "fifo.html"}) {
     auto job = Fetch(url);
     EXPECT_EQ(job->Result(), FetchResultFailed) << url;
     EXPECT_FALSE(job->HasText()) << url;
     EXPECT_NE(job->ErrorText(), "") << url;
   }
   EXPECT_EQ(server.ConnectionCount(), 0u);
-  std::filesystem::remove_all(dir);
 }
 
 TEST_F(FetchWorkerTest, WithoutSessionTheFetchFails) {
@@ -386,20 +463,12 @@ TEST_F(FetchWorkerTest, WithoutSessionTheFetchFails) {
   EXPECT_EQ(server.ConnectionCount(), 0u);
 }
 
-TEST_F(FetchWorkerTest, AJobHasOneWorkerAndNeedsADispatcher) {
-  HttpRoute silent;
-  silent.holdOpen = true;
-  server.Route("/silent", silent);
+TEST_F(FetchWorkerTest, GivenUpJobKeepsItsResultAndOutlivesItsManager) {
+  server.Route("/silent", HttpRoute{{}, 0, 0, true});
   auto job = Start(server.Url("/silent"));
+  // A job has one worker, and a worker needs a dispatcher.
   EXPECT_FALSE(StartWorker(job, dispatcher));
   EXPECT_FALSE(StartWorker(std::make_shared<WDFetchJob>(server.Url("/"), target), nullptr));
-}
-
-TEST_F(FetchWorkerTest, GivenUpJobKeepsItsResultAndOutlivesItsManager) {
-  HttpRoute silent;
-  silent.holdOpen = true;
-  server.Route("/silent", silent);
-  auto job = Start(server.Url("/silent"));
   std::weak_ptr<WDFetchJob> watch = job;
   EXPECT_TRUE(job->GiveUp());
   EXPECT_FALSE(job->GiveUp());
@@ -413,10 +482,7 @@ TEST_F(FetchWorkerTest, GivenUpJobKeepsItsResultAndOutlivesItsManager) {
 }
 
 TEST_F(FetchWorkerTest, JobOfADestroyedTargetIsNotHandedBackAndIsFreed) {
-  HttpRoute late;
-  late.parts = {HttpTestServer::Response("late\n")};
-  late.delayMs = 300;
-  server.Route("/late", late);
+  server.Route("/late", HttpRoute{{HttpTestServer::Response("late\n")}, 300});
   auto job = Start(server.Url("/late"));
   target.reset();
   ASSERT_TRUE(FetchWorker::WaitForAll(60s));

@@ -1,13 +1,24 @@
+// The catalog document: its file, its pages, and its refresh pass against a real HTTP server on
+// loopback (which pages are fetched when, how many at once, and how jobs are given up and retired).
 #include "engine/qvx_doc.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include "engine/fetch_session.h"
+#include "engine/fetch_worker.h"
+#include "model/history_record.h"
+#include "platform/agent_state.h"
+#include "platform/clock.h"
 #include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "support/archive_bytes.h"
+#include "support/http_test_server.h"
+#include "support/loopback.h"
 #include "support/recording_prompt.h"
 #include "support/rich_catalog.h"
 #include "support/temp_folder.h"
@@ -16,65 +27,82 @@
 namespace quorvex::engine {
 namespace {
 
-model::WDValue* AddBeacon(WDQvxDoc& doc, const std::string& name, const std::string& url,
-                          const std::string& pattern = "") {
-  model::WDValue* value = doc.NewBeacon();
-  EXPECT_TRUE(value->SetProperties(name, url, pattern, "", ""));
-  doc.GetRoot()->AddChild(value);
-  return value;
-}
+using namespace std::chrono_literals;
+using quorvex::testing::HttpRoute;
+using quorvex::testing::HttpTestServer;
 
-TEST(CatalogDocument, MissingFileStartsAnEmptyCatalog) {
-  testing::TestApp app;
+class CatalogDocument : public ::testing::Test {
+ protected:
+  model::WDValue* AddBeacon(const std::string& name, const std::string& url, const std::string& pattern = "") {
+    model::WDValue* value = doc.NewBeacon();
+    EXPECT_TRUE(value->SetProperties(name, url, pattern, "", ""));
+    doc.GetRoot()->AddChild(value);
+    return value;
+  }
+
   testing::TempFolder dir;
+  testing::ScopedEnv config{"QUORVEX_CONFIG_DIR", dir.Path()};
+  testing::TestApp app;
+  testing::RecordingPrompt prompt;
+  const std::string path = dir / "maindata.dat";
   WDQvxDoc doc;
-  ASSERT_TRUE(doc.OnNewDocument(dir / "maindata.dat"));
+};
+
+TEST_F(CatalogDocument, MissingFileStartsAnEmptyCatalogWhosePagesComeAndGo) {
+  ASSERT_TRUE(doc.OnNewDocument(path));
   ASSERT_EQ(doc.GetRoots().size(), 1u);
   EXPECT_EQ(doc.GetRoot()->GetName(), "Catalog");
   EXPECT_EQ(doc.GetRoot()->GetDescription(), "The main beacons' catalog");
   EXPECT_EQ(doc.GetRoot()->GetChildCount(), 0u);
   EXPECT_FALSE(doc.IsModified());
-}
 
-TEST(CatalogDocument, BrokenFileIsReportedAndNeverOverwritten) {
-  testing::TestApp app;
-  testing::RecordingPrompt prompt;
-  testing::TempFolder dir;
-  const std::string path = dir / "maindata.dat";
-  const std::string garbage = "\x01\x02\x03 this is not a catalog";
-  std::ofstream(path, std::ios::binary) << garbage;
-  WDQvxDoc doc;
-  EXPECT_FALSE(doc.OnNewDocument(path));
-  ASSERT_EQ(prompt.messages.size(), 1u);
-  EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(platform::ids::kMsgCantOpenFile), 0), 0u);
-  AddBeacon(doc, "x", "http://example.com/");
-  EXPECT_FALSE(doc.Save());
-  std::ifstream in(path, std::ios::binary);
-  std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(kept, garbage);
-}
-
-TEST(CatalogDocument, AddressesDifferingInCaseShareOnePage) {
-  testing::TestApp app;
-  testing::TempFolder dir;
-  WDQvxDoc doc;
-  doc.OnNewDocument(dir / "maindata.dat");
-  model::WDValue* a = AddBeacon(doc, "a", "http://Example.com/Page");
-  model::WDValue* b = AddBeacon(doc, "b", "http://example.com/page");
+  // Addresses differing in case share one page.
+  model::WDValue* a = AddBeacon("a", "http://Example.com/Page");
+  model::WDValue* b = AddBeacon("b", "http://example.com/page");
   EXPECT_EQ(a->GetPage(), b->GetPage());
   EXPECT_EQ(doc.GetPages().size(), 1u);
   EXPECT_EQ(doc.FindPage("HTTP://EXAMPLE.COM/PAGE", false), a->GetPage());
   EXPECT_EQ(doc.FindPage("http://other/", false), nullptr);
+
+  // Checking the alerts says when nothing fired.
+  EXPECT_EQ(doc.CheckAllAlerts(), 0);
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0], platform::GetString(platform::ids::kMsgNoAlertFired));
+  EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Information);
+
+  // A deleted beacon leaves the tree; its page goes with the last one.
+  ASSERT_TRUE(doc.DeleteBeacon(a));
+  EXPECT_EQ(doc.GetRoot()->GetChildCount(), 1u);
+  EXPECT_EQ(doc.AllBeacons().size(), 1u);
+  EXPECT_EQ(doc.GetPages().size(), 1u);
+  ASSERT_TRUE(doc.DeleteBeacon(b));
+  EXPECT_TRUE(doc.GetPages().empty());
 }
 
-TEST(CatalogDocument, MovingABeaconAsksAboutTheOthersAndDropsEmptyPages) {
-  testing::TestApp app;
-  testing::RecordingPrompt prompt;
-  testing::TempFolder dir;
-  WDQvxDoc doc;
-  doc.OnNewDocument(dir / "maindata.dat");
-  model::WDValue* a = AddBeacon(doc, "a", "http://one/");
-  model::WDValue* b = AddBeacon(doc, "b", "http://one/");
+TEST_F(CatalogDocument, BrokenOrCutFileIsReportedAndNeverOverwritten) {
+  const std::string bytes = testing::WriteContents(testing::MakeRichCatalog(3));
+  for (const auto& [content, reason] : {std::pair<std::string, std::string>{"\x01\x02\x03 this is not a catalog", ""},
+                                        {bytes.substr(0, bytes.size() - 1), "\nend of file"}}) {
+    prompt.messages.clear();
+    testing::WriteFileBytes(path, content);
+    EXPECT_FALSE(doc.OnNewDocument(path));
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(platform::ids::kMsgCantOpenFile) + "\n" + path + reason, 0),
+              0u)
+        << prompt.messages[0];
+    // An empty catalog to show, never saved over the file.
+    ASSERT_NE(doc.GetRoot(), nullptr);
+    EXPECT_TRUE(doc.AllBeacons().empty());
+    AddBeacon("x", "http://example.com/");
+    EXPECT_FALSE(doc.Save());
+    EXPECT_TRUE(testing::ReadFileBytes(path) == content);
+  }
+}
+
+TEST_F(CatalogDocument, MovingABeaconAsksAboutTheOthersAndDropsEmptyPages) {
+  doc.OnNewDocument(path);
+  model::WDValue* a = AddBeacon("a", "http://one/");
+  model::WDValue* b = AddBeacon("b", "http://one/");
   a->GetPage()->m_freq.m_bAtStartOnly = 0;
   a->GetPage()->m_freq.m_nCount = 7;
 
@@ -93,20 +121,17 @@ TEST(CatalogDocument, MovingABeaconAsksAboutTheOthersAndDropsEmptyPages) {
   EXPECT_EQ(doc.GetPages().size(), 1u);
   EXPECT_EQ(a->GetPage(), b->GetPage());
 
-  model::WDValue* c = AddBeacon(doc, "c", "http://four/");
+  model::WDValue* c = AddBeacon("c", "http://four/");
   ASSERT_TRUE(b->AttachToPage("http://four/"));  // a stays behind on "three": question answered yes
   EXPECT_EQ(prompt.questions.size(), 2u);
   EXPECT_EQ(a->GetPage(), c->GetPage());
   EXPECT_EQ(doc.GetPages().size(), 1u);
 }
 
-TEST(CatalogDocument, RepairFlattensAnOlderRootAndPlacesOrphans) {
-  testing::TestApp app;
-  testing::TempFolder dir;
-  WDQvxDoc doc;
-  doc.OnNewDocument(dir / "maindata.dat");
-  model::WDValue* a = AddBeacon(doc, "a", "http://one/", "x{?}y");
-  model::WDValue* b = AddBeacon(doc, "b", "http://two/");
+TEST_F(CatalogDocument, RepairFlattensAnOlderRootAndPlacesOrphans) {
+  doc.OnNewDocument(path);
+  model::WDValue* a = AddBeacon("a", "http://one/", "x{?}y");
+  model::WDValue* b = AddBeacon("b", "http://two/");
   auto* folder = static_cast<model::WDGroup*>(doc.GetRoot()->AddChild(new model::WDGroup("old", "")));
   doc.GetRoot()->RemoveChild(a);
   folder->AddChild(a);
@@ -126,104 +151,38 @@ TEST(CatalogDocument, RepairFlattensAnOlderRootAndPlacesOrphans) {
   EXPECT_EQ(doc.GetRoot()->GetChild(1), b);
 }
 
-TEST(CatalogDocument, DeleteBeaconRemovesItFromTreeAndPage) {
-  testing::TestApp app;
-  testing::TempFolder dir;
-  WDQvxDoc doc;
-  doc.OnNewDocument(dir / "maindata.dat");
-  model::WDValue* a = AddBeacon(doc, "a", "http://one/");
-  AddBeacon(doc, "b", "http://one/");
-  ASSERT_TRUE(doc.DeleteBeacon(a));
-  EXPECT_EQ(doc.GetRoot()->GetChildCount(), 1u);
-  EXPECT_EQ(doc.AllBeacons().size(), 1u);
-  ASSERT_TRUE(doc.DeleteBeacon(doc.AllBeacons()[0]));
-  EXPECT_TRUE(doc.GetPages().empty());
-}
-
-TEST(CatalogDocument, CheckAllAlertsSaysWhenNothingFired) {
-  testing::TestApp app;
-  testing::RecordingPrompt prompt;
-  testing::TempFolder dir;
-  WDQvxDoc doc;
-  doc.OnNewDocument(dir / "maindata.dat");
-  AddBeacon(doc, "a", "http://one/");
-  EXPECT_EQ(doc.CheckAllAlerts(), 0);
-  ASSERT_EQ(prompt.messages.size(), 1u);
-  EXPECT_EQ(prompt.messages[0], platform::GetString(platform::ids::kMsgNoAlertFired));
-  EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Information);
-}
-
-TEST(CatalogDocument, OpeningAndSavingKeepsEveryByte) {
-  testing::TestApp app;
-  testing::TempFolder dir;
-  const std::string path = dir / "maindata.dat";
+TEST_F(CatalogDocument, OpeningAndSavingKeepsEveryByte) {
   const std::string bytes = testing::WriteContents(testing::MakeRichCatalog(50));
   testing::WriteFileBytes(path, bytes);
-  WDQvxDoc doc;
   ASSERT_TRUE(doc.OnNewDocument(path));
   EXPECT_FALSE(doc.IsModified());
   EXPECT_EQ(doc.AllBeacons().size(), 6u);
   ASSERT_TRUE(doc.Save());
   EXPECT_TRUE(testing::ReadFileBytes(path) == bytes);
-}
 
-TEST(CatalogDocument, OlderFileIsMarkedModifiedAndSavedInTheCurrentLayout) {
-  testing::TestApp app;
-  testing::TempFolder dir;
-  const std::string path = dir / "maindata.dat";
+  // An older file is marked modified and saved in the current layout.
   testing::WriteFileBytes(path, testing::OlderGenerationCatalog());
-  {
-    WDQvxDoc doc;
-    ASSERT_TRUE(doc.OnNewDocument(path));
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(app.Settings().m_bOldFormat, 1);
-    ASSERT_EQ(doc.AllBeacons().size(), 1u);
-    EXPECT_EQ(doc.AllBeacons()[0]->GetURL(), "http://old.example/");
-    EXPECT_EQ(doc.m_strNote, "old note");
-    ASSERT_TRUE(doc.SaveModified(true));
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(app.Settings().m_bOldFormat, 0);
-  }
-  const std::string saved = testing::ReadFileBytes(path);
-  EXPECT_FALSE(model::IsOldLayout(saved));
-  WDQvxDoc doc;
+  ASSERT_TRUE(doc.OnNewDocument(path));
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(app.Settings().m_bOldFormat, 1);
+  ASSERT_EQ(doc.AllBeacons().size(), 1u);
+  EXPECT_EQ(doc.AllBeacons()[0]->GetURL(), "http://old.example/");
+  EXPECT_EQ(doc.m_strNote, "old note");
+  ASSERT_TRUE(doc.SaveModified(true));
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(app.Settings().m_bOldFormat, 0);
+  EXPECT_FALSE(model::IsOldLayout(testing::ReadFileBytes(path)));
   ASSERT_TRUE(doc.OnNewDocument(path));
   EXPECT_FALSE(doc.IsModified());
   EXPECT_EQ(doc.AllBeacons()[0]->GetAlert().GetEventCount(), 2u);
 }
 
-TEST(CatalogDocument, CutFileIsReportedWithItsReason) {
-  testing::TestApp app;
-  testing::RecordingPrompt prompt;
-  testing::TempFolder dir;
-  const std::string path = dir / "maindata.dat";
-  const std::string bytes = testing::WriteContents(testing::MakeRichCatalog(3));
-  const std::string cut = bytes.substr(0, bytes.size() - 1);
-  testing::WriteFileBytes(path, cut);
-  WDQvxDoc doc;
-  EXPECT_FALSE(doc.OnNewDocument(path));
-  ASSERT_EQ(prompt.messages.size(), 1u);
-  EXPECT_EQ(
-      prompt.messages[0].rfind(platform::GetString(platform::ids::kMsgCantOpenFile) + "\n" + path + "\nend of file", 0),
-      0u)
-      << prompt.messages[0];
-  ASSERT_NE(doc.GetRoot(), nullptr);  // an empty catalog to show, never saved over the file
-  EXPECT_TRUE(doc.AllBeacons().empty());
-  EXPECT_FALSE(doc.Save());
-  EXPECT_TRUE(testing::ReadFileBytes(path) == cut);
-}
-
 // A folder class of a later version that the catalog file cannot store.
 class UnstorableGroup : public model::WDGroup {};
 
-TEST(CatalogDocument, CatalogThatCannotBeWrittenLeavesTheFileAlone) {
-  testing::TestApp app;
-  testing::RecordingPrompt prompt;
-  testing::TempFolder dir;
-  const std::string path = dir / "maindata.dat";
-  WDQvxDoc doc;
+TEST_F(CatalogDocument, CatalogThatCannotBeWrittenLeavesTheFileAlone) {
   ASSERT_TRUE(doc.OnNewDocument(path));
-  AddBeacon(doc, "a", "http://one/");
+  AddBeacon("a", "http://one/");
   ASSERT_TRUE(doc.Save());
   const std::string saved = testing::ReadFileBytes(path);
   doc.GetRoot()->AddChild(new UnstorableGroup);
@@ -232,6 +191,338 @@ TEST(CatalogDocument, CatalogThatCannotBeWrittenLeavesTheFileAlone) {
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(platform::ids::kMsgCantOpenFile), 0), 0u);
   EXPECT_TRUE(testing::ReadFileBytes(path) == saved);
+}
+
+class RecordingTarget : public FetchTarget {
+ public:
+  void OnFetchNotification(Notification code, const std::shared_ptr<WDFetchJob>&) override { codes.push_back(code); }
+  std::vector<Notification> codes;
+};
+
+class CountingAgentState : public platform::AgentStateHost {
+ public:
+  CountingAgentState() { platform::SetAgentState(this); }
+  ~CountingAgentState() override { platform::SetAgentState(nullptr); }
+  void UpdateAgentState() override { ++calls; }
+  int calls = 0;
+};
+
+WDOnlineCheck FixedNetwork(std::vector<std::string> addresses) {
+  return WDOnlineCheck([addresses](std::vector<std::string>& out) {
+    out = addresses;
+    return true;
+  });
+}
+
+class RefreshScheduler : public CatalogDocument {
+ protected:
+  static void SetUpTestSuite() { testing::ClearProxyEnvironment(); }
+  void SetUp() override {
+    SetStopFlag(false);
+    SessionConfig config;
+    // Long enough that the hanging servers below hang until a test ends them.
+    config.timeoutSeconds = 60;
+    config.retries = 1;
+    ASSERT_TRUE(CreateSession(config));
+    ASSERT_TRUE(doc.OnNewDocument(path));
+    doc.OnlineCheck() = FixedNetwork({"203.0.113.9"});
+  }
+  void TearDown() override {
+    SetStopFlag(true);
+    EXPECT_TRUE(FetchWorker::WaitForAll(60s));
+    doc.GetDispatcher()->RunPending();
+    SetStopFlag(false);
+    CloseSession();
+    platform::SetFixedNow(-1);
+  }
+
+  // Serves body at path and adds a beacon on it.
+  model::WDValue* AddServed(const std::string& name, const std::string& path, const std::string& body,
+                            const std::string& pattern = "") {
+    server.Serve(path, HttpTestServer::Response(body));
+    return AddBeacon(name, server.Url(path), pattern);
+  }
+
+  // Why the document refuses to start a fetch of page (None when it started one).
+  StartRefusal Refusal(model::WDValPage* page, int byUser) {
+    StartRefusal why = StartRefusal::None;
+    doc.StartPageFetch(page, byUser, &why);
+    return why;
+  }
+
+  // Runs the UI side until no job is listed.
+  void Drain() {
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (doc.IsBusy() > 0 && std::chrono::steady_clock::now() < deadline) doc.GetDispatcher()->WaitAndRun(100ms);
+    ASSERT_EQ(doc.IsBusy(), 0u);
+  }
+
+  HttpTestServer server;
+};
+
+TEST_F(RefreshScheduler, ThreadLimitStartsTwoOfFiveDuePagesPerTick) {
+  app.Settings().m_nThreadsAtTheTime = 2;
+  CountingAgentState agent;
+  std::vector<model::WDValue*> values;
+  for (int i = 1; i <= 5; ++i) {
+    values.push_back(AddServed("b" + std::to_string(i), "/p" + std::to_string(i), "page " + std::to_string(i) + "\n"));
+  }
+  const std::vector<size_t> startedPerTick = {2, 2, 1};
+  const std::vector<int> triedPerTick = {5, 3, 1};
+  for (size_t tick = 0; tick < startedPerTick.size(); ++tick) {
+    EXPECT_EQ(doc.OnTimerTick(), triedPerTick[tick]) << tick;
+    EXPECT_EQ(doc.IsBusy(), startedPerTick[tick]) << tick;
+    Drain();
+  }
+  EXPECT_EQ(doc.OnTimerTick(), 0);
+  for (int i = 1; i <= 5; ++i) EXPECT_EQ(server.GetCount("/p" + std::to_string(i)), 1u) << i;
+  for (model::WDValue* value : values) {
+    EXPECT_EQ(value->GetHistory().GetCount(), 1) << value->GetName();
+    EXPECT_FALSE(value->IsDue());
+  }
+  // The agent state hears when work starts and when it all ends, once per tick each.
+  EXPECT_EQ(agent.calls, 6);
+  EXPECT_TRUE(doc.IsModified());
+}
+
+TEST_F(RefreshScheduler, AsManyAsPossibleStartsUpToTheCeilingAndTheRestAsSlotsFree) {
+  app.Settings().m_nThreadsAtTheTime = 0;
+  // Local files: as many connections at once would overrun the test server.
+  std::vector<model::WDValue*> values;
+  for (size_t i = 0; i < kMaxSimultaneousFetches + 2; ++i) {
+    const std::string name = std::to_string(i);
+    values.push_back(AddBeacon(name, dir.Write("pages/" + name + ".html", "page\n")));
+  }
+  // Stop drops the waiting pages with the running fetches.
+  EXPECT_EQ(doc.RefreshAll(), static_cast<int>(kMaxSimultaneousFetches));
+  EXPECT_EQ(doc.WaitingCount(), 2u);
+  EXPECT_TRUE(doc.StopAll());
+  EXPECT_EQ(doc.WaitingCount(), 0u);
+  Drain();
+  EXPECT_EQ(values.back()->GetHistory().GetCount(), 0);
+
+  EXPECT_EQ(doc.RefreshAll(), static_cast<int>(kMaxSimultaneousFetches));
+  EXPECT_EQ(doc.IsBusy(), kMaxSimultaneousFetches);
+  Drain();
+  EXPECT_EQ(doc.WaitingCount(), 0u);
+  // Pages read before the stop have two samples by now, the others one.
+  for (model::WDValue* value : values) {
+    EXPECT_EQ(value->GetPage()->m_nState, FetchResultOk) << value->GetName();
+    EXPECT_GE(value->GetHistory().GetCount(), 1) << value->GetName();
+  }
+}
+
+TEST_F(RefreshScheduler, AddressesDifferingInCaseShareOneFetch) {
+  model::WDValue* a = AddServed("a", "/Same", "<b>41</b>\n", "<b>{?}</b>");
+  model::WDValue* b = AddBeacon("b", server.Url("/SAME"), "<b>{?}</b>");
+  ASSERT_EQ(a->GetPage(), b->GetPage());
+  EXPECT_EQ(doc.RefreshAll(), 1);
+  EXPECT_TRUE(doc.GetFetchManager().IsUrlInProgress(server.Url("/same")));
+  // Another page record with the address in other letters is not fetched beside it.
+  model::WDValPage stray(server.Url("/sAmE"));
+  stray.AddValue(std::make_unique<model::WDValue>());
+  EXPECT_EQ(Refusal(&stray, 1), StartRefusal::InProgress);
+  Drain();
+  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(a->GetLastText(true, 0), "41");
+  EXPECT_EQ(b->GetLastText(true, 0), "41");
+}
+
+TEST_F(RefreshScheduler, AutoFreshingOffLeavesTheTickIdleButUserCommandsFetch) {
+  app.Settings().m_bAutoFreshing = 0;
+  model::WDValue* a = AddServed("a", "/a", "a\n");
+  model::WDValue* b = AddServed("b", "/b", "b\n");
+  EXPECT_TRUE(a->IsDue());
+  EXPECT_EQ(doc.OnTimerTick(), 0);
+  EXPECT_EQ(doc.IsBusy(), 0u);
+  EXPECT_TRUE(a->RequestRefresh(false));
+  Drain();
+  EXPECT_EQ(a->GetHistory().GetCount(), 1);
+  EXPECT_EQ(doc.RefreshAll(), 2);
+  Drain();
+  EXPECT_EQ(server.GetCount("/a"), 2u);
+  EXPECT_EQ(server.GetCount("/b"), 1u);
+  EXPECT_EQ(b->GetHistory().GetCount(), 1);
+  // Stop is there only while something runs: a stray stop must not hold back the next pass.
+  EXPECT_FALSE(doc.StopAll());
+  doc.GetFetchManager().RequestStop();
+  EXPECT_FALSE(IsStopFlagSet());
+
+  // Stop ends every running fetch.
+  server.Route("/hang", HttpRoute{{}, 0, 0, true});
+  model::WDValue* hang = AddBeacon("hang", server.Url("/hang"));
+  EXPECT_EQ(doc.RefreshAll(), 3);
+  EXPECT_TRUE(doc.StopAll());
+  EXPECT_EQ(Refusal(hang->GetPage(), 1), StartRefusal::InProgress);
+  Drain();
+  EXPECT_EQ(hang->GetPage()->m_nState, FetchResultStopped);
+  EXPECT_FALSE(IsStopFlagSet());
+}
+
+TEST_F(RefreshScheduler, DueRulesAtStartIntervalsAndTimedOutPages) {
+  const int64_t start = app.Context().GetStartTime();
+  model::WDValue* atStart = AddServed("at start", "/x", "x\n");
+  model::WDValue* interval = AddBeacon("interval", server.Url("/y"));
+  model::WDValue* timedOut = AddBeacon("timed out", server.Url("/z"));
+  model::WDValue* disabled = AddBeacon("disabled", server.Url("/w"));
+
+  // Once per run: due while the newest sample is older than the program's start.
+  atStart->GetHistory().AddRecord(model::WDHistoryRecord("old", start - 10));
+  EXPECT_TRUE(atStart->IsDue());
+  atStart->GetHistory().AddRecord(model::WDHistoryRecord("new", start));
+  EXPECT_FALSE(atStart->IsDue());
+
+  // Every 5 minutes: due from newest + 300 s on.
+  model::WDValPage* page = interval->GetPage();
+  page->m_freq.m_bAtStartOnly = 0;
+  page->m_freq.m_nUnit = model::kUnitMinutes;
+  page->m_freq.m_nCount = 5;
+  platform::SetFixedNow(start + 1000);
+  interval->GetHistory().AddRecord(model::WDHistoryRecord("v", start + 701));
+  EXPECT_FALSE(interval->IsDue());
+  interval->GetHistory().AddRecord(model::WDHistoryRecord("w", start + 700));
+  EXPECT_TRUE(interval->IsDue());
+
+  // A page whose last fetch was given up waits for the user.
+  timedOut->GetPage()->m_nState = model::kPageOverdue;
+  EXPECT_FALSE(timedOut->IsDue());
+  disabled->SetEnabled(false);
+  EXPECT_FALSE(disabled->IsDue());
+
+  server.Serve("/y", HttpTestServer::Response("y\n"));
+  server.Serve("/z", HttpTestServer::Response("z\n"));
+  EXPECT_EQ(doc.OnTimerTick(), 1);  // only the interval page
+  EXPECT_TRUE(doc.GetFetchManager().IsUrlInProgress(server.Url("/y")));
+  Drain();
+  EXPECT_EQ(server.GetCount("/z"), 0u);
+  EXPECT_EQ(Refusal(disabled->GetPage(), 1), StartRefusal::NoEnabledBeacon);
+  EXPECT_TRUE(timedOut->RequestRefresh(false));
+  Drain();
+  EXPECT_EQ(timedOut->GetPage()->m_nState, model::kPageFetched);
+  EXPECT_EQ(timedOut->GetLastText(true, 0).rfind("#CRC#", 0), 0u);
+  EXPECT_FALSE(timedOut->IsDue());
+}
+
+TEST_F(RefreshScheduler, OfflineThePassFetchesOnlyPagesOnThisMachine) {
+  // The network page goes through a proxy on loopback, so that no test traffic leaves the machine.
+  SessionConfig config;
+  config.viaProxy = true;
+  config.proxyServer = "127.0.0.1";
+  config.proxyPort = server.Port();
+  config.retries = 1;
+  ASSERT_TRUE(CreateSession(config));
+  const std::string netUrl = "http://192.0.2.77/net";
+  server.Serve(netUrl, HttpTestServer::Response("net\n"));
+  // The proxy serves the loopback page too.
+  server.Serve(server.Url("/here"), HttpTestServer::Response("here\n"));
+  doc.OnlineCheck() = FixedNetwork({"127.0.0.1", "169.254.3.4"});
+  const std::string file = dir / "page.html";
+  testing::WriteFileBytes(file, "<i>local</i>\n");
+  model::WDValue* local = AddBeacon("local", "file://" + file, "<i>{?}</i>");
+  model::WDValue* here = AddBeacon("here", server.Url("/here"));
+  model::WDValue* net = AddBeacon("net", netUrl);
+  EXPECT_EQ(doc.OnTimerTick(), 3);
+  EXPECT_EQ(doc.IsBusy(), 2u);
+  Drain();
+  EXPECT_EQ(local->GetLastText(true, 0), "local");
+  EXPECT_EQ(here->GetHistory().GetCount(), 1);
+  EXPECT_EQ(net->GetHistory().GetCount(), 0);
+  EXPECT_EQ(Refusal(net->GetPage(), 0), StartRefusal::Offline);
+  // The user's command does not ask.
+  EXPECT_TRUE(doc.StartPageFetch(net->GetPage(), 1));
+  Drain();
+  EXPECT_EQ(net->GetHistory().GetCount(), 1);
+  // With a proxy, a private address counts as online.
+  doc.OnlineCheck() = FixedNetwork({"192.168.1.20"});
+  EXPECT_TRUE(doc.StartPageFetch(net->GetPage(), 0));
+  Drain();
+  EXPECT_EQ(server.Requests().size(), 3u);
+}
+
+TEST_F(RefreshScheduler, OverdueJobIsGivenUpAndStopsThePassUntilAllAreRetired) {
+  doc.SetOverdueLimit(5);
+  server.Route("/hang1", HttpRoute{{}, 0, 0, true});
+  server.Route("/hang2", HttpRoute{{}, 0, 0, true});
+  model::WDValue* first = AddBeacon("first", server.Url("/hang1"));
+  model::WDValue* second = AddBeacon("second", server.Url("/hang2"));
+  model::WDValue* later = AddServed("later", "/later", "later\n");
+
+  const int64_t t0 = platform::Now();
+  platform::SetFixedNow(t0);
+  ASSERT_TRUE(doc.StartPageFetch(first->GetPage(), 1));
+  platform::SetFixedNow(t0 + 3);
+  ASSERT_TRUE(doc.StartPageFetch(second->GetPage(), 1));
+  std::vector<std::shared_ptr<WDFetchJob>> jobs = doc.GetFetchManager().GetJobs();
+  ASSERT_EQ(jobs.size(), 2u);
+  std::weak_ptr<WDFetchJob> overdue = jobs[0];
+  jobs.clear();
+
+  // Five seconds exactly is not overdue yet.
+  platform::SetFixedNow(t0 + 5);
+  EXPECT_FALSE(doc.GetFetchManager().AbortOverdue(5));
+  // At six seconds the first is given up; nothing new starts in that pass.
+  platform::SetFixedNow(t0 + 6);
+  EXPECT_EQ(doc.OnTimerTick(), 0);
+  EXPECT_TRUE(IsStopFlagSet());
+  EXPECT_EQ(overdue.lock()->Result(), FetchResultTimedOut);
+  EXPECT_FALSE(doc.GetFetchManager().IsUrlInProgress(server.Url("/later")));
+  // A job is given up once.
+  EXPECT_FALSE(doc.GetFetchManager().AbortOverdue(5));
+  // While the stop is pending no periodic pass runs.
+  EXPECT_EQ(doc.OnTimerTick(), 0);
+
+  Drain();
+  EXPECT_FALSE(IsStopFlagSet());
+  EXPECT_EQ(first->GetPage()->m_nState, FetchResultTimedOut);
+  EXPECT_EQ(first->GetPage()->GetErrorText(),
+            platform::FillPlaceholders(platform::GetString(platform::ids::kFetchTooLong), {"5"}));
+  EXPECT_EQ(second->GetPage()->m_nState, FetchResultStopped);
+  EXPECT_FALSE(first->IsDue());
+  EXPECT_TRUE(later->IsDue());
+
+  // Retired, the given-up job lives on only as long as its worker.
+  EXPECT_TRUE(FetchWorker::WaitForAll(60s));
+  EXPECT_TRUE(overdue.expired());
+  server.Serve("/hang2", HttpTestServer::Response("now\n"));
+  EXPECT_EQ(doc.OnTimerTick(), 2);  // second (failed, so still due) and later
+  Drain();
+  EXPECT_EQ(later->GetHistory().GetCount(), 1);
+  EXPECT_EQ(second->GetHistory().GetCount(), 1);
+  EXPECT_EQ(first->GetHistory().GetCount(), 0);
+}
+
+TEST_F(RefreshScheduler, FinishedJobOfADeletedPageOrAGoneTargetIsRetired) {
+  server.Route("/slow", HttpRoute{{HttpTestServer::Response("slow\n")}, 200});
+  model::WDValue* value = AddBeacon("slow", server.Url("/slow"));
+  ASSERT_TRUE(doc.StartPageFetch(value->GetPage(), 1));
+  std::weak_ptr<WDFetchJob> job = doc.GetFetchManager().GetJobs().at(0);
+  ASSERT_TRUE(doc.DeleteBeacon(value));
+  EXPECT_TRUE(doc.GetPages().empty());
+  Drain();
+  EXPECT_FALSE(IsStopFlagSet());
+  EXPECT_TRUE(FetchWorker::WaitForAll(60s));
+  EXPECT_TRUE(job.expired());
+
+  // So is the job of a target destroyed before its notification.
+  value = AddServed("t", "/t", "t\n");
+  auto target = std::make_shared<RecordingTarget>();
+  doc.SetFetchTarget(target);
+  ASSERT_TRUE(doc.StartPageFetch(value->GetPage(), 1));
+  // The start is told at once, before any worker could post.
+  ASSERT_FALSE(target->codes.empty());
+  EXPECT_EQ(target->codes.front(), Notification::FetchStarted);
+  job = doc.GetFetchManager().GetJobs().at(0);
+  target.reset();
+  EXPECT_TRUE(FetchWorker::WaitForAll(60s));
+  Drain();
+  EXPECT_TRUE(job.expired());
+  EXPECT_EQ(value->GetHistory().GetCount(), 0);
+  // Without a target nothing starts; the document's own receiver takes over again.
+  EXPECT_EQ(Refusal(value->GetPage(), 1), StartRefusal::NoTarget);
+  doc.UseOwnReceiver();
+  EXPECT_TRUE(doc.StartPageFetch(value->GetPage(), 1));
+  Drain();
+  EXPECT_EQ(value->GetHistory().GetCount(), 1);
 }
 
 }  // namespace

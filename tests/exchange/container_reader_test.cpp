@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "support/temp_folder.h"
+#include <tuple>
 
 namespace quorvex::exchange {
 namespace {
@@ -17,15 +16,13 @@ ContainerBeacon ReadOne(const std::string& text, const std::string& fileName = "
 }
 
 TEST(ContainerReader, InternetShortcutIsAChecksumBeaconNamedAfterTheFile) {
-  ContainerBeacon beacon =
-      ReadOne("[InternetShortcut]\r\nURL=http://example.com/news.htm\r\nIconIndex=0\r\n", "/home/u/News page.url");
-  EXPECT_EQ(beacon.name, "News page");
-  EXPECT_EQ(beacon.url, "http://example.com/news.htm");
-  EXPECT_EQ(beacon.kind, kContainerKindChecksum);
-  EXPECT_EQ(beacon.pattern, "");
-  EXPECT_TRUE(beacon.atStart);
-  EXPECT_EQ(beacon.interval, 1);
-  EXPECT_EQ(beacon.intervalUnit, kContainerUnitDays);
+  ContainerBeacon expected;  // the default schedule
+  expected.name = "News page";
+  expected.url = "http://example.com/news.htm";
+  expected.kind = kContainerKindChecksum;
+  EXPECT_EQ(
+      ReadOne("[InternetShortcut]\r\nURL=http://example.com/news.htm\r\nIconIndex=0\r\n", "/home/u/News page.url"),
+      expected);
 
   // The extension is found in any case; the name is cut to 49 bytes, never inside a UTF-8 letter.
   std::string longName = std::string(48, 'n') + "\xD0\x96" + "tail";
@@ -33,71 +30,42 @@ TEST(ContainerReader, InternetShortcutIsAChecksumBeaconNamedAfterTheFile) {
   EXPECT_EQ(cut.name, std::string(48, 'n'));
 }
 
-TEST(ContainerReader, HostAndPathGiveTwoSlashes) {
-  ContainerBeacon beacon = ReadOne("[B]\nHost=example.com\nPath=/x.htm\n");
-  EXPECT_EQ(beacon.url, "http://example.com//x.htm");
-
-  // URL clears a path given before it; a path after it is appended.
-  EXPECT_EQ(ReadOne("[B]\nPath=/old\nURL=http://a/b\n").url, "http://a/b");
-  EXPECT_EQ(ReadOne("[B]\nURL=http://a/b\nPath=?q=1\n").url, "http://a/b?q=1");
-}
-
-TEST(ContainerReader, ValuesAreTrimmedAndUnquoted) {
-  ContainerBeacon beacon = ReadOne(
-      "[B]\n"
-      "URL =   \"http://a/b c\"   \n"
-      "SearchPattern=  \" lead and trail \" \n"
-      "MeasurementUnit=\"\n"
-      "Description=\"say \"hi\"\"\n"
-      "ValType=2\n");
-  EXPECT_EQ(beacon.url, "http://a/b c");
-  EXPECT_EQ(beacon.pattern, " lead and trail ");
-  EXPECT_EQ(beacon.unit, "");  // a lone quote is an empty value
-  EXPECT_EQ(beacon.description, "say \"hi\"");
-
-  // An opening quote without a closing one is dropped alone; a closing one alone stays.
-  EXPECT_EQ(ReadOne("[B]\nURL=\"http://a/\nDescription=x\"\n").url, "http://a/");
-  EXPECT_EQ(ReadOne("[B]\nURL=http://a/\nDescription=x\"\n").description, "x\"");
-  EXPECT_EQ(ReadOne("[B]\nURL=http://a/\nDescription=\"\"\n").description, "");
-}
-
-TEST(ContainerReader, KeysAreFoundInAnyCaseAndSpacing) {
-  EXPECT_EQ(ReadOne("[B]\nURL=http://a/\nSearch Pattern=one{?}two\n").pattern, "one{?}two");
-  EXPECT_EQ(ReadOne("[B]\nURL=http://a/\nSEARCHPATTERN=one{?}two\n").pattern, "one{?}two");
-  ContainerBeacon beacon =
-      ReadOne("[B]\n\"u r l\"=http://a/\n\tInterVal\t=3\nINTERVAL UNIT=1\n m e a s u r e m e n t U N I T=kg\n");
-  EXPECT_EQ(beacon.url, "http://a/");
-  EXPECT_FALSE(beacon.atStart);
-  EXPECT_EQ(beacon.interval, 3);
-  EXPECT_EQ(beacon.intervalUnit, 1);
-  EXPECT_EQ(beacon.unit, "kg");
-  // Unknown keys are ignored; the last of repeated keys counts.
-  beacon = ReadOne("[B]\nURL=http://a/\nColour=red\nURL=http://b/\nDescription=1\nDescription=2\n");
-  EXPECT_EQ(beacon.url, "http://b/");
-  EXPECT_EQ(beacon.description, "2");
-}
-
-TEST(ContainerReader, GmFileGivesOneBeaconPerMarker) {
-  ContainerReadResult result = ContainerReader::ReadText(
-      "[X]\nType=HttpDocument\nHost=shop.example\nPath=/p\nSearchPattern=a{%}b{%}c{%}d\n", "/tmp/watch.gm");
-  ASSERT_TRUE(result.ok()) << result.reason;
-  ASSERT_EQ(result.beacons.size(), 3u);
-  EXPECT_EQ(result.beacons[0].name, "X %0");
-  EXPECT_EQ(result.beacons[1].name, "X %0 %1");
-  EXPECT_EQ(result.beacons[2].name, "X %0 %1 %2");
-  // The i-th marker captures; earlier ones become skips, later ones stay markers.
-  EXPECT_EQ(result.beacons[0].pattern, "a{?}b{%}c{%}d");
-  EXPECT_EQ(result.beacons[1].pattern, "a{*}b{?}c{%}d");
-  EXPECT_EQ(result.beacons[2].pattern, "a{*}b{*}c{?}d");
-  for (const ContainerBeacon& beacon : result.beacons) {
-    EXPECT_EQ(beacon.url, "http://shop.example//p");
-    EXPECT_EQ(beacon.kind, kContainerKindText);
-  }
-
-  // Without a marker a ".gm" file imports nothing, and that is no error.
-  ContainerReadResult none = ContainerReader::ReadText("[X]\nURL=http://a/\nSearchPattern=a{?}b\n", "x.GM");
-  EXPECT_TRUE(none.ok());
-  EXPECT_TRUE(none.beacons.empty());
+TEST(ContainerReader, KeyLinesAreCleanedAndApplied) {
+  using namespace std::string_literals;
+  using Field = std::string ContainerBeacon::*;
+  const Field url = &ContainerBeacon::url, pattern = &ContainerBeacon::pattern, unit = &ContainerBeacon::unit,
+              description = &ContainerBeacon::description;
+  const std::string base = "[B]\nURL=http://a/\n";
+  const std::tuple<std::string, Field, std::string> cases[] = {
+      // Host and path give two slashes; URL clears a path given before it, a path after it is appended.
+      {"[B]\nHost=example.com\nPath=/x.htm\n", url, "http://example.com//x.htm"},
+      {"[B]\nPath=/old\nURL=http://a/b\n", url, "http://a/b"},
+      {"[B]\nURL=http://a/b\nPath=?q=1\n", url, "http://a/b?q=1"},
+      // Values are trimmed and unquoted.
+      {"[B]\nURL =   \"http://a/b c\"   \n", url, "http://a/b c"},
+      {base + "SearchPattern=  \" lead and trail \" \n", pattern, " lead and trail "},
+      {base + "MeasurementUnit=\"\n", unit, ""},  // a lone quote is an empty value
+      {base + "Description=\"say \"hi\"\"\n", description, "say \"hi\""},
+      // An opening quote without a closing one is dropped alone; a closing one alone stays.
+      {"[B]\nURL=\"http://a/\n", url, "http://a/"},
+      {base + "Description=x\"\n", description, "x\""},
+      {base + "Description=\"\"\n", description, ""},
+      // Keys are found in any case and spacing.
+      {base + "Search Pattern=one{?}two\n", pattern, "one{?}two"},
+      {base + "SEARCHPATTERN=one{?}two\n", pattern, "one{?}two"},
+      {"[B]\n\"u r l\"=http://a/\n", url, "http://a/"},
+      {base + " m e a s u r e m e n t U N I T=kg\n", unit, "kg"},
+      // Unknown keys are ignored; the last of repeated keys counts.
+      {base + "Colour=red\nURL=http://b/\n", url, "http://b/"},
+      {base + "Description=1\nDescription=2\n", description, "2"},
+      // A NUL ends its line; a lone CR is kept inside a value.
+      {base + "Description=one\0two\n"s, description, "one"},
+      {base + "SearchPattern=a\rb{?}\n", pattern, "a\rb{?}"},
+      // References are decoded in the pattern; escapes in the pattern and the description.
+      {base + "SearchPattern=\"&#060;b&#062;{?}\"\n", pattern, "<b>{?}"},
+      {base + "Description=l1\\nl2\\tx\n", description, "l1\nl2\tx"},
+  };
+  for (const auto& [text, field, expected] : cases) EXPECT_EQ(ReadOne(text).*field, expected) << text;
 }
 
 TEST(ContainerReader, RefusesFilesThatAreNoContainers) {
@@ -170,10 +138,6 @@ TEST(ContainerReader, PatternEscapesAndReferencesAreDecoded) {
   EXPECT_EQ(ContainerReader::DecodePattern("a&#06"), "a&#06");
   // Escapes are decoded before references, so an encoded backslash stays a backslash.
   EXPECT_EQ(ContainerReader::DecodePattern("&#092;n"), "\\n");
-
-  ContainerBeacon beacon = ReadOne("[B]\nURL=http://a/\nSearchPattern=\"&#060;b&#062;{?}\"\nDescription=l1\\nl2\\tx\n");
-  EXPECT_EQ(beacon.pattern, "<b>{?}");
-  EXPECT_EQ(beacon.description, "l1\nl2\tx");
 }
 
 TEST(ContainerReader, KindAndScheduleFromTheFile) {
@@ -186,7 +150,8 @@ TEST(ContainerReader, KindAndScheduleFromTheFile) {
   EXPECT_EQ(ReadOne(base + "SearchPattern=a{?}\nValType=1\n").kind, kContainerKindText);
   EXPECT_EQ(ReadOne(base + "ValType=zero\n").kind, kContainerKindChecksum);
 
-  ContainerBeacon periodic = ReadOne(base + "Interval=15\nIntervalUnit=0\n");
+  // Schedule keys, too, are found in any case and spacing.
+  ContainerBeacon periodic = ReadOne(base + "\tInterVal\t=15\nINTERVAL UNIT=0\n");
   EXPECT_FALSE(periodic.atStart);
   EXPECT_EQ(periodic.interval, 15);
   EXPECT_EQ(periodic.intervalUnit, kContainerUnitMinutes);
@@ -200,26 +165,6 @@ TEST(ContainerReader, KindAndScheduleFromTheFile) {
   EXPECT_FALSE(badUnit.atStart);
   EXPECT_EQ(badUnit.intervalUnit, kContainerUnitDays);
   EXPECT_EQ(ReadOne(base + "Interval=99999999999999\nIntervalUnit=0\n").interval, 2147483647);
-}
-
-TEST(ContainerReader, OddBytesInLines) {
-  // A NUL ends its line; a lone CR is kept inside a value.
-  using namespace std::string_literals;
-  ContainerBeacon beacon = ReadOne("[B]\nURL=http://a/\nDescription=one\0two\nSearchPattern=a\rb{?}\n"s);
-  EXPECT_EQ(beacon.description, "one");
-  EXPECT_EQ(beacon.pattern, "a\rb{?}");
-}
-
-TEST(ContainerReader, ReadsFilesFromDisk) {
-  testing::TempFolder dir;
-  std::string path = dir / "Daily news.url";
-  testing::WriteFileBytes(path, "[InternetShortcut]\r\nURL=file:///tmp/x.htm\r\n");
-  ContainerReadResult result = ContainerReader::ReadFile(path);
-  ASSERT_TRUE(result.ok()) << result.reason;
-  EXPECT_EQ(result.beacons[0].name, "Daily news");
-
-  EXPECT_EQ(ContainerReader::ReadFile(dir / "missing.bcn").error, ContainerError::kCannotOpen);
-  EXPECT_EQ(ContainerReader::ReadFile(dir / "").error, ContainerError::kCannotOpen);  // a folder
 }
 
 }  // namespace

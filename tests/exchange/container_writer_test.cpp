@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <string>
-#include <vector>
 
 #include "exchange/container_reader.h"
 #include "support/temp_folder.h"
@@ -45,64 +44,19 @@ TEST(ContainerWriter, WritesTheTenLinesExactly) {
   EXPECT_NE(FormatContainer(beacon, "d").find("\nInterval=0\nIntervalUnit=1\n"), std::string::npos);
 }
 
-TEST(ContainerWriter, EveryKindAndScheduleRoundTrips) {
-  std::vector<ContainerBeacon> beacons;
-  ContainerBeacon text;
-  text.name = "Headline";
-  text.url = "https://news.example/index.html";
-  text.pattern = "<h1>\n\t{?}</h1>";
-  text.kind = kContainerKindText;
-  text.description = "Line one\nLine\ttwo";
-  beacons.push_back(text);
-
-  ContainerBeacon number = text;
-  number.name = "Rate";
-  number.pattern = "EUR\t{?}\n";
-  number.kind = kContainerKindNumber;
-  number.unit = " ";  // a number beacon without unit carries one blank
-  beacons.push_back(number);
-  number.unit = "\xD1\x80\xD1\x83\xD0\xB1";  // UTF-8 unit
-  beacons.push_back(number);
-
-  ContainerBeacon checksum = text;
-  checksum.name = "Whole page";
-  checksum.pattern = "";
-  checksum.kind = kContainerKindChecksum;
-  checksum.description = "";
-  beacons.push_back(checksum);
-
-  for (int unit = kContainerUnitMinutes; unit <= kContainerUnitMonths; ++unit) {
-    ContainerBeacon periodic = text;
-    periodic.atStart = false;
-    periodic.interval = 1 + unit * 7;
-    periodic.intervalUnit = unit;
-    beacons.push_back(periodic);
-  }
-  ContainerBeacon startOnly = number;
-  startOnly.atStart = true;
-  beacons.push_back(startOnly);
-
-  for (const ContainerBeacon& beacon : beacons) EXPECT_EQ(RoundTrip(beacon), beacon) << beacon.name;
-}
-
-TEST(ContainerWriter, EscapesInPatternsComeBackDecoded) {
-  ContainerBeacon beacon;
-  beacon.name = "B";
-  beacon.url = "http://a/";
-  beacon.pattern = "a\\nb\\tc&#065;{?}";
-  EXPECT_EQ(RoundTrip(beacon).pattern, "a\nb\tcA{?}");
-}
-
 TEST(ContainerWriter, KeepsTheFileImportable) {
   ContainerBeacon beacon;
   beacon.url = "http://a/\r\nValType=1";
   beacon.unit = "k\ng";
   beacon.name = std::string(60, 'n');
+  // Escapes and references already in a pattern come back decoded.
+  beacon.pattern = "a\\nb\\tc&#065;{?}";
   ContainerBeacon back = RoundTrip(beacon);
   EXPECT_EQ(back.name, std::string(kShortcutNameMaxBytes, 'n'));
   EXPECT_EQ(back.url, "http://a/ValType=1");
   EXPECT_EQ(back.unit, "kg");
   EXPECT_EQ(back.kind, kContainerKindText);
+  EXPECT_EQ(back.pattern, "a\nb\tcA{?}");
 
   beacon.name = "two\nlines";
   EXPECT_EQ(RoundTrip(beacon).name, "two lines");
@@ -110,7 +64,7 @@ TEST(ContainerWriter, KeepsTheFileImportable) {
   EXPECT_EQ(RoundTrip(beacon).name, " ");
 }
 
-TEST(ContainerWriter, WritesFilesAndReportsFailure) {
+TEST(ContainerWriter, WritesAndReadsFilesAndReportsFailure) {
   testing::TempFolder dir;
   ContainerBeacon beacon;
   beacon.name = "B";
@@ -131,6 +85,8 @@ TEST(ContainerWriter, WritesFilesAndReportsFailure) {
   EXPECT_FALSE(WriteContainerFile(dir / "no/such/folder/x.bcn", beacon, "%Y", 0, &error));
   EXPECT_NE(error.find("cannot create"), std::string::npos);
   EXPECT_FALSE(WriteContainerFile(dir / "", beacon, "%Y", 0, &error));
+  EXPECT_EQ(ContainerReader::ReadFile(dir / "missing.bcn").error, ContainerError::kCannotOpen);
+  EXPECT_EQ(ContainerReader::ReadFile(dir / "").error, ContainerError::kCannotOpen);  // a folder
 }
 
 }  // namespace

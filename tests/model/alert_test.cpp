@@ -68,6 +68,24 @@ class AlertTest : public ::testing::Test {
     return value_->CheckAlert(0);
   }
 
+  // An event that only mails, to ann@example.com through the server at port.
+  WDAlertEmail& MailEvent(uint16_t port) {
+    app_.Settings().m_strSMTPServ = "127.0.0.1:" + std::to_string(port);
+    app_.Settings().m_strEmail = "monitor@example.com";
+    app_.Settings().m_nTimeOut = 5;
+    WDEventMessager& event = AddEvent(kOpGreater, "10");
+    event.m_actMessage.m_bEnabled = 0;
+    event.m_actEmail.m_bEnabled = 1;
+    event.m_actEmail.m_strTo = "ann@example.com";
+    return event.m_actEmail;
+  }
+
+  // "Event" and the operator's name, as a condition describes itself.
+  static std::string Described(int32_t op) {
+    return platform::GetString(platform::ids::kEventDescription) + " " +
+           platform::GetString(static_cast<uint16_t>(platform::ids::kOperatorEqual + op));
+  }
+
   testing::TestApp app_;
   testing::RecordingPrompt prompt_;
   RecordingAlertHost host_;
@@ -75,36 +93,56 @@ class AlertTest : public ::testing::Test {
   WDValue* value_ = nullptr;
 };
 
-TEST_F(AlertTest, OperandComparisonsNumericAndText) {
+TEST_F(AlertTest, ConditionsCompareNumbersByValueAndTextsByContaining) {
+  // No previous sample: an empty operand has nothing to compare with.
+  const std::string no = "\xd0\xbd\xd0\xb5\xd1\x82";  // "нет" in UTF-8
+  // "НЕТ в наличии" in UTF-8
+  const std::string none_left =
+      "\xd0\x9d\xd0\x95\xd0\xa2 \xd0\xb2 \xd0\xbd\xd0\xb0\xd0\xbb\xd0\xb8\xd1\x87\xd0\xb8\xd0\xb8";
+  struct Case {
+    std::vector<int32_t> ops;
+    std::string operand;
+    std::string sample;
+    bool holds;
+  } cases[] = {
+      {{kOpGreater}, "100", "150", true},
+      {{kOpGreater}, "100", "50", false},
+      {{kOpGreater}, "100", "Price: 1,234.50 USD", true},
+      {{kOpGreater}, "100", "sold out", true},        // no number in the sample: "does not contain"
+      {{kOpGreater}, "100", "over 100 left", false},  // 100 is read, and 100 > 100 is false
+      {{kOpLessEqual}, "100", "100.00", true},
+      {{kOpEqual}, "0", "0", true},  // both numbers read as 0: still a numeric comparison
+      // Numbers compare by value whatever their spelling.
+      {{kOpGreaterEqual}, "1 000,5", "1000.50 RUB", true},
+      {{kOpGreaterEqual}, "1 000,5", "999.99", false},
+      {{kOpLessEqual}, "1 000,5", "1'000.5", true},
+      {{kOpLess}, "1 000,5", "-3", true},
+      {{kOpEqual}, "1 000,5", "1000.51", false},
+      // For texts "at least" and "at most" mean "contains" like "equal", whatever the case.
+      {{kOpEqual, kOpGreaterEqual, kOpLessEqual}, "Sold Out", "item sold out today", true},
+      {{kOpEqual, kOpGreaterEqual, kOpLessEqual}, "Sold Out", "in stock", false},
+      {{kOpGreater, kOpLess}, "Sold Out", "item SOLD OUT today", false},
+      {{kOpGreater, kOpLess}, "Sold Out", "in stock", true},
+      {{kOpNotEqual}, "Sold Out", "item sold out today", true},  // differs: not a containment test
+      {{kOpNotEqual}, "Sold Out", "SOLD OUT", false},
+      // Cyrillic letters in both cases, of one encoding or of two.
+      {{kOpEqual}, no, "\xcd\xc5\xd2 \xe2 \xed\xe0\xeb\xe8\xf7\xe8\xe8", true},  // "НЕТ в наличии", Windows-1251
+      {{kOpGreaterEqual}, no, none_left, true},
+      {{kOpLess}, no, "\xd0\xb5\xd1\x81\xd1\x82\xd1\x8c", true},  // "есть"
+      {{kOpNotEqual}, no, "x", true},
+      // An empty operand never "contains"; an unknown operator never holds.
+      {{kOpEqual, kOpGreater, kOpLess, kOpGreaterEqual, kOpLessEqual}, "", "anything", false},
+      {{17}, "5", "5", false},
+  };
   WDEventCondition condition;
   condition.m_pValue = value_;
-  condition.m_strOperand = "100";
-  condition.m_nOperator = kOpGreater;
-  EXPECT_TRUE(condition.Test("150"));
-  EXPECT_FALSE(condition.Test("50"));
-  EXPECT_TRUE(condition.Test("Price: 1,234.50 USD"));
-  // No number in the sample: greater-than means "does not contain".
-  EXPECT_TRUE(condition.Test("sold out"));
-  EXPECT_FALSE(condition.Test("over 100 left"));  // 100 is read, and 100 > 100 is false
-
-  condition.m_nOperator = kOpLessEqual;
-  EXPECT_TRUE(condition.Test("100.00"));
-  condition.m_strOperand = "0";
-  condition.m_nOperator = kOpEqual;
-  EXPECT_TRUE(condition.Test("0"));  // both numbers read as 0: still a numeric comparison
-
-  condition.m_strOperand = "sold out";
-  EXPECT_TRUE(condition.Test("Item SOLD OUT today"));
-  condition.m_strOperand = "\xd0\xbd\xd0\xb5\xd1\x82";                            // "нет" in UTF-8
-  EXPECT_TRUE(condition.Test("\xcd\xc5\xd2 \xe2 \xed\xe0\xeb\xe8\xf7\xe8\xe8"));  // "НЕТ в наличии", Windows-1251
-  condition.m_nOperator = kOpNotEqual;
-  EXPECT_TRUE(condition.Test("x"));
-  condition.m_strOperand = "";
-  condition.m_nOperator = kOpEqual;
-  EXPECT_FALSE(condition.Test("anything"));  // empty operand without a previous sample
-  condition.m_nOperator = 17;
-  condition.m_strOperand = "5";
-  EXPECT_FALSE(condition.Test("5"));
+  for (const Case& c : cases) {
+    for (int32_t op : c.ops) {
+      condition.m_nOperator = op;
+      condition.m_strOperand = c.operand;
+      EXPECT_EQ(condition.Test(c.sample), c.holds) << op << " \"" << c.operand << "\" on \"" << c.sample << "\"";
+    }
+  }
 }
 
 TEST_F(AlertTest, PreviousSampleComparisonFiresOnChangeOnly) {
@@ -152,14 +190,6 @@ TEST_F(AlertTest, OpenWindowIsNotDuplicatedAndStateStaysActive) {
   EXPECT_FALSE(value_->CheckAlert(1));
 }
 
-TEST_F(AlertTest, HideAllMessagesKeepsStateButRunsNoAction) {
-  app_.Settings().m_bHideAllMessages = 1;
-  AddEvent(kOpEqual, "up");
-  EXPECT_TRUE(Sample("up"));
-  EXPECT_TRUE(value_->CheckAlert(1));
-  EXPECT_TRUE(host_.created.empty());
-}
-
 TEST_F(AlertTest, WithoutAlertWindowsTheMessageBoxTellsEverything) {
   platform::SetAlertWindows(nullptr);
   AddEvent(kOpEqual, "up").m_actMessage.m_strText = "note";
@@ -169,62 +199,6 @@ TEST_F(AlertTest, WithoutAlertWindowsTheMessageBoxTellsEverything) {
   EXPECT_EQ(box.rfind(" - Can't show normal alert window - \n\nPrice\n", 0), 0u) << box;
   EXPECT_NE(box.find("up and away"), std::string::npos);
   EXPECT_EQ(prompt_.icons[0], platform::PromptIcon::Exclamation);
-}
-
-TEST_F(AlertTest, DescribeNamesOperatorAndOperand) {
-  auto& event = AddEvent(kOpLess, "");
-  Sample("5");
-  Sample("7");
-  EXPECT_EQ(event.m_condition.Describe(), platform::GetString(1082) + " " + platform::GetString(61465) + " 5");
-  value_->SetKind(kKindChecksum);
-  EXPECT_EQ(event.m_condition.Describe(), platform::GetString(1082) + " " + platform::GetString(61465) + " -CRC-");
-}
-
-TEST_F(AlertTest, TextOperatorsAtLeastAndAtMostMeanContains) {
-  WDEventCondition condition;
-  condition.m_pValue = value_;
-  condition.m_strOperand = "Sold Out";
-  for (int32_t op : {kOpEqual, kOpGreaterEqual, kOpLessEqual}) {
-    condition.m_nOperator = op;
-    EXPECT_TRUE(condition.Test("item sold out today")) << op;
-    EXPECT_FALSE(condition.Test("in stock")) << op;
-  }
-  for (int32_t op : {kOpGreater, kOpLess}) {
-    condition.m_nOperator = op;
-    EXPECT_FALSE(condition.Test("item SOLD OUT today")) << op;
-    EXPECT_TRUE(condition.Test("in stock")) << op;
-  }
-  condition.m_nOperator = kOpNotEqual;
-  EXPECT_TRUE(condition.Test("item sold out today"));  // differs: not a containment test
-  EXPECT_FALSE(condition.Test("SOLD OUT"));
-
-  // Cyrillic letters of one encoding in both cases; an empty operand never "contains".
-  condition.m_strOperand = "\xd0\xbd\xd0\xb5\xd1\x82";  // "нет"
-  condition.m_nOperator = kOpGreaterEqual;
-  EXPECT_TRUE(
-      condition.Test("\xd0\x9d\xd0\x95\xd0\xa2 \xd0\xb2 \xd0\xbd\xd0\xb0\xd0\xbb\xd0\xb8\xd1\x87\xd0\xb8\xd0\xb8"));
-  condition.m_nOperator = kOpLess;
-  EXPECT_TRUE(condition.Test("\xd0\xb5\xd1\x81\xd1\x82\xd1\x8c"));  // "есть"
-  condition.m_strOperand = "";
-  for (int32_t op : {kOpEqual, kOpGreater, kOpLess, kOpGreaterEqual, kOpLessEqual}) {
-    condition.m_nOperator = op;
-    EXPECT_FALSE(condition.Test("anything")) << op;
-  }
-}
-
-TEST_F(AlertTest, NumbersCompareByValueWhateverTheirSpelling) {
-  WDEventCondition condition;
-  condition.m_pValue = value_;
-  condition.m_strOperand = "1 000,5";
-  condition.m_nOperator = kOpGreaterEqual;
-  EXPECT_TRUE(condition.Test("1000.50 RUB"));
-  EXPECT_FALSE(condition.Test("999.99"));
-  condition.m_nOperator = kOpLessEqual;
-  EXPECT_TRUE(condition.Test("1'000.5"));
-  condition.m_nOperator = kOpLess;
-  EXPECT_TRUE(condition.Test("-3"));
-  condition.m_nOperator = kOpEqual;
-  EXPECT_FALSE(condition.Test("1000.51"));
 }
 
 TEST_F(AlertTest, ChecksumSamplesFireWhenThePageChanged) {
@@ -238,28 +212,26 @@ TEST_F(AlertTest, ChecksumSamplesFireWhenThePageChanged) {
   EXPECT_TRUE(Sample("#CRC#2105851804"));
   ASSERT_EQ(host_.created.size(), 3u);
   // The window names the condition with "-CRC-", not with the previous checksum.
-  EXPECT_EQ(host_.created[2],
-            "Price|#CRC#2105851804|" + platform::GetString(1082) + " " + platform::GetString(61463) + " -CRC-");
+  EXPECT_EQ(host_.created[2], "Price|#CRC#2105851804|" + Described(kOpNotEqual) + " -CRC-");
 }
 
 TEST_F(AlertTest, DescribeShowsOperandPreviousSampleOrPlaceholder) {
   WDEventCondition& condition = AddEvent(kOpGreaterEqual, "").m_condition;
-  const std::string prefix = platform::GetString(1082) + " ";
-  EXPECT_EQ(condition.Describe(), prefix + platform::GetString(61466) + " ");  // no previous sample yet
+  EXPECT_EQ(condition.Describe(), Described(kOpGreaterEqual) + " ");  // no previous sample yet
   value_->SetKind(kKindChecksum);
-  EXPECT_EQ(condition.Describe(), prefix + platform::GetString(61466) + " -CRC-");
+  EXPECT_EQ(condition.Describe(), Described(kOpGreaterEqual) + " -CRC-");
   condition.m_strOperand = "#CRC#5";
-  EXPECT_EQ(condition.Describe(), prefix + platform::GetString(61466) + " #CRC#5");  // a given operand wins
+  EXPECT_EQ(condition.Describe(), Described(kOpGreaterEqual) + " #CRC#5");  // a given operand wins
   value_->SetKind(kKindText);
   condition.m_strOperand = "";
   Sample("<b>old</b>");
   Sample("new");
-  EXPECT_EQ(condition.Describe(), prefix + platform::GetString(61466) + " old");  // tags stripped
   for (int32_t op = kOpEqual; op <= kOpLessEqual; ++op) {
     condition.m_nOperator = op;
-    EXPECT_EQ(condition.Describe(), prefix + platform::GetString(static_cast<uint16_t>(61462 + op)) + " old");
+    EXPECT_EQ(condition.Describe(), Described(op) + " old");  // tags stripped
   }
   // An operator outside the six (a damaged file) borrows no other message's text.
+  const std::string prefix = platform::GetString(platform::ids::kEventDescription) + " ";
   condition.m_nOperator = 17;
   EXPECT_EQ(condition.Describe(), prefix + "? old");
   condition.m_nOperator = -1;
@@ -275,11 +247,13 @@ TEST_F(AlertTest, OnceRuleStoresTheChecksumOfTextAndCondition) {
   EXPECT_NE(any.m_nLastAlarm, high.m_nLastAlarm);  // each event keeps its own
   EXPECT_EQ(host_.created.size(), 2u);
 
-  // While messages are hidden nothing alarms, so nothing is remembered either.
+  // While messages are hidden the events hold but nothing alarms, so nothing is remembered either.
   app_.Settings().m_bHideAllMessages = 1;
   host_.CloseAll();
   const uint32_t before = high.m_nLastAlarm;
   EXPECT_TRUE(Sample("170"));
+  EXPECT_EQ(value_->CountActiveEvents(), 2);
+  EXPECT_EQ(host_.created.size(), 2u);
   EXPECT_EQ(high.m_nLastAlarm, before);
   app_.Settings().m_bHideAllMessages = 0;
   EXPECT_TRUE(Sample("170"));
@@ -291,8 +265,8 @@ TEST_F(AlertTest, EventsRunLastFirstAndOnlyForEnabledHealthyBeacons) {
   AddEvent(kOpNotEqual, "down").m_actMessage.m_strText = "second";
   EXPECT_TRUE(Sample("up"));
   ASSERT_EQ(host_.created.size(), 2u);
-  EXPECT_NE(host_.created[0].find(platform::GetString(61463)), std::string::npos);  // the last event first
-  EXPECT_NE(host_.created[1].find(platform::GetString(61462)), std::string::npos);
+  EXPECT_NE(host_.created[0].find(Described(kOpNotEqual)), std::string::npos);  // the last event first
+  EXPECT_NE(host_.created[1].find(Described(kOpEqual)), std::string::npos);
   EXPECT_EQ(value_->CountActiveEvents(), 2);
   host_.CloseAll();
 
@@ -330,18 +304,13 @@ TEST_F(AlertTest, MailProblemsAreReportedAfterTheMessageWasShown) {
 
 TEST_F(AlertTest, MailActionSendsThroughTheRelay) {
   testing::LoopbackServer server(testing::SmtpDialogue({}));
-  app_.Settings().m_strSMTPServ = "127.0.0.1:" + std::to_string(server.Port());
-  app_.Settings().m_strEmail = "monitor@example.com";
-  app_.Settings().m_nTimeOut = 5;
+  WDAlertEmail& mail = MailEvent(server.Port());
   value_->SetKind(kKindNumber);
   value_->GetHistory().AddRecord(WDHistoryRecord("10"));
-  WDEventMessager& event = AddEvent(kOpGreater, "10");
-  event.m_actMessage.m_bEnabled = 0;
-  WDAlertEmail& mail = event.m_actEmail;
-  mail.m_bEnabled = 1;
   mail.m_strTo = "ann@example.com;bob@example.com";
   mail.m_strCc = "carl@example.com";
-  mail.m_strSubject = "Price alert";
+  mail.m_strSubject = "Price alert \xc0\xe1";  // "Аб" in Windows-1251, sent in KOI8-R
+  mail.m_nCharset = 1;
   mail.m_strText = "Look:";
   EXPECT_TRUE(Sample("12.5"));
   const std::string received = server.Received();
@@ -349,17 +318,29 @@ TEST_F(AlertTest, MailActionSendsThroughTheRelay) {
   EXPECT_NE(received.find("RCPT TO: <ann@example.com>"), std::string::npos) << received;
   EXPECT_NE(received.find("RCPT TO: <bob@example.com>"), std::string::npos) << received;
   EXPECT_NE(received.find("RCPT TO: <carl@example.com>"), std::string::npos) << received;
-  EXPECT_NE(received.find("Price alert"), std::string::npos);
+  EXPECT_NE(received.find("Subject: Price alert \xe1\xc2"), std::string::npos);
   // Lines of the body end in LF and are joined with CR LF on the way; the text part may wrap the
   // description, so only its start is looked for.
   const std::string body = "- " + platform::GetString(platform::ids::kProgramTitle) +
-                           " message -\r\nLook:\r\n Price : 12.5(+2.5) \r\n-------\r\n" + platform::GetString(1082);
+                           " message -\r\nLook:\r\n Price : 12.5(+2.5) \r\n-------\r\n" +
+                           platform::GetString(platform::ids::kEventDescription);
   EXPECT_NE(received.find(body), std::string::npos) << received;
   EXPECT_EQ(mail.m_strTo, "ann@example.com;bob@example.com");
   ASSERT_EQ(prompt_.messages.size(), 1u);
   EXPECT_EQ(prompt_.messages[0], platform::GetString(platform::ids::kEmailLabel) + "ann@example.com;bob@example...\n" +
                                      platform::GetString(platform::ids::kMsgMailSent));
   EXPECT_EQ(prompt_.icons[0], platform::PromptIcon::Information);
+}
+
+TEST_F(AlertTest, MailServerRefusalShowsTheSessionError) {
+  testing::SmtpScript script;
+  script.greeting = {"554 go away\r\n"};
+  testing::LoopbackServer server(testing::SmtpDialogue(script));
+  EXPECT_FALSE(MailEvent(server.Port()).Fire());
+  server.Received();
+  ASSERT_EQ(prompt_.messages.size(), 1u);
+  EXPECT_EQ(prompt_.icons[0], platform::PromptIcon::Exclamation);
+  EXPECT_NE(prompt_.messages[0].find("Server didn't respond."), std::string::npos) << prompt_.messages[0];
 }
 
 }  // namespace

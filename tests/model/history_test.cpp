@@ -2,15 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <initializer_list>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "platform/clock.h"
 #include "platform/string_table.h"
+#include "support/temp_folder.h"
 #include "text/value_text.h"
 
 namespace quorvex::model {
@@ -29,24 +28,12 @@ int64_t Utc(int year, int month, int day, int hour, int minute, int second = 0) 
 }
 
 // Runs a test in the UTC time zone so that local times are predictable.
-class UtcZone {
- public:
-  UtcZone() {
-    if (const char* tz = std::getenv("TZ")) old_ = tz;
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
-  ~UtcZone() {
-    if (old_) {
-      setenv("TZ", old_->c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-
- private:
-  std::optional<std::string> old_;
+struct UtcZone {
+  struct Reread {
+    ~Reread() { tzset(); }
+  } reread;  // destroyed last: takes in the zone put back
+  testing::ScopedEnv tz{"TZ", "UTC"};
+  UtcZone() { tzset(); }
 };
 
 class FixedStrings : public platform::StringSource {
@@ -103,16 +90,10 @@ TEST(History, EqualRunKeepsFirstAndLatest) {
   Add(history, "6 USD", 50);
   Add(history, "5 USD", 60);
   EXPECT_EQ(Texts(history), "5 USD@10 5 USD@40 6 USD@50 5 USD@60 ");
-}
-
-TEST(History, SampleAfterAChangeIsAppended) {
-  WDHistory history;
-  Add(history, "5", 10);
-  Add(history, "6", 20);
-  Add(history, "6", 30);  // the last two differed: kept as the start of a new run
-  EXPECT_EQ(Texts(history), "5@10 6@20 6@30 ");
-  Add(history, "6", 40);
-  EXPECT_EQ(Texts(history), "5@10 6@20 6@40 ");
+  Add(history, "5 USD", 70);  // the last two differed: kept as the start of a new run
+  EXPECT_EQ(Texts(history), "5 USD@10 5 USD@40 6 USD@50 5 USD@60 5 USD@70 ");
+  Add(history, "5 USD", 80);
+  EXPECT_EQ(Texts(history), "5 USD@10 5 USD@40 6 USD@50 5 USD@60 5 USD@80 ");
 }
 
 TEST(History, RunCompressionComparesNumbersThenTexts) {
@@ -176,15 +157,16 @@ TEST(History, HasLastChanged) {
   EXPECT_TRUE(LastChanged({"0", "n/a"}));
 }
 
-TEST(History, AccessorsAndDeltas) {
+TEST(History, AccessorsDeltasAndSearch) {
   WDHistory history;
   EXPECT_EQ(history.GetAt(0), nullptr);
   EXPECT_EQ(history.GetLast(), nullptr);
   EXPECT_EQ(history.GetDelta(0), 0.0);
-  Add(history, "10", 1);
+  EXPECT_EQ(history.FindFirstAt(100), 0);
+  Add(history, "10", 100);
   EXPECT_DOUBLE_EQ(history.GetDelta(0), 10.0);  // the record before the first counts as 0
-  Add(history, "7.5", 2);
-  Add(history, "text", 3);
+  Add(history, "7.5", 200);
+  Add(history, "text", 300);
   EXPECT_EQ(history.GetAt(-1), nullptr);
   EXPECT_EQ(history.GetAt(3), nullptr);
   EXPECT_EQ(history.GetLast()->GetRawText(), "text");
@@ -192,6 +174,13 @@ TEST(History, AccessorsAndDeltas) {
   EXPECT_DOUBLE_EQ(history.GetDelta(2), -7.5);
   EXPECT_EQ(history.GetDelta(3), 0.0);
   EXPECT_EQ(history.GetDelta(-1), 0.0);
+  // The first record at or after a time.
+  EXPECT_EQ(history.FindFirstAt(0), 0);
+  EXPECT_EQ(history.FindFirstAt(100), 0);
+  EXPECT_EQ(history.FindFirstAt(101), 1);
+  EXPECT_EQ(history.FindFirstAt(200), 1);
+  EXPECT_EQ(history.FindFirstAt(300), 2);
+  EXPECT_EQ(history.FindFirstAt(301), 3);  // none: one past the newest
 }
 
 TEST(History, ExtremesOverATimeWindow) {
@@ -223,20 +212,6 @@ TEST(History, ExtremesOverATimeWindow) {
   EXPECT_DOUBLE_EQ(old.GetMaximum(0, end), 3);
   EXPECT_DOUBLE_EQ(old.GetMinimum(0, end), 0);
   EXPECT_DOUBLE_EQ(old.GetMaximum(end - Utc(1980, 1, 1, 0, 0), end), 500);
-}
-
-TEST(History, FindFirstAt) {
-  WDHistory history;
-  EXPECT_EQ(history.FindFirstAt(100), 0);
-  Add(history, "1", 100);
-  Add(history, "2", 200);
-  Add(history, "3", 300);
-  EXPECT_EQ(history.FindFirstAt(0), 0);
-  EXPECT_EQ(history.FindFirstAt(100), 0);
-  EXPECT_EQ(history.FindFirstAt(101), 1);
-  EXPECT_EQ(history.FindFirstAt(200), 1);
-  EXPECT_EQ(history.FindFirstAt(300), 2);
-  EXPECT_EQ(history.FindFirstAt(301), 3);  // none: one past the newest
 }
 
 TEST(History, ExportTextNewestFirst) {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include "platform/host_addresses.h"
 #include "support/scripted_smtp_server.h"
 
 namespace quorvex::platform {
@@ -52,6 +55,12 @@ TEST(TcpClient, UnknownHostIsUnreachable) {
   EXPECT_EQ(client.Connect("no-such-host.invalid", 25, 1s, &error), TcpClient::ConnectResult::Unreachable);
   EXPECT_FALSE(error.empty());
   EXPECT_FALSE(client.IsOpen());
+}
+
+TEST(HostAddresses, ListsTheLoopbackInterface) {
+  std::vector<std::string> addresses;
+  ASSERT_TRUE(HostAddresses(addresses));
+  EXPECT_NE(std::find(addresses.begin(), addresses.end(), "127.0.0.1"), addresses.end());
 }
 
 }  // namespace

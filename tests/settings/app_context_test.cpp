@@ -62,7 +62,7 @@ TEST(AppContext, OldFormatIsReadFromTheCatalogActuallyUsed) {
   EXPECT_EQ(by_work_dir.CatalogPath(), dir / "work/maindata.dat");
   EXPECT_EQ(by_work_dir.Settings().m_bOldFormat, 1);
 
-  AppContext by_option(AppOptions{dir / "current.dat"});
+  AppContext by_option(AppOptions{dir / "current.dat", ""});
   EXPECT_EQ(by_option.CatalogPath(), dir / "current.dat");
   EXPECT_EQ(by_option.Settings().m_bOldFormat, 0) << "the file in WorkDir is not the catalog in use";
   by_option.SetCatalogPath("");

@@ -71,7 +71,7 @@ TEST(LanguageFile, SectionsInAnyOrderBuildTheSameLanguage) {
   EXPECT_EQ(forward.TreeMenu()->Commands(), (std::vector<uint16_t>{32815, 32783}));
 }
 
-TEST(LanguageFile, LaterTextOfTheSameIdWinsAndIdsWrapTo16Bits) {
+TEST(LanguageFile, LaterTextOfTheSameIdWinsIdsWrapTo16BitsAndOtherLinesAreIgnored) {
   LanguageFile file;
   ASSERT_EQ(file.Parse("START STRINGTABLE\n7 : \"first\";\n7 : \"second\";\n65543 : \"wrapped\";\n"
                        "-1 : \"minus one\";\n  +8  :   \"spaced\";\n9:\"tight\";\nEND STRINGTABLE\n"),
@@ -80,10 +80,8 @@ TEST(LanguageFile, LaterTextOfTheSameIdWinsAndIdsWrapTo16Bits) {
   EXPECT_EQ(Text(file, 65535), "minus one");
   EXPECT_EQ(Text(file, 8), "spaced");
   EXPECT_EQ(Text(file, 9), "tight");
-}
 
-TEST(LanguageFile, EntriesOutsideSectionsAndOtherLinesAreIgnored) {
-  LanguageFile file;
+  // Entries outside sections and lines that are no entries are ignored.
   ASSERT_EQ(file.Parse("100 : Orphan;\n1 : Title;\nnot an entry\n; 5 : comment\n"
                        "START STRINGTABLE\nx5 : \"no\";\n5 \"no colon\";\n6 : ;\n"
                        "END STRINGTABLE\n200 : \"after\";\n"),

@@ -52,6 +52,11 @@ TEST_F(LanguageFolderTest, UnknownOrBrokenChoiceFallsBackToEnglish) {
   EXPECT_FALSE(scan.englishPresent);
   EXPECT_EQ(scan.selectedName, "");  // the caller shows kNoEnglishMessage
   EXPECT_EQ(ScanLanguageFolder(WorkDir(), "german.lng").selectedName, "german.lng");
+  // Without a language folder there is no choice at all.
+  std::filesystem::remove_all(std::filesystem::path(dir_.Path()) / "Language");
+  scan = ScanLanguageFolder(WorkDir(), "english.lng");
+  EXPECT_TRUE(scan.files.empty());
+  EXPECT_EQ(scan.selectedName, "");
 }
 
 TEST_F(LanguageFolderTest, UnreadableFileIsListedAsSuch) {
@@ -63,13 +68,6 @@ TEST_F(LanguageFolderTest, UnreadableFileIsListedAsSuch) {
   EXPECT_EQ(ListTexts(scan)[1], "dangling.lng - can't open laguage file");
   EXPECT_EQ(ListTexts(scan)[4], "fifo.lng - can't open laguage file");
   EXPECT_FALSE(scan.selectedFound);
-}
-
-TEST(LanguageFolder, MissingFolderGivesNoChoice) {
-  testing::TempFolder dir;
-  LanguageScan scan = ScanLanguageFolder(dir.Path(), "english.lng");
-  EXPECT_TRUE(scan.files.empty());
-  EXPECT_EQ(scan.selectedName, "");
 }
 
 TEST(LanguageFolder, ListEntrySplitsIntoFileAndDisplayPart) {

@@ -121,33 +121,23 @@ TEST(Settings, EverySettingSurvivesTheFile) {
     EXPECT_EQ(again.m_strBrowser, "INTERFACE.Browser" + hostile) << "an explicit browser stays";
   }
   // Sections and keys in their stated order.
-  const std::string text = ReadFileBytes(f.ini);
-  const char* order[] = {"[INTERFACE]",      "HistoryDeepth=",
-                         "HideAllMessages=", "SavePrompt=",
-                         "SoundEnable=",     "RunMinimize=",
-                         "ToolBarVisible=",  "StatusBarVisible=",
-                         "Browser=",         "[COMMON]",
-                         "AutoFreshing=",    "ContainerPlace=",
-                         "DataFilePath=",    "ThreadsAtTheTime=",
-                         "LangFileName=",    "WorkDir=",
-                         "Snapshots=",       "SnapshotSpace=",
-                         "[CONNECTION]",     "TimeOut=",
-                         "Retries=",         "ViaProxy=",
-                         "ProxyServer=",     "ProxyPort=",
-                         "PageLimit=",       "[EMAIL]",
-                         "Email=",           "SMTPServ=",
-                         "IncludeChanges=",  "[FrameRect]",
-                         "X_Size=",          "Y_Size=",
-                         "X_TopPos=",        "Y_TopPos=",
-                         "X_SplitterPos=",   "[RData]",
-                         "Data1=",           "Data2=",
-                         "Data3=",           "Data4="};
-  size_t at = 0;
-  for (const char* item : order) {
-    size_t found = text.find(item, at);
-    ASSERT_NE(found, std::string::npos) << item << " after offset " << at << "\n" << text;
-    at = found;
+  platform::IniStore written;
+  ASSERT_EQ(written.LoadFile(f.ini), platform::IniStore::LoadResult::Ok);
+  std::string keys;
+  for (const auto& section : written.Sections()) {
+    keys += "[" + section.name + "]";
+    for (const auto& entry : section.entries) keys += " " + entry.first;
+    keys += "\n";
   }
+  EXPECT_EQ(keys,
+            "[INTERFACE] HistoryDeepth HideAllMessages SavePrompt SoundEnable RunMinimize ToolBarVisible "
+            "StatusBarVisible Browser\n"
+            "[COMMON] AutoFreshing ContainerPlace DataFilePath ThreadsAtTheTime LangFileName WorkDir Snapshots "
+            "SnapshotSpace\n"
+            "[CONNECTION] TimeOut Retries ViaProxy ProxyServer ProxyPort PageLimit\n"
+            "[EMAIL] Email SMTPServ IncludeChanges\n"
+            "[FrameRect] X_Size Y_Size X_TopPos Y_TopPos X_SplitterPos\n"
+            "[RData] Data1 Data2 Data3 Data4\n");
 }
 
 TEST(Settings, SavingKeepsUnknownKeysAndSkipsUnchangedFiles) {

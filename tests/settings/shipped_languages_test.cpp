@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "platform/command_ids.h"
+#include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "settings/language_file.h"
 
@@ -71,7 +72,7 @@ std::string FormatTime(const std::string& format) {
   return out;
 }
 
-TEST(ShippedLanguages, DefineEveryTextTheCodeLooksUp) {
+TEST(ShippedLanguages, EachFileHasEveryTextMenuPromptAndDateFormat) {
   std::set<uint16_t> ids = LookedUpIds();
   ASSERT_GT(ids.size(), 150u);
   for (const char* name : kShipped) {
@@ -80,12 +81,8 @@ TEST(ShippedLanguages, DefineEveryTextTheCodeLooksUp) {
       std::string text;
       EXPECT_TRUE(file.Lookup(id, text) && !text.empty()) << name << " lacks " << id;
     }
-  }
-}
 
-TEST(ShippedLanguages, EveryMenuCommandHasAPromptAndTip) {
-  for (const char* name : kShipped) {
-    LanguageFile file = LoadShipped(name);
+    // Every menu command has a prompt and a tool tip.
     std::vector<uint16_t> commands(std::begin(platform::cmd::kWithPrompt), std::end(platform::cmd::kWithPrompt));
     for (const MenuModel* menu : {file.MainMenu(), file.PopupMenu(), file.AlertMenu(), file.TreeMenu()}) {
       ASSERT_NE(menu, nullptr) << name;
@@ -102,6 +99,17 @@ TEST(ShippedLanguages, EveryMenuCommandHasAPromptAndTip) {
       EXPECT_GT(lineFeed, 0u) << name << " " << id;
       EXPECT_LE(text.size() - lineFeed - 1, 79u) << name << " " << id << ": tool tip too long";
     }
+
+    // The date format starts with its eight-character date part.
+    std::string format;
+    ASSERT_TRUE(file.Lookup(platform::ids::kDateTimeFormat, format));
+    ASSERT_GT(format.size(), 8u);
+    std::string date = FormatTime(format.substr(0, 8));
+    std::string time = FormatTime(format.substr(format.find_first_not_of(' ', 8)));
+    EXPECT_NE(date.find("24"), std::string::npos) << name;
+    EXPECT_EQ(date.find("35"), std::string::npos) << name;
+    EXPECT_NE(time.find("35"), std::string::npos) << name;
+    EXPECT_EQ(time.find("24"), std::string::npos) << name;
   }
 }
 
@@ -121,25 +129,10 @@ TEST(ShippedLanguages, TranslationsMatchTheEnglishFile) {
     std::string russianText;
     english.Lookup(id, englishText);
     russian.Lookup(id, russianText);
-    if (id == 32812) continue;  // a strftime format, checked below
+    if (id == platform::ids::kDateTimeFormat) continue;  // a strftime format, checked above
     auto arguments = kArguments.find(id);
     EXPECT_EQ(PlaceholderCount(englishText), arguments == kArguments.end() ? 0 : arguments->second) << id;
     EXPECT_EQ(PlaceholderCount(russianText), PlaceholderCount(englishText)) << id;
-  }
-}
-
-TEST(ShippedLanguages, DateFormatStartsWithItsEightCharacterDatePart) {
-  for (const char* name : kShipped) {
-    LanguageFile file = LoadShipped(name);
-    std::string format;
-    ASSERT_TRUE(file.Lookup(32812, format));
-    ASSERT_GT(format.size(), 8u);
-    std::string date = FormatTime(format.substr(0, 8));
-    std::string time = FormatTime(format.substr(format.find_first_not_of(' ', 8)));
-    EXPECT_NE(date.find("24"), std::string::npos) << name;
-    EXPECT_EQ(date.find("35"), std::string::npos) << name;
-    EXPECT_NE(time.find("35"), std::string::npos) << name;
-    EXPECT_EQ(time.find("24"), std::string::npos) << name;
   }
 }
 

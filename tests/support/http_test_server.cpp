@@ -1,30 +1,19 @@
 #include "support/http_test_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <stdexcept>
+
+#include "support/loopback.h"
 
 namespace quorvex::testing {
 namespace {
 
 constexpr int kPollMs = 50;
 constexpr size_t kMaxHead = 64 * 1024;
-
-bool SendAll(int fd, const std::string& bytes) {
-  size_t sent = 0;
-  while (sent < bytes.size()) {
-    ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    if (n <= 0) return false;
-    sent += static_cast<size_t>(n);
-  }
-  return true;
-}
 
 // The target of a request line "GET /x HTTP/1.1".
 std::string RequestTarget(const std::string& head) {
@@ -37,15 +26,9 @@ std::string RequestTarget(const std::string& head) {
 }  // namespace
 
 HttpTestServer::HttpTestServer() {
-  m_listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof(address);
-  if (m_listenFd < 0 || bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-      listen(m_listenFd, 16) != 0 || getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    throw std::runtime_error("test server: cannot listen on loopback");
-  }
+  m_listenFd = BindLoopback(address);
+  if (m_listenFd < 0 || listen(m_listenFd, 16) != 0) throw std::runtime_error("test server: cannot listen on loopback");
   m_port = ntohs(address.sin_port);
   m_acceptor = std::thread([this] { AcceptLoop(); });
 }
@@ -78,6 +61,12 @@ std::string HttpTestServer::Response(const std::string& body, const std::string&
 std::vector<std::string> HttpTestServer::Requests() const {
   std::lock_guard lock(m_lock);
   return m_requests;
+}
+
+size_t HttpTestServer::GetCount(const std::string& target) const {
+  std::lock_guard lock(m_lock);
+  return std::count_if(m_requests.begin(), m_requests.end(),
+                       [&](const std::string& head) { return head.rfind("GET " + target + " ", 0) == 0; });
 }
 
 size_t HttpTestServer::ConnectionCount() const {

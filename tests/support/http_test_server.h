@@ -51,6 +51,8 @@ class HttpTestServer {
 
   // The head (request line and header lines, CRLF kept) of every request received, in order.
   std::vector<std::string> Requests() const;
+  // How many of them were GET requests for target.
+  size_t GetCount(const std::string& target) const;
   size_t ConnectionCount() const;
 
   void Stop();

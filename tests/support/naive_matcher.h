@@ -1,6 +1,6 @@
 #pragma once
 // A slow, obvious extraction over already parsed pieces, for checking the fast searches of
-// WDPatternMatcher: every search here is a plain byte-by-byte comparison.
+// WDPatternMatcher: every search here is the standard library's plain find or rfind.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,24 +17,10 @@ struct NaiveOutcome {
 // text must not hold a NUL (it is the whole text).
 inline NaiveOutcome NaiveExtract(std::string_view text, const text::WDPatternMatcher::PieceList& pieces) {
   using text::WDPatternPiece;
-  auto occurs_at = [&](size_t at, const std::string& needle) {
-    if (at > text.size() || text.size() - at < needle.size()) return false;
-    for (size_t k = 0; k < needle.size(); ++k) {
-      if (text[at + k] != needle[k]) return false;
-    }
-    return true;
-  };
-  auto first_from = [&](size_t from, const std::string& needle) {
-    for (size_t at = from; at <= text.size(); ++at) {
-      if (occurs_at(at, needle)) return at;
-    }
-    return std::string_view::npos;
-  };
+  constexpr size_t npos = std::string_view::npos;
+  // The last occurrence that begins before the given place; it may run past it.
   auto last_before = [&](size_t before, const std::string& needle) {
-    for (size_t at = before; at-- > 0;) {
-      if (occurs_at(at, needle)) return at;
-    }
-    return std::string_view::npos;
+    return before == 0 ? npos : text.rfind(needle, before - 1);
   };
 
   NaiveOutcome outcome;
@@ -42,13 +28,13 @@ inline NaiveOutcome NaiveExtract(std::string_view text, const text::WDPatternMat
   bool have_start = false;
   for (size_t i = 0; i < pieces.size() && !have_start; ++i) {
     if (!pieces[i]->IsLiteral()) continue;
-    p = first_from(p, pieces[i]->m_strText);
-    if (p == std::string_view::npos) return {text::MatchNotFound, ""};
-    if (first_from(p + 1, pieces[i]->m_strText) != std::string_view::npos) continue;
+    p = text.find(pieces[i]->m_strText, p);
+    if (p == npos) return {text::MatchNotFound, ""};
+    if (text.find(pieces[i]->m_strText, p + 1) != npos) continue;
     for (size_t k = i; k-- > 0;) {
       if (!pieces[k]->IsLiteral()) continue;
       p = last_before(p, pieces[k]->m_strText);
-      if (p == std::string_view::npos) return {text::MatchNotFound, ""};
+      if (p == npos) return {text::MatchNotFound, ""};
     }
     have_start = true;
   }
@@ -58,8 +44,8 @@ inline NaiveOutcome NaiveExtract(std::string_view text, const text::WDPatternMat
     p += pieces[i]->m_strText.size();
     size_t j = i + 1;
     while (j < pieces.size() && !pieces[j]->IsLiteral()) ++j;
-    size_t end = j < pieces.size() ? first_from(p, pieces[j]->m_strText) : text.size();
-    if (end == std::string_view::npos) return {text::MatchNotFound, ""};
+    size_t end = j < pieces.size() ? text.find(pieces[j]->m_strText, p) : text.size();
+    if (end == npos) return {text::MatchNotFound, ""};
     for (size_t k = i + 1; k < j; ++k) {
       size_t len = end - p;
       if (pieces[k]->m_nCount != 0 && static_cast<size_t>(pieces[k]->m_nCount) < len) len = pieces[k]->m_nCount;

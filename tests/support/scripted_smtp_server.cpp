@@ -1,13 +1,12 @@
 #include "support/scripted_smtp_server.h"
 
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <stdexcept>
 #include <thread>
+
+#include "support/loopback.h"
 
 namespace quorvex::testing {
 namespace {
@@ -20,12 +19,7 @@ bool WaitReadable(int fd) {
 }  // namespace
 
 void ServerConnection::Send(const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::send(m_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-    if (n <= 0) return;
-    done += static_cast<size_t>(n);
-  }
+  SendAll(m_fd, bytes);
 }
 
 void ServerConnection::SendPieces(const std::vector<std::string>& pieces) {
@@ -70,15 +64,9 @@ void ServerConnection::Close() {
 }
 
 LoopbackServer::LoopbackServer(Script script) {
-  m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  if (m_listen < 0 || ::bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      ::listen(m_listen, 4) != 0 || ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-    throw std::runtime_error("loopback server: cannot listen");
-  }
+  m_listen = BindLoopback(addr);
+  if (m_listen < 0 || ::listen(m_listen, 4) != 0) throw std::runtime_error("loopback server: cannot listen");
   m_port = ntohs(addr.sin_port);
   m_thread = std::thread([this, script = std::move(script)] {
     if (!WaitReadable(m_listen)) return;

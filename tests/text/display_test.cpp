@@ -10,15 +10,14 @@
 namespace quorvex::text {
 namespace {
 
-TEST(DisplayText, EveryWindows1251ByteDecodes) {
+TEST(DisplayText, Utf8StaysAndEveryOtherByteDecodesAsWindows1251) {
   for (int b = 0x80; b < 0x100; ++b) {
     std::string expected = b == 0x98 ? std::string("\xC2\x98") : testing::DecodeByte("CP1251", static_cast<uint8_t>(b));
     EXPECT_EQ(Windows1251ToUtf8(std::string(1, static_cast<char>(b))), expected) << "byte " << b;
   }
   EXPECT_EQ(Windows1251ToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
-}
 
-TEST(DisplayText, Utf8StaysAndEverythingElseIsWindows1251) {
+  // UTF-8 stays; everything else is read as Windows-1251.
   EXPECT_EQ(DisplayText("plain ascii"), "plain ascii");
   EXPECT_EQ(DisplayText("\xD0\xA6\xD0\xB5\xD0\xBD\xD0\xB0 \xE2\x82\xAC \xF0\x9F\x98\x80"),
             "\xD0\xA6\xD0\xB5\xD0\xBD\xD0\xB0 \xE2\x82\xAC \xF0\x9F\x98\x80");

@@ -14,6 +14,8 @@
 namespace quorvex::text {
 namespace {
 
+using namespace std::string_literals;
+
 struct Outcome {
   int32_t result;
   std::string value;
@@ -31,34 +33,93 @@ Outcome Apply(const std::string& text, const std::string& pattern) {
   return {result, matcher.GetValue(), matcher.GetValuePosition()};
 }
 
-std::string ValueOf(const std::string& text, const std::string& pattern) {
-  Outcome outcome = Apply(text, pattern);
-  EXPECT_EQ(outcome.result, MatchOk) << "pattern '" << pattern << "' on '" << text << "'";
-  return outcome.value;
-}
+TEST(PatternMatcher, ExtractsTheLastCaptureOrSaysWhyNot) {
+  struct Case {
+    std::string text;
+    std::string pattern;
+    int32_t result;
+    std::string value;
+  };
+  const Case cases[] = {
+      {"<td>Price: 12.5 </td>", "Price:{?}</td>", MatchOk, "12.5 "},
+      // Blanks at the ends of the pattern's pieces are not part of the literals.
+      {"<b>Price:</b> 7", "  Price:</b>  {?}\n", MatchOk, "7"},
+      // Space, TAB, CR and LF go from the front of the value; VT does not, trailing blanks stay.
+      {"a \t\r\n x \n b", "a{?}b", MatchOk, "x \n "},
+      {"a\v x b", "a{?}b", MatchOk, "\v x "},
+      // A literal may span lines.
+      {"<tr>\n<td>5</td>", "<tr>\n<td>{?}<", MatchOk, "5"},
+      // A count limits the capture (0 means no limit; a gap may be shorter); it is taken before the blanks go.
+      {"x123456789y", "x{?5}y", MatchOk, "12345"},
+      {"x123y", "x{?5}y", MatchOk, "123"},
+      {"x123y", "x{?0}y", MatchOk, "123"},
+      {"x  123y", "x{?3}y", MatchOk, "1"},
+      {"a123", "a{?99999999999999999999}", MatchOk, "123"},
+      // Literals alone, or with skips only, locate without a value; overlapping occurrences count.
+      {"xx abc yy", "abc", MatchOk, ""},
+      {"a123b", "a{5}b", MatchOk, ""},
+      {"abc abc", "abc", MatchAmbiguous, ""},
+      {"aaa", "aa", MatchAmbiguous, ""},
+      // "x" three times, "y" once: the start is the last "x" before "y".
+      {"x1 x2 x3 y", "x{?}y", MatchOk, "3 "},
+      // The first literal unique from its first occurrence on is the pivot, even if later ones repeat.
+      {"head: A; B; B;", "head:{?};", MatchOk, "A"},
+      // A literal is unique in the rest of the page, not in the whole page: "b" occurs before the "a"
+      // but only once after it.
+      {"b a1b a2", "a{?}b", MatchOk, "1"},
+      // The value is the last capture; each later literal is its first occurrence after the previous.
+      {"<h1>T</h1><i>1</i><i>2</i>", "<h1>{?}</h1><i>{?}</i>", MatchOk, "1"},
+      {"x x ID one:two:three", "ID{?}:{?}:", MatchOk, "two"},
+      // No literal unique in the rest of the page.
+      {"a1b a2b", "a{?}b", MatchAmbiguous, ""},
+      // L1 and L2 repeat; L3 is the pivot. Each earlier literal is taken at its last occurrence before
+      // the one after it, not at its first occurrence in the page.
+      {"L1 a L2 b L1 c L2 d L3", "L1{?}L2{?}L3", MatchOk, "d "},
+      {"L1 a L2 b L1 c L2 d L3", "L1{?}L2{}L3", MatchOk, "c "},
+      // The nearest occurrence before the pivot may itself lie past an occurrence of the next literal.
+      {"<td>1</td><td>2</td><td>3</td><b>", "<td>{?}</td>{}<b>", MatchOk, "3"},
+      // An occurrence that begins before the pivot but runs past it is taken; the walk then finds no
+      // "cd" after it.
+      {"abc abcd", "abc{?}cd", MatchNotFound, ""},
+      // The pivot sits where the earlier literal was found and that literal has no occurrence before
+      // it: nothing is located and the search stays inside the text.
+      {"abc ab", "ab{?}abc", MatchNotFound, ""},
+      {"nothing here", "Price:{?}</td>", MatchNotFound, ""},
+      // The pivot "y" is found but "z" after it is not; no half value is left behind.
+      {"x1 x2 y 3", "x{?}y{?}z", MatchNotFound, ""},
+      // A later literal that only occurs before the pivot.
+      {"z x y", "x{?}y{?}z", MatchNotFound, ""},
+      {"", "a", MatchNotFound, ""},
+      // A capture at the end takes the rest of the text; a NUL ends the text, even within an explicit length.
+      {"head x \n rest of page\n", "x{?}", MatchOk, "rest of page\n"},
+      {"head x", "x{?}", MatchOk, ""},
+      {"x1\0x2"s, "x{?}", MatchOk, "1"},
+      {"x1\0x2"s, "2", MatchNotFound, ""},
+      // An empty pattern gives the checksum of the text up to the NUL.
+      {"abc", "", MatchOk, "#CRC#2105851804"},
+      {"", "", MatchOk, "#CRC#0"},
+      {"\xE0", "", MatchOk, "#CRC#-982482"},
+      {"abc\0def"s, "", MatchOk, "#CRC#2105851804"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = Apply(c.text, c.pattern);
+    EXPECT_EQ(outcome.result, c.result) << "pattern '" << c.pattern << "' on '" << c.text << "'";
+    EXPECT_EQ(outcome.value, c.value) << "pattern '" << c.pattern << "' on '" << c.text << "'";
+  }
 
-int32_t ResultOf(const std::string& text, const std::string& pattern) {
-  return Apply(text, pattern).result;
-}
-
-TEST(PatternMatcher, CapturesBetweenLiteralsTrimmingOnlyTheFront) {
-  EXPECT_EQ(ValueOf("<td>Price: 12.5 </td>", "Price:{?}</td>"), "12.5 ");
-  // Blanks at the ends of the pattern's pieces are not part of the literals.
-  EXPECT_EQ(ValueOf("<b>Price:</b> 7", "  Price:</b>  {?}\n"), "7");
-  // Space, TAB, CR and LF go from the front of the value; VT does not, trailing blanks stay.
-  EXPECT_EQ(ValueOf("a \t\r\n x \n b", "a{?}b"), "x \n ");
-  EXPECT_EQ(ValueOf("a\v x b", "a{?}b"), "\v x ");
-  // A literal may span lines.
-  EXPECT_EQ(ValueOf("<tr>\n<td>5</td>", "<tr>\n<td>{?}<"), "5");
-}
-
-TEST(PatternMatcher, MalformedPatterns) {
   for (const char* pattern : {"{?}abc", "  {?}abc", "a{?}{5}b", "a{?} {5}b", "a{?", "a{?}b{", "   ", "\n\t",
                               // A "}" before an unclosed "{" must not send the parser round again.
                               "a}b{?", "}{"}) {
-    EXPECT_EQ(ResultOf("abc a}b ?", pattern), PatternMalformed) << pattern;
+    EXPECT_EQ(Apply("abc a}b ?", pattern).result, PatternMalformed) << pattern;
   }
-  EXPECT_EQ(ResultOf("", "{"), PatternMalformed);
+  EXPECT_EQ(Apply("", "{").result, PatternMalformed);
+
+  // The text may also end at its NUL.
+  WDPatternMatcher terminated("a 1", "a{?}");
+  EXPECT_EQ(terminated.Extract(), MatchOk);
+  EXPECT_EQ(terminated.GetValue(), "1");
+  WDPatternMatcher null_text(nullptr, "a{?}");
+  EXPECT_EQ(null_text.Extract(), MatchNotFound);
 }
 
 TEST(PatternMatcher, ParsesBracePiecesAndTheirCounts) {
@@ -91,93 +152,6 @@ TEST(PatternMatcher, ParsesBracePiecesAndTheirCounts) {
   ASSERT_TRUE(tail.ParsePattern());
   ASSERT_EQ(tail.GetPieces().size(), 2u);
   EXPECT_EQ(tail.GetPieces()[1]->m_nCount, INT32_MAX);
-  EXPECT_EQ(ValueOf("a123", "a{?99999999999999999999}"), "123");
-}
-
-TEST(PatternMatcher, CountLimitsTheCapture) {
-  EXPECT_EQ(ValueOf("x123456789y", "x{?5}y"), "12345");
-  EXPECT_EQ(ValueOf("x123456789y", "x{5?}y"), "12345");
-  EXPECT_EQ(ValueOf("x123y", "x{?5}y"), "123");  // the gap is shorter than the count
-  EXPECT_EQ(ValueOf("x123y", "x{?0}y"), "123");  // 0 means no limit
-  // The count is taken before the blanks go.
-  EXPECT_EQ(ValueOf("x  123y", "x{?3}y"), "1");
-}
-
-TEST(PatternMatcher, LiteralsWithoutCaptures) {
-  Outcome once = Apply("xx abc yy", "abc");
-  EXPECT_EQ(once.result, MatchOk);
-  EXPECT_EQ(once.value, "");
-  EXPECT_EQ(ResultOf("abc abc", "abc"), MatchAmbiguous);
-  // Overlapping occurrences count: "aa" occurs again one byte later.
-  EXPECT_EQ(ResultOf("aaa", "aa"), MatchAmbiguous);
-  Outcome skip_only = Apply("a123b", "a{5}b");
-  EXPECT_EQ(skip_only.result, MatchOk);
-  EXPECT_EQ(skip_only.value, "");
-}
-
-TEST(PatternMatcher, PivotIsTheFirstLiteralUniqueInTheRestOfThePage) {
-  // "x" three times, "y" once: the start is the last "x" before "y".
-  EXPECT_EQ(ValueOf("x1 x2 x3 y", "x{?}y"), "3 ");
-  // The first literal unique from its first occurrence on is the pivot, even if later ones repeat.
-  EXPECT_EQ(ValueOf("head: A; B; B;", "head:{?};"), "A");
-  // A literal is unique in the rest of the page, not in the whole page: "b" occurs before the "a"
-  // but only once after it.
-  EXPECT_EQ(ValueOf("b a1b a2", "a{?}b"), "1");
-  // The value is the last capture; each later literal is its first occurrence after the previous.
-  EXPECT_EQ(ValueOf("<h1>T</h1><i>1</i><i>2</i>", "<h1>{?}</h1><i>{?}</i>"), "1");
-  EXPECT_EQ(ValueOf("x x ID one:two:three", "ID{?}:{?}:"), "two");
-  // No literal unique in the rest of the page.
-  EXPECT_EQ(ResultOf("a1b a2b", "a{?}b"), MatchAmbiguous);
-}
-
-TEST(PatternMatcher, WalksBackOverEveryEarlierLiteralToItsNearestOccurrence) {
-  // L1 and L2 repeat; L3 is the pivot. Each earlier literal is taken at its last occurrence before
-  // the one after it, not at its first occurrence in the page.
-  EXPECT_EQ(ValueOf("L1 a L2 b L1 c L2 d L3", "L1{?}L2{?}L3"), "d ");
-  EXPECT_EQ(ValueOf("L1 a L2 b L1 c L2 d L3", "L1{?}L2{}L3"), "c ");
-  // The nearest occurrence before the pivot may itself lie past an occurrence of the next literal.
-  EXPECT_EQ(ValueOf("<td>1</td><td>2</td><td>3</td><b>", "<td>{?}</td>{}<b>"), "3");
-  // An occurrence that begins before the pivot but runs past it is taken; the walk then finds no
-  // "cd" after it.
-  EXPECT_EQ(ResultOf("abc abcd", "abc{?}cd"), MatchNotFound);
-  // The pivot sits where the earlier literal was found and that literal has no occurrence before
-  // it: nothing is located and the search stays inside the text.
-  EXPECT_EQ(ResultOf("abc ab", "ab{?}abc"), MatchNotFound);
-}
-
-TEST(PatternMatcher, MissingLiteralsAreNotFound) {
-  EXPECT_EQ(ResultOf("nothing here", "Price:{?}</td>"), MatchNotFound);
-  // The pivot "y" is found but "z" after it is not; no value is left behind.
-  Outcome outcome = Apply("x1 x2 y 3", "x{?}y{?}z");
-  EXPECT_EQ(outcome.result, MatchNotFound);
-  EXPECT_EQ(outcome.value, "");
-  EXPECT_EQ(outcome.position, TextPosition{});
-  // A later literal that only occurs before the pivot.
-  EXPECT_EQ(ResultOf("z x y", "x{?}y{?}z"), MatchNotFound);
-  EXPECT_EQ(ResultOf("", "a"), MatchNotFound);
-}
-
-TEST(PatternMatcher, CaptureAtTheEndTakesTheRestOfTheText) {
-  EXPECT_EQ(ValueOf("head x \n rest of page\n", "x{?}"), "rest of page\n");
-  EXPECT_EQ(ValueOf("head x", "x{?}"), "");
-  // A NUL ends the text, even within an explicit length.
-  std::string with_nul("x1\0x2", 5);
-  EXPECT_EQ(ValueOf(with_nul, "x{?}"), "1");
-  EXPECT_EQ(ResultOf(with_nul, "2"), MatchNotFound);
-  WDPatternMatcher terminated("a 1", "a{?}");
-  EXPECT_EQ(terminated.Extract(), MatchOk);
-  EXPECT_EQ(terminated.GetValue(), "1");
-  WDPatternMatcher null_text(nullptr, "a{?}");
-  EXPECT_EQ(null_text.Extract(), MatchNotFound);
-}
-
-TEST(PatternMatcher, EmptyPatternGivesThePageChecksum) {
-  EXPECT_EQ(ValueOf("abc", ""), "#CRC#2105851804");
-  EXPECT_EQ(ValueOf("", ""), "#CRC#0");
-  EXPECT_EQ(ValueOf("\xE0", ""), "#CRC#-982482");
-  // Only the text up to the NUL counts.
-  EXPECT_EQ(ValueOf(std::string("abc\0def", 7), ""), "#CRC#2105851804");
-  EXPECT_EQ(Apply("abc", "").position, TextPosition{});
 }
 
 TEST(PatternMatcher, ValuePositionIsLineAndColumnOfTheFirstNonBlank) {
@@ -192,40 +166,37 @@ TEST(PatternMatcher, ValuePositionIsLineAndColumnOfTheFirstNonBlank) {
   EXPECT_EQ(Apply("a 1 b", "a").position, TextPosition{});
   // An all-blank value sits at the end of its stretch, not further on.
   EXPECT_EQ(Apply("a\n  b", "a{?}b").position, (TextPosition{2, 1}));
+  // A failed walk and a checksum locate nothing.
+  EXPECT_EQ(Apply("x1 x2 y 3", "x{?}y{?}z").position, TextPosition{});
+  EXPECT_EQ(Apply("abc", "").position, TextPosition{});
 }
 
 TEST(PatternMatcher, ErrorMessagesGoThroughThePrompt) {
   testing::RecordingPrompt prompt;
-  WDPatternMatcher found("a1b", "a{?}b");
-  found.Extract();
+  // Extracting again gives the same result from the pieces already parsed.
+  WDPatternMatcher found("x 1 y", "x{?}y");
+  EXPECT_EQ(found.Extract(), MatchOk);
+  EXPECT_EQ(found.Extract(), MatchOk);
+  EXPECT_EQ(found.GetValue(), "1 ");
+  EXPECT_EQ(found.GetPieces().size(), 3u);
   EXPECT_EQ(found.ShowError(), MatchOk);
   EXPECT_TRUE(prompt.messages.empty());
 
-  const std::string caption = platform::GetString(61489) + "\n";
-  WDPatternMatcher missing("a1b", "q{?}b");
-  missing.Extract();
-  EXPECT_EQ(missing.ShowError(), MatchNotFound);
-  WDPatternMatcher ambiguous("a1b a2b", "a{?}b");
-  ambiguous.Extract();
-  EXPECT_EQ(ambiguous.ShowError(), MatchAmbiguous);
-  WDPatternMatcher malformed("a1b", "{?}b");
-  malformed.Extract();
-  EXPECT_EQ(malformed.ShowError(), PatternMalformed);
+  const std::string caption = platform::GetString(kPatternErrorCaptionId) + "\n";
+  const std::pair<const char*, int32_t> failures[] = {
+      {"q{?}b", MatchNotFound}, {"a{?}b", MatchAmbiguous}, {"{?}b", PatternMalformed}};
+  for (const auto& [pattern, result] : failures) {
+    WDPatternMatcher matcher("a1b a2b", pattern);
+    matcher.Extract();
+    EXPECT_EQ(matcher.ShowError(), result) << pattern;
+  }
   ASSERT_EQ(prompt.messages.size(), 3u);
-  EXPECT_EQ(prompt.messages[0], caption + platform::GetString(61490));
-  EXPECT_EQ(prompt.messages[1], caption + platform::GetString(61491));
-  EXPECT_EQ(prompt.messages[2], caption + platform::GetString(61492));
+  EXPECT_EQ(prompt.messages[0], caption + platform::GetString(kMatchNotFoundTextId));
+  EXPECT_EQ(prompt.messages[1], caption + platform::GetString(kMatchAmbiguousTextId));
+  EXPECT_EQ(prompt.messages[2], caption + platform::GetString(kPatternMalformedTextId));
   EXPECT_EQ(prompt.icons[0], platform::PromptIcon::None);
-  EXPECT_EQ(WDPatternMatcher::ErrorMessage(7), caption + platform::GetString(61493));
+  EXPECT_EQ(WDPatternMatcher::ErrorMessage(7), caption + platform::GetString(kPatternUnknownErrorTextId));
   EXPECT_EQ(WDPatternMatcher::ErrorMessage(MatchOk), "");
-}
-
-TEST(PatternMatcher, ExtractingAgainGivesTheSameResult) {
-  WDPatternMatcher matcher("x 1 y", "x{?}y");
-  EXPECT_EQ(matcher.Extract(), MatchOk);
-  EXPECT_EQ(matcher.Extract(), MatchOk);
-  EXPECT_EQ(matcher.GetValue(), "1 ");
-  EXPECT_EQ(matcher.GetPieces().size(), 3u);
 }
 
 TEST(PatternMatcher, AgreesWithAPlainByteByByteSearch) {
