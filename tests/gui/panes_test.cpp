@@ -324,8 +324,9 @@ void PanesTest::PropertyPanesLoadAndStore() {
   QCOMPARE(p.prompt.messages, std::vector<std::string>{Str(ids::kMsgPositiveInteger)});
   QCOMPARE(t->GetKind(), model::kKindText);
   QVERIFY(t->GetHistory().IsKeepAll());
+  // Moving to another tab stores what was typed.
   control->PeriodCount()->setText(QStringLiteral("12"));
-  frame.Views().Notify(TabNotify::Store, {});
+  tabs->SetActiveTab(vid::kTabLink);
   QCOMPARE(t->GetKind(), model::kKindChecksum);
   QCOMPARE(t->GetPage()->m_freq.m_nCount, 12);
   QVERIFY(!t->GetHistory().IsKeepAll());

@@ -84,6 +84,8 @@ CMainFrame::CMainFrame(settings::AppContext& app, engine::WDQvxDoc& doc)
 }
 
 CMainFrame::~CMainFrame() {
+  // Focus moves while the child widgets are torn down; this object is no frame by then.
+  disconnect(qApp, &QApplication::focusChanged, this, nullptr);
   refreshTimer_.stop();
   if (platform::AgentState() == this) platform::SetAgentState(previousHost_);
 }

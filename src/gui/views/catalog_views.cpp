@@ -90,15 +90,13 @@ void InitialUpdateViews(CMainFrame& frame) {
   auto* strip = qobject_cast<WDHistControl*>(frame.Views().GetObject(view_ids::kTextHistControl));
   auto* sample = qobject_cast<WDBeaconView*>(frame.Views().GetObject(view_ids::kHistoryText));
   if (strip && sample) {
-    QObject::connect(strip, &WDHistControl::DisplayFlagsChanged, sample, &WDBeaconView::SetDisplayFlags,
-                     Qt::UniqueConnection);
+    QObject::connect(strip, &WDHistControl::DisplayFlagsChanged, sample, &WDBeaconView::SetDisplayFlags);
   }
   WDTreeView* tree = CatalogTree(frame);
   if (!tree) return;
   // What was typed into a tab reaches the beacon when the user moves to another tab.
-  QObject::connect(
-      frame.Views().TabWindow(), &TTabWnd::ActiveTabChanged, tree, [tree] { tree->NotifyTabs(TabNotify::Store); },
-      Qt::UniqueConnection);
+  QObject::connect(frame.Views().TabWindow(), &TTabWnd::ActiveTabChanged, tree,
+                   [tree] { tree->NotifyTabs(TabNotify::Store); });
   tree->OnInitialUpdate();
 }
 
