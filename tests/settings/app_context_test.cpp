@@ -68,6 +68,13 @@ TEST(AppContext, OldFormatIsReadFromTheCatalogActuallyUsed) {
   by_option.SetCatalogPath("");
   EXPECT_EQ(by_option.CatalogPath(), dir / "work/maindata.dat");
   EXPECT_EQ(by_option.Settings().m_bOldFormat, 1);
+  // A catalog too short to tell, or none at all, is of the current format.
+  WriteFileBytes(dir / "short.dat", std::string("\xFF\xFF\xFF", 3));
+  by_option.SetCatalogPath(dir / "short.dat");
+  EXPECT_EQ(by_option.Settings().m_bOldFormat, 0);
+  by_option.SetCatalogPath("");
+  by_option.SetCatalogPath(dir / "missing.dat");
+  EXPECT_EQ(by_option.Settings().m_bOldFormat, 0);
 }
 
 TEST(AppContext, SaveFailureAtExitIsReported) {
