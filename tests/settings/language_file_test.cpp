@@ -100,6 +100,12 @@ TEST(LanguageFile, MissingEndLines) {
   // drop-down it was filling is closed by the next section.
   ASSERT_EQ(file.Parse("START STRINGTABLE\n1 : \"one\";\n"), LanguageResult::kOk);
   EXPECT_FALSE(file.HasStringTable());
+  std::string text = "unchanged";
+  EXPECT_FALSE(file.Lookup(1, text));
+  // Installed, a file without texts leaves every text to the built-in English ones.
+  platform::SetStringSource(&file);
+  EXPECT_EQ(platform::GetString(1000), "OK");
+  platform::SetStringSource(nullptr);
   ASSERT_EQ(file.Parse("START MENU POPUP\n1 : Beacon;\n100 : Open;\n"
                        "START MENU ALERT\n1 : Alert;\n101 : Close;\nEND MENU ALERT\n"),
             LanguageResult::kOk);
@@ -155,7 +161,7 @@ TEST(LanguageFile, OverlongLinesAreCutAndTheirRestSkipped) {
   EXPECT_EQ(NextLanguageLine(fits + "\nnext\n", pos), "next\n");
 }
 
-TEST(LanguageFile, LineEndsAndNulBytes) {
+TEST(LanguageFile, LineEndsNulBytesTabsAndEscapes) {
   LanguageFile unix;
   LanguageFile dos;
   std::string text = std::string("LANG : \"T\";\n") + kMainFrame + kStrings;
@@ -166,27 +172,21 @@ TEST(LanguageFile, LineEndsAndNulBytes) {
   EXPECT_EQ(Describe(dos.MainMenu()), Describe(unix.MainMenu()));
   EXPECT_EQ(Text(dos, 61451), Text(unix, 61451));
   // Without the ";" the line end is part of the text: a label keeps it, a quoted text loses its
-  // last character instead of the quote.
+  // last character instead of the quote. Labels take "\t" and "%" as tabs; texts only "\r" and "\n".
   LanguageFile file;
   ASSERT_EQ(file.Parse("START MENU POPUP\n1 : Beacon\r\n100 : Open\nEND MENU POPUP\n"
-                       "START STRINGTABLE\n5 : \"five\"\r\n6 : \"\";\n7 : \";\n8 : \"ei\0ght\";\nEND STRINGTABLE\n"s),
+                       "START MENU ALERT\n1 : Items;\n100 : &Save\\tCtrl+S;\n101 : &Save%Ctrl+S;\n0 : x;\n"
+                       "END MENU ALERT\nSTART STRINGTABLE\n1 : \"line\\r\\nbreak\\tno tab\";\n2 : \"back\\\\nslash\";\n"
+                       "5 : \"five\"\r\n6 : \"\";\n7 : \";\n8 : \"ei\0ght\";\nEND STRINGTABLE\n"s),
             LanguageResult::kOk);
   EXPECT_EQ(Describe(file.PopupMenu()), "Beacon\n[100 Open\n]");
+  EXPECT_EQ(Describe(file.AlertMenu()), "Items[100 &Save\tCtrl+S|101 &Save\tCtrl+S|-]");
+  EXPECT_EQ(Text(file, 1), "line\r\nbreak\\tno tab");
+  EXPECT_EQ(Text(file, 2), "back\\\nslash");
   EXPECT_EQ(Text(file, 5), "five\"");
   EXPECT_EQ(Text(file, 6), "");
   EXPECT_EQ(Text(file, 7), "");
   EXPECT_EQ(Text(file, 8), "e");  // the NUL ends the line before the ";"
-}
-
-TEST(LanguageFile, LabelTabsAndTextEscapes) {
-  LanguageFile file;
-  ASSERT_EQ(file.Parse("START MENU POPUP\n1 : Items;\n100 : &Save\\tCtrl+S;\n101 : &Save%Ctrl+S;\n0 : x;\n"
-                       "END MENU POPUP\nSTART STRINGTABLE\n"
-                       "1 : \"line\\r\\nbreak\\tno tab\";\n2 : \"back\\\\nslash\";\nEND STRINGTABLE\n"),
-            LanguageResult::kOk);
-  EXPECT_EQ(Describe(file.PopupMenu()), "Items[100 &Save\tCtrl+S|101 &Save\tCtrl+S|-]");
-  EXPECT_EQ(Text(file, 1), "line\r\nbreak\\tno tab");
-  EXPECT_EQ(Text(file, 2), "back\\\nslash");
   std::string raw;
   ASSERT_TRUE(file.RawText(1, raw));
   EXPECT_EQ(raw, "line\\r\\nbreak\\tno tab");
@@ -204,18 +204,6 @@ TEST(LanguageFile, CommandBeforeAnyDropDownIsABadFile) {
   EXPECT_EQ(ResourceText(static_cast<uint16_t>(LanguageResult::kBadFile)), "Bad language file");
   EXPECT_EQ(ResourceText(kResCantOpenLanguageFile), "Can't open language file");
   EXPECT_EQ(ResourceText(kResMissingStringKey), "The string key does not exist");
-}
-
-TEST(LanguageFile, FileWithoutStringTableHasNoTexts) {
-  LanguageFile file;
-  ASSERT_EQ(file.Parse(kTree), LanguageResult::kOk);
-  EXPECT_FALSE(file.HasStringTable());
-  std::string text = "unchanged";
-  EXPECT_FALSE(file.Lookup(1000, text));
-  // Installed, such a file leaves every text to the built-in English ones.
-  platform::SetStringSource(&file);
-  EXPECT_EQ(platform::GetString(1000), "OK");
-  platform::SetStringSource(nullptr);
 }
 
 TEST(LanguageFile, LoadReportsFilesThatCannotBeRead) {
