@@ -115,22 +115,19 @@ TEST(IniStore, TypedValuesFollowRegistryMeaning) {
   ASSERT_TRUE(store.SetHex("H", "Bytes", std::string("\x00\xFF\x10", 3)));
   EXPECT_EQ(store.GetString("H", "Bytes", ""), "00FF10");
   EXPECT_EQ(store.GetHex("H", "Bytes"), std::optional<std::string>(std::string("\x00\xFF\x10", 3)));
-  store.SetString("H", "Odd", "ABC");
-  store.SetString("H", "NotHex", "zz");
-  store.SetString("H", "Lower", "ff");
-  EXPECT_EQ(store.GetHex("H", "Odd"), std::nullopt);
-  EXPECT_EQ(store.GetHex("H", "NotHex"), std::nullopt);
-  EXPECT_EQ(store.GetHex("H", "Lower"), std::optional<std::string>("\xFF"));
+  const std::pair<const char*, std::optional<std::string>> hex[] = {
+      {"ABC", std::nullopt}, {"zz", std::nullopt}, {"ff", "\xFF"}};
+  for (const auto& [text, bytes] : hex) {
+    store.SetString("H", "K", text);
+    EXPECT_EQ(store.GetHex("H", "K"), bytes) << text;
+  }
 }
 
 TEST(IniStore, NamesThatCannotBeWrittenAreRefused) {
   IniStore store;
-  EXPECT_FALSE(store.SetString("", "K", "v"));
-  EXPECT_FALSE(store.SetString("A]", "K", "v"));
-  EXPECT_FALSE(store.SetString("A", "K=1", "v"));
-  EXPECT_FALSE(store.SetString("A", ";K", "v"));
-  EXPECT_FALSE(store.SetString("A", " K", "v"));
-  EXPECT_FALSE(store.SetString("A", "K\n", "v"));
+  const std::pair<const char*, const char*> refused[] = {{"", "K"},   {"A]", "K"}, {"A", "K=1"},
+                                                         {"A", ";K"}, {"A", " K"}, {"A", "K\n"}};
+  for (const auto& [section, key] : refused) EXPECT_FALSE(store.SetString(section, key, "v")) << section << key;
   EXPECT_TRUE(store.Sections().empty());
   EXPECT_TRUE(store.SetString("A", "K", "v"));
   EXPECT_TRUE(store.SetString("a", "k", "w")) << "names compare without case";
