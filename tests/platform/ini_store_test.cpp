@@ -71,11 +71,8 @@ TEST(IniStore, ReadsHandWrittenFiles) {
 }
 
 TEST(IniStore, MalformedTextIsReportedWithItsLine) {
-  struct Case {
-    const char* text;
-    const char* line;
-  };
-  const Case cases[] = {
+  // The text and the line its error names.
+  const std::pair<const char*, const char*> cases[] = {
       {"Key=before any section\n", "line 1"},
       {"[A]\nno equals sign\n", "line 2"},
       {"[A\n", "line 1"},
@@ -89,12 +86,12 @@ TEST(IniStore, MalformedTextIsReportedWithItsLine) {
       {"[A]\nK=raw\x01control\n", "line 2"},
       {"[A]\nK=raw\rcarriage return\n", "line 2"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [text, line] : cases) {
     IniStore store;
     store.SetString("OLD", "K", "v");
     std::string error;
-    EXPECT_FALSE(store.Parse(c.text, &error)) << c.text;
-    EXPECT_EQ(error.rfind(c.line, 0), 0u) << c.text << " -> " << error;
+    EXPECT_FALSE(store.Parse(text, &error)) << text;
+    EXPECT_EQ(error.rfind(line, 0), 0u) << text << " -> " << error;
     EXPECT_TRUE(store.Sections().empty()) << "a failed parse leaves the store empty";
   }
 }
