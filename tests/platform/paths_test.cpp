@@ -148,10 +148,8 @@ TEST(Paths, FoldersFollowTheEnvironment) {
 
 TEST(Paths, FindOnPathAndMakeFolders) {
   TempFolder dir;
-  std::filesystem::create_directories(dir / "a");
-  std::filesystem::create_directories(dir / "b");
-  WriteFileBytes(dir / "a/tool", "not executable");
-  WriteFileBytes(dir / "b/tool", "#!/bin/sh\n");
+  dir.Write("a/tool", "not executable");
+  dir.Write("b/tool", "#!/bin/sh\n");
   ASSERT_EQ(::chmod((dir / "b/tool").c_str(), 0755), 0);
   std::filesystem::create_directories(dir / "c/tool");  // a folder is no program
 

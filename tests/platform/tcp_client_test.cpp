@@ -22,10 +22,9 @@ TEST(TcpClient, ExchangesBytesWaitsAndSeesTheClose) {
   TcpClient client;
   ASSERT_EQ(client.Connect("localhost", server.Port(), 2s), TcpClient::ConnectResult::Ok);
   EXPECT_TRUE(client.IsOpen());
-  std::string got = "kept";
+  std::string got;
   EXPECT_EQ(client.Receive(got, 16, 100ms), TcpStatus::TimedOut) << "the server waits for a line";
-  EXPECT_EQ(got, "kept");
-  got.clear();
+  EXPECT_EQ(got, "");
   std::string big(200000, 'x');
   EXPECT_EQ(client.SendAll(big + "\r\n", 2s), TcpStatus::Ok);
   while (got.size() < big.size() + 7) {

@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "platform/clock.h"
-#include "platform/ini_store.h"
 #include "support/recording_prompt.h"
 #include "support/temp_folder.h"
 
@@ -49,10 +48,8 @@ TEST(AppContext, OwnsTheSettingsWhileItLivesAndSavesOrReportsAtTheEnd) {
     EXPECT_EQ(GetAppContext(), &context) << "the outer context is current again";
   }
   EXPECT_EQ(GetAppContext(), nullptr);
-  platform::IniStore saved;
-  ASSERT_EQ(saved.LoadFile(dir / "config/Quorvex.ini"), platform::IniStore::LoadResult::Ok);
-  EXPECT_EQ(saved.GetString("EMAIL", "Email", ""), "me@example.org");
   AppContext again;
+  EXPECT_EQ(again.Settings().m_strEmail, "me@example.org");
   EXPECT_TRUE(again.SettingsComplete()) << "the fonts were written at the end of the first run";
 
   // A tool without the first-start dialogs leaves the first start to the desktop program.
@@ -73,9 +70,8 @@ TEST(AppContext, OwnsTheSettingsWhileItLivesAndSavesOrReportsAtTheEnd) {
 TEST(AppContext, OldFormatIsReadFromTheCatalogActuallyUsed) {
   TempFolder dir;
   ScopedEnv config("QUORVEX_CONFIG_DIR", dir.Path());
-  std::filesystem::create_directories(dir / "work");
   WriteFileBytes(dir / "Quorvex.ini", "[COMMON]\nWorkDir=" + dir / "work" + "\n");
-  WriteFileBytes(dir / "work/maindata.dat", std::string("\x05\x00\xFF\xFF\x00", 5));
+  dir.Write("work/maindata.dat", std::string("\x05\x00\xFF\xFF\x00", 5));
   WriteFileBytes(dir / "current.dat", std::string("\x01\x00\x00\x00\x00", 5));
 
   AppContext by_work_dir;

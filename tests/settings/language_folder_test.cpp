@@ -34,7 +34,7 @@ class LanguageFolderTest : public ::testing::Test {
   testing::TempFolder dir_;
 };
 
-TEST_F(LanguageFolderTest, ScanListsEveryLanguageFileWithItsState) {
+TEST_F(LanguageFolderTest, ScanListsEveryLanguageFileWithItsStateAndEntriesSplitBack) {
   LanguageScan scan = ScanLanguageFolder(WorkDir(), "GERMAN.lng");
   EXPECT_EQ(ListTexts(scan),
             (std::vector<std::string>{"broken.lng - Bad laguage file", "dangling.lng - can't open laguage file",
@@ -44,6 +44,18 @@ TEST_F(LanguageFolderTest, ScanListsEveryLanguageFileWithItsState) {
   EXPECT_TRUE(scan.selectedFound);
   EXPECT_EQ(scan.selectedDisplayName, "Deutsch");
   EXPECT_EQ(scan.selectedName, "GERMAN.lng");
+
+  // A list entry splits back into its file and display parts.
+  std::string file;
+  std::string display;
+  ASSERT_TRUE(ParseLanguageEntry(ListTexts(scan)[2], file, display));
+  EXPECT_EQ(file, "german.lng");
+  EXPECT_EQ(display, "Deutsch ");
+  ASSERT_TRUE(ParseLanguageEntry("A [b] [c]", file, display));
+  EXPECT_EQ(file, "b");
+  EXPECT_FALSE(ParseLanguageEntry(ListTexts(scan)[0], file, display));
+  EXPECT_FALSE(ParseLanguageEntry("odd ] name [x", file, display));
+  EXPECT_FALSE(ParseLanguageEntry("empty []", file, display));
 }
 
 TEST_F(LanguageFolderTest, UnknownOrBrokenChoiceFallsBackToEnglish) {
@@ -62,19 +74,6 @@ TEST_F(LanguageFolderTest, UnknownOrBrokenChoiceFallsBackToEnglish) {
   scan = ScanLanguageFolder(WorkDir(), "english.lng");
   EXPECT_TRUE(scan.files.empty());
   EXPECT_EQ(scan.selectedName, "");
-}
-
-TEST(LanguageFolder, ListEntrySplitsIntoFileAndDisplayPart) {
-  std::string file;
-  std::string display;
-  ASSERT_TRUE(ParseLanguageEntry("Deutsch [german.lng]", file, display));
-  EXPECT_EQ(file, "german.lng");
-  EXPECT_EQ(display, "Deutsch ");
-  ASSERT_TRUE(ParseLanguageEntry("A [b] [c]", file, display));
-  EXPECT_EQ(file, "b");
-  EXPECT_FALSE(ParseLanguageEntry("broken.lng - Bad laguage file", file, display));
-  EXPECT_FALSE(ParseLanguageEntry("odd ] name [x", file, display));
-  EXPECT_FALSE(ParseLanguageEntry("empty []", file, display));
 }
 
 TEST_F(LanguageFolderTest, LoadLanguageInstallsTheChosenFile) {

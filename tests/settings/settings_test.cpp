@@ -34,11 +34,6 @@ std::string FontHex(const LogFont& font) {
   return platform::IniStore::ToHex(font.ToBytes());
 }
 
-ino_t InodeOf(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
-}
-
 TEST(Settings, MissingFileGivesEveryDefaultAndFindsTheBrowser) {
   SettingsFixture f;
   WDSettings settings(f.ini);
@@ -47,7 +42,6 @@ TEST(Settings, MissingFileGivesEveryDefaultAndFindsTheBrowser) {
     EXPECT_FALSE(settings.Load()) << "no fonts stored: a first start";
   }
   EXPECT_FALSE(std::filesystem::exists(f.ini)) << "loading writes nothing";
-  EXPECT_EQ(settings.m_nDataVersion, 1);
 
   // Stored as the program does at exit, with the window centred on a 1024x768 screen. A font is a 60-byte
   // record: height, width, escapement, orientation, weight (little-endian), italic, underline, strike-out,
@@ -131,14 +125,15 @@ TEST(Settings, SavingKeepsUnknownKeysAndSkipsUnchangedFiles) {
   EXPECT_EQ(written.GetString("Plugins", "Name", ""), "x");
   EXPECT_EQ(written.Sections().front().name, "INTERFACE");
 
-  ino_t before = InodeOf(f.ini);
+  // A second name for the file shows whether it was replaced.
+  std::filesystem::create_hard_link(f.ini, f.dir / "link.ini");
   WDSettings unchanged(f.ini);
   unchanged.Load();
   ASSERT_TRUE(unchanged.Save());
-  EXPECT_EQ(InodeOf(f.ini), before) << "nothing changed, so nothing is written";
+  EXPECT_EQ(std::filesystem::hard_link_count(f.ini), 2u) << "nothing changed, so nothing is written";
   unchanged.m_nRetries = 5;
   ASSERT_TRUE(unchanged.Save());
-  EXPECT_NE(InodeOf(f.ini), before);
+  EXPECT_EQ(std::filesystem::hard_link_count(f.ini), 1u);
 }
 
 TEST(Settings, FontsAreTakenUpToTheFirstBadOne) {
@@ -160,20 +155,16 @@ TEST(Settings, FontsAreTakenUpToTheFirstBadOne) {
   for (int n = 1; n <= 4; ++n) EXPECT_EQ(all.Font(n), stored[n]) << n;
   EXPECT_EQ(all.Font(3).FaceName(), "DejaVu Sans");
 
-  LogFont heavy = stored[3];
-  heavy.lfWeight = 5000;
-  LogFont huge = stored[3];
-  huge.lfHeight = -40000;
-  std::string unterminated = stored[3].ToBytes();
-  for (size_t i = 28; i < 60; ++i) unterminated[i] = 'A';
+  // The height is the record's first 4 bytes, the weight bytes 16 to 19, the face name bytes 28 to 59.
+  const std::string hex = FontHex(stored[3]);
   const std::string bad_data3[] = {
-      "",                                                         // missing
-      "Data3=" + FontHex(stored[3]) + "00\n",                     // 61 bytes
-      "Data3=" + FontHex(stored[3]).substr(2) + "\n",             // 59 bytes
-      "Data3=" + FontHex(stored[3]).replace(0, 1, "G") + "\n",    // not hex
-      "Data3=" + FontHex(heavy) + "\n",                           // weight out of range
-      "Data3=" + FontHex(huge) + "\n",                            // height out of range
-      "Data3=" + platform::IniStore::ToHex(unterminated) + "\n",  // face name without NUL
+      "",                                                                 // missing
+      "Data3=" + hex + "00\n",                                            // 61 bytes
+      "Data3=" + hex.substr(2) + "\n",                                    // 59 bytes
+      "Data3=G" + hex.substr(1) + "\n",                                   // not hex
+      "Data3=" + hex.substr(0, 32) + "88130000" + hex.substr(40) + "\n",  // weight 5000
+      "Data3=C063FFFF" + hex.substr(8) + "\n",                            // height -40000
+      "Data3=" + hex.substr(0, 56) + std::string(64, '4') + "\n",         // face name without NUL
   };
   for (const std::string& data3 : bad_data3) {
     write(data3);
@@ -191,35 +182,31 @@ TEST(Settings, BrokenFilesAreReportedOnceAndNeverOverwritten) {
   testing::RecordingPrompt prompt;
   const std::string garbage = "[INTERFACE]\nSoundEnable=0\nthis line is not a setting\n";
   WriteFileBytes(f.ini, garbage);
-  {
-    WDSettings settings(f.ini);
-    settings.Load();
-    EXPECT_EQ(settings.m_bSoundEnable, 1) << "defaults, not half a file";
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Exclamation);
-    EXPECT_NE(prompt.messages[0].find("line 3"), std::string::npos) << prompt.messages[0];
-    EXPECT_NE(prompt.messages[0].find(f.ini + ".bad"), std::string::npos) << prompt.messages[0];
-    EXPECT_EQ(ReadFileBytes(f.ini + ".bad"), garbage) << "the broken file is kept as it was";
-    ASSERT_TRUE(settings.Save()) << settings.LastError();
-    EXPECT_EQ(prompt.messages.size(), 1u) << "reported once";
-  }
-  WDSettings reloaded(f.ini);
-  reloaded.Load();
-  EXPECT_EQ(prompt.messages.size(), 1u);
+  WDSettings settings(f.ini);
+  settings.Load();
+  EXPECT_EQ(settings.m_bSoundEnable, 1) << "defaults, not half a file";
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Exclamation);
+  EXPECT_NE(prompt.messages[0].find("line 3"), std::string::npos) << prompt.messages[0];
+  EXPECT_NE(prompt.messages[0].find(f.ini + ".bad"), std::string::npos) << prompt.messages[0];
+  EXPECT_EQ(ReadFileBytes(f.ini + ".bad"), garbage) << "the broken file is kept as it was";
+  ASSERT_TRUE(settings.Save()) << settings.LastError();
+  settings.Load();
+  EXPECT_EQ(prompt.messages.size(), 1u) << "reported once";
 
   // A second broken file does not overwrite the first one set aside.
   WriteFileBytes(f.ini, "broken again");
-  reloaded.Load();
+  settings.Load();
   EXPECT_EQ(ReadFileBytes(f.ini + ".bad"), garbage);
   EXPECT_EQ(ReadFileBytes(f.ini + ".bad.2"), "broken again");
 
   // A file that cannot be read (here a folder in the way) is reported and left alone.
   std::filesystem::create_directories(f.ini);
-  reloaded.Load();
+  settings.Load();
   ASSERT_EQ(prompt.messages.size(), 3u);
   EXPECT_EQ(prompt.icons[2], platform::PromptIcon::Exclamation);
-  EXPECT_FALSE(reloaded.Save());
-  EXPECT_NE(reloaded.LastError().find("not overwritten"), std::string::npos);
+  EXPECT_FALSE(settings.Save());
+  EXPECT_NE(settings.LastError().find("not overwritten"), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_directory(f.ini));
 }
 

@@ -33,17 +33,15 @@ std::set<uint16_t> LookedUpIds() {
   std::set<uint16_t> ids;
   std::string header = ReadFileBytes(kSourceDir / "src" / "platform" / "string_ids.h");
   std::regex named(R"(constexpr\s+uint16_t\s+k\w+\s*=\s*(\d+)\s*;)");
-  for (std::sregex_iterator it(header.begin(), header.end(), named), end; it != end; ++it) {
+  for (std::sregex_iterator it(header.begin(), header.end(), named), end; it != end; ++it)
     ids.insert(static_cast<uint16_t>(std::stoi((*it)[1])));
-  }
   std::regex literal(R"(GetString\(\s*(\d+)\s*\))");
   for (const auto& entry : std::filesystem::recursive_directory_iterator(kSourceDir / "src")) {
     auto extension = entry.path().extension();
     if (extension != ".h" && extension != ".cpp") continue;
     std::string code = ReadFileBytes(entry.path());
-    for (std::sregex_iterator it(code.begin(), code.end(), literal), end; it != end; ++it) {
+    for (std::sregex_iterator it(code.begin(), code.end(), literal), end; it != end; ++it)
       ids.insert(static_cast<uint16_t>(std::stoi((*it)[1])));
-    }
   }
   return ids;
 }
@@ -77,9 +75,8 @@ TEST(ShippedLanguages, EachFileHasEveryTextMenuPromptAndDateFormat) {
     for (const MenuModel* menu : {file.MainMenu(), file.PopupMenu(), file.AlertMenu(), file.TreeMenu()}) {
       ASSERT_NE(menu, nullptr) << name;
       EXPECT_NE(menu->DefaultCommand(), 0) << name;
-      for (uint16_t id : menu->Commands()) {
+      for (uint16_t id : menu->Commands())
         if (platform::cmd::HasPrompt(id)) commands.push_back(id);
-      }
     }
     for (uint16_t id : commands) {
       std::string text;
