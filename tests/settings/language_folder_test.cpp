@@ -27,7 +27,7 @@ class LanguageFolderTest : public ::testing::Test {
     std::filesystem::create_directories(std::filesystem::path(dir_.Path()) / "Language" / "folder.lng");
     std::filesystem::create_symlink(dir_ / "gone.lng", dir_ / "Language/dangling.lng");
     // A FIFO is listed at once, never waited on.
-    ::mkfifo((dir_ / "Language/fifo.lng").c_str(), 0600);
+    ASSERT_EQ(::mkfifo((dir_ / "Language/fifo.lng").c_str(), 0600), 0);
   }
   std::string WorkDir() const { return dir_.Path(); }
 
