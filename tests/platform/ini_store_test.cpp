@@ -48,16 +48,8 @@ TEST(IniStore, AnyByteStringComesBackUnchanged) {
 
 TEST(IniStore, ReadsHandWrittenFiles) {
   const std::string text =
-      "\xEF\xBB\xBF; a comment\r\n"
-      "# another\n"
-      "\n"
-      "  [ Interface ]  \n"
-      "  Browser =  /usr/bin/firefox  \r\n"
-      "Browser=/usr/bin/chromium\n"
-      "[COMMON]\n"
-      "WorkDir=\n"
-      "[interface]\n"
-      "SoundEnable=0";
+      "\xEF\xBB\xBF; a comment\r\n# another\n\n  [ Interface ]  \n  Browser =  /usr/bin/firefox  \r\n"
+      "Browser=/usr/bin/chromium\n[COMMON]\nWorkDir=\n[interface]\nSoundEnable=0";
   IniStore store;
   std::string error;
   ASSERT_TRUE(store.Parse(text, &error)) << error;
@@ -71,11 +63,8 @@ TEST(IniStore, ReadsHandWrittenFiles) {
 }
 
 TEST(IniStore, MalformedTextIsReportedWithItsLine) {
-  struct Case {
-    const char* text;
-    const char* line;
-  };
-  const Case cases[] = {
+  // The text and the line its error names.
+  const std::pair<const char*, const char*> cases[] = {
       {"Key=before any section\n", "line 1"},
       {"[A]\nno equals sign\n", "line 2"},
       {"[A\n", "line 1"},
@@ -89,12 +78,12 @@ TEST(IniStore, MalformedTextIsReportedWithItsLine) {
       {"[A]\nK=raw\x01control\n", "line 2"},
       {"[A]\nK=raw\rcarriage return\n", "line 2"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [text, line] : cases) {
     IniStore store;
     store.SetString("OLD", "K", "v");
     std::string error;
-    EXPECT_FALSE(store.Parse(c.text, &error)) << c.text;
-    EXPECT_EQ(error.rfind(c.line, 0), 0u) << c.text << " -> " << error;
+    EXPECT_FALSE(store.Parse(text, &error)) << text;
+    EXPECT_EQ(error.rfind(line, 0), 0u) << text << " -> " << error;
     EXPECT_TRUE(store.Sections().empty()) << "a failed parse leaves the store empty";
   }
 }
@@ -114,23 +103,20 @@ TEST(IniStore, TypedValuesFollowRegistryMeaning) {
 
   ASSERT_TRUE(store.SetHex("H", "Bytes", std::string("\x00\xFF\x10", 3)));
   EXPECT_EQ(store.GetString("H", "Bytes", ""), "00FF10");
-  EXPECT_EQ(store.GetHex("H", "Bytes"), std::optional<std::string>(std::string("\x00\xFF\x10", 3)));
-  store.SetString("H", "Odd", "ABC");
-  store.SetString("H", "NotHex", "zz");
-  store.SetString("H", "Lower", "ff");
-  EXPECT_EQ(store.GetHex("H", "Odd"), std::nullopt);
-  EXPECT_EQ(store.GetHex("H", "NotHex"), std::nullopt);
-  EXPECT_EQ(store.GetHex("H", "Lower"), std::optional<std::string>("\xFF"));
+  // Stored text and the bytes read from it.
+  const std::pair<const char*, std::optional<std::string>> hex[] = {
+      {"00FF10", std::string("\x00\xFF\x10", 3)}, {"ABC", std::nullopt}, {"zz", std::nullopt}, {"ff", "\xFF"}};
+  for (const auto& [text, bytes] : hex) {
+    store.SetString("H", "K", text);
+    EXPECT_EQ(store.GetHex("H", "K"), bytes) << text;
+  }
 }
 
 TEST(IniStore, NamesThatCannotBeWrittenAreRefused) {
   IniStore store;
-  EXPECT_FALSE(store.SetString("", "K", "v"));
-  EXPECT_FALSE(store.SetString("A]", "K", "v"));
-  EXPECT_FALSE(store.SetString("A", "K=1", "v"));
-  EXPECT_FALSE(store.SetString("A", ";K", "v"));
-  EXPECT_FALSE(store.SetString("A", " K", "v"));
-  EXPECT_FALSE(store.SetString("A", "K\n", "v"));
+  const std::pair<const char*, const char*> refused[] = {{"", "K"},   {"A]", "K"}, {"A", "K=1"},
+                                                         {"A", ";K"}, {"A", " K"}, {"A", "K\n"}};
+  for (const auto& [section, key] : refused) EXPECT_FALSE(store.SetString(section, key, "v")) << section << key;
   EXPECT_TRUE(store.Sections().empty());
   EXPECT_TRUE(store.SetString("A", "K", "v"));
   EXPECT_TRUE(store.SetString("a", "k", "w")) << "names compare without case";

@@ -20,18 +20,10 @@ using testing::TempFolder;
 using testing::WriteFileBytes;
 
 size_t EntriesIn(const std::string& folder) {
-  size_t n = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++n;
-  return n;
+  return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
 }
 
-mode_t ModeOf(const std::string& path) {
-  struct stat st;
-  EXPECT_EQ(::stat(path.c_str(), &st), 0);
-  return st.st_mode & 07777;
-}
-
-TEST(AtomicWrite, CreatesAndReplacesLeavingNoTemporaryFile) {
+TEST(AtomicWrite, ReplacesWholeFilesOrKeepsTheOldOneAndLeavesNoTemporaryFile) {
   TempFolder dir;
   const std::string path = dir / "file.dat";
   std::string bytes("a\0b\nlast", 8);
@@ -39,24 +31,16 @@ TEST(AtomicWrite, CreatesAndReplacesLeavingNoTemporaryFile) {
   ASSERT_TRUE(WriteFileAtomically(path, bytes, &error)) << error;
   EXPECT_EQ(ReadFileBytes(path), bytes);
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-  ASSERT_TRUE(WriteFileAtomically(path, "second", &error)) << error;
-  EXPECT_EQ(ReadFileBytes(path), "second");
-  EXPECT_EQ(ModeOf(path), 0640u) << "a replaced file keeps its permissions";
   ASSERT_TRUE(WriteFileAtomically(path, "", &error)) << error;
   EXPECT_EQ(ReadFileBytes(path), "");
+  EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640))
+      << "a replaced file keeps its permissions";
   EXPECT_EQ(EntriesIn(dir.Path()), 1u);
   // Written through a symbolic link, the link's target is replaced and the link stays.
   ASSERT_EQ(::symlink("file.dat", (dir / "link.dat").c_str()), 0);
-  ASSERT_TRUE(WriteFileAtomically(dir / "link.dat", "new"));
+  ASSERT_TRUE(WriteFileAtomically(dir / "link.dat", "precious"));
   EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.dat"));
-  EXPECT_EQ(ReadFileBytes(path), "new");
-}
-
-TEST(AtomicWrite, FailureKeepsTheOldFileAndRemovesTheTemporaryFile) {
-  TempFolder dir;
-  const std::string path = dir / "keep.dat";
-  WriteFileBytes(path, "precious");
-  std::string error;
+  EXPECT_EQ(ReadFileBytes(path), "precious");
 
   // A missing folder: nothing can be created.
   EXPECT_FALSE(WriteFileAtomically(dir / "missing/x.dat", "data", &error));
@@ -76,7 +60,7 @@ TEST(AtomicWrite, FailureKeepsTheOldFileAndRemovesTheTemporaryFile) {
   EXPECT_FALSE(written);
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(ReadFileBytes(path), "precious");
-  EXPECT_EQ(EntriesIn(dir.Path()), 1u) << "the temporary file must be removed";
+  EXPECT_EQ(EntriesIn(dir.Path()), 2u) << "the temporary file must be removed";
 
   // A folder that cannot be written (not for root, who may write anywhere).
   if (::geteuid() != 0) {
@@ -84,14 +68,14 @@ TEST(AtomicWrite, FailureKeepsTheOldFileAndRemovesTheTemporaryFile) {
     EXPECT_FALSE(WriteFileAtomically(path, "replacement", &error));
     ::chmod(dir.Path().c_str(), 0700);
     EXPECT_EQ(ReadFileBytes(path), "precious");
-    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+    EXPECT_EQ(EntriesIn(dir.Path()), 2u);
   }
 
   // A folder in the way of the file: the rename fails, the folder stays.
   ASSERT_TRUE(std::filesystem::create_directory(dir / "taken"));
   EXPECT_FALSE(WriteFileAtomically(dir / "taken", "data", &error));
   EXPECT_TRUE(std::filesystem::is_directory(dir / "taken"));
-  EXPECT_EQ(EntriesIn(dir.Path()), 2u);
+  EXPECT_EQ(EntriesIn(dir.Path()), 3u);
 }
 
 TEST(AtomicWrite, RemovesTemporaryFilesOfDeadProcessesOnly) {
@@ -132,11 +116,8 @@ TEST(ReadWholeFile, ReadsOnlyRegularFilesWithinTheCap) {
     EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
     EXPECT_EQ(ReadFileStart(dir / name, bytes, nullptr, 4), ReadResult::Failed) << name;
   }
+  // The cap: see the ReadOnceFile test.
   WriteFileBytes(dir / "big", std::string(100, 'x'));
-  EXPECT_EQ(ReadWholeFile(dir / "big", bytes, &error, 99), ReadResult::Failed);
-  EXPECT_NE(error.find("larger"), std::string::npos);
-  EXPECT_EQ(ReadWholeFile(dir / "big", bytes, &error, 100), ReadResult::Ok);
-  EXPECT_EQ(bytes.size(), 100u);
   EXPECT_EQ(ReadFileStart(dir / "big", bytes, nullptr, 4), ReadResult::Ok);
   EXPECT_EQ(bytes, "xxxx");
   EXPECT_EQ(ReadFileStart(dir / "big", bytes, nullptr, 1000), ReadResult::Ok);
@@ -165,12 +146,10 @@ TEST(Paths, FoldersFollowTheEnvironment) {
   EXPECT_TRUE(std::filesystem::exists(installed + "/Quorvex Agent.desktop")) << installed;
 }
 
-TEST(Paths, FindOnPathTakesTheFirstExecutableOfAbsoluteFolders) {
+TEST(Paths, FindOnPathAndMakeFolders) {
   TempFolder dir;
-  std::filesystem::create_directories(dir / "a");
-  std::filesystem::create_directories(dir / "b");
-  WriteFileBytes(dir / "a/tool", "not executable");
-  WriteFileBytes(dir / "b/tool", "#!/bin/sh\n");
+  dir.Write("a/tool", "not executable");
+  dir.Write("b/tool", "#!/bin/sh\n");
   ASSERT_EQ(::chmod((dir / "b/tool").c_str(), 0755), 0);
   std::filesystem::create_directories(dir / "c/tool");  // a folder is no program
 
@@ -181,10 +160,8 @@ TEST(Paths, FindOnPathTakesTheFirstExecutableOfAbsoluteFolders) {
   EXPECT_EQ(FindOnPath(""), "");
   ScopedEnv empty("PATH", std::nullopt);
   EXPECT_EQ(FindOnPath("tool"), "");
-}
 
-TEST(Paths, MakeFoldersCreatesParents) {
-  TempFolder dir;
+  // Folders are made with their parents; a file in the way is an error.
   std::string error;
   EXPECT_TRUE(MakeFolders(dir / "x/y/z", &error)) << error;
   EXPECT_TRUE(std::filesystem::is_directory(dir / "x/y/z"));

@@ -5,26 +5,10 @@
 namespace quorvex::platform {
 namespace {
 
-class MapSource : public StringSource {
- public:
-  bool Lookup(uint16_t id, std::string& out) const override {
-    if (id != 7) return false;
-    out = "seven";
-    return true;
-  }
-};
-
-TEST(StringTable, InstalledSourceThenBuiltinThenPlaceholder) {
-  MapSource source;
-  SetStringSource(&source);
-  EXPECT_EQ(GetString(7), "seven");
+// An installed language file before the built-in texts: see the language folder test.
+TEST(StringTable, UnknownIdsShowAPlaceholderAndFormatsAreNeverTrusted) {
   EXPECT_FALSE(GetString(61490).empty());
   EXPECT_EQ(GetString(12345), "-?-");
-  SetStringSource(nullptr);
-  EXPECT_EQ(GetString(7), "-?-");
-}
-
-TEST(StringTable, FillPlaceholdersNeverTrustsTheFormat) {
   EXPECT_EQ(FillPlaceholders("Sent %d of %s (100%%)", {"3", "x"}), "Sent 3 of x (100%)");
   EXPECT_EQ(FillPlaceholders("%-5.2ld|%lu", {"a", "b"}), "a|b");
   // Missing arguments and unknown conversions stay as written; %n is never acted on.

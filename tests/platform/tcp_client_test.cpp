@@ -14,17 +14,19 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(TcpClient, ExchangesBytesAndSeesTheClose) {
+TEST(TcpClient, ExchangesBytesWaitsAndSeesTheClose) {
   testing::LoopbackServer server([](testing::ServerConnection& c) {
     std::string line = c.ReadLine();
     c.Send("echo " + line);
   });
   TcpClient client;
-  ASSERT_EQ(client.Connect("127.0.0.1", server.Port(), 2s), TcpClient::ConnectResult::Ok);
+  ASSERT_EQ(client.Connect("localhost", server.Port(), 2s), TcpClient::ConnectResult::Ok);
   EXPECT_TRUE(client.IsOpen());
+  std::string got;
+  EXPECT_EQ(client.Receive(got, 16, 100ms), TcpStatus::TimedOut) << "the server waits for a line";
+  EXPECT_EQ(got, "");
   std::string big(200000, 'x');
   EXPECT_EQ(client.SendAll(big + "\r\n", 2s), TcpStatus::Ok);
-  std::string got;
   while (got.size() < big.size() + 7) {
     ASSERT_EQ(client.Receive(got, 4096, 2s), TcpStatus::Ok);
   }
@@ -38,19 +40,7 @@ TEST(TcpClient, ExchangesBytesAndSeesTheClose) {
   EXPECT_FALSE(client.IsOpen());
   EXPECT_EQ(client.Receive(got, 16, 1s), TcpStatus::Failed);
   EXPECT_EQ(client.SendAll("x", 1s), TcpStatus::Failed);
-}
 
-TEST(TcpClient, SilentPeerTimesOut) {
-  testing::LoopbackServer server([](testing::ServerConnection& c) { c.WaitForClose(); });
-  TcpClient client;
-  ASSERT_EQ(client.Connect("localhost", server.Port(), 2s), TcpClient::ConnectResult::Ok);
-  std::string got = "kept";
-  EXPECT_EQ(client.Receive(got, 16, 100ms), TcpStatus::TimedOut);
-  EXPECT_EQ(got, "kept");
-}
-
-TEST(TcpClient, UnknownHostIsUnreachable) {
-  TcpClient client;
   std::string error;
   EXPECT_EQ(client.Connect("no-such-host.invalid", 25, 1s, &error), TcpClient::ConnectResult::Unreachable);
   EXPECT_FALSE(error.empty());

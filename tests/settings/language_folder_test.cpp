@@ -25,24 +25,41 @@ class LanguageFolderTest : public ::testing::Test {
     dir_.Write("Language/unnamed.lng", "");
     dir_.Write("Language/notes.txt", "LANG : \"Not a language\";\n");
     std::filesystem::create_directories(std::filesystem::path(dir_.Path()) / "Language" / "folder.lng");
+    std::filesystem::create_symlink(dir_ / "gone.lng", dir_ / "Language/dangling.lng");
+    // A FIFO is listed at once, never waited on.
+    ASSERT_EQ(::mkfifo((dir_ / "Language/fifo.lng").c_str(), 0600), 0);
   }
   std::string WorkDir() const { return dir_.Path(); }
 
   testing::TempFolder dir_;
 };
 
-TEST_F(LanguageFolderTest, ScanListsEveryLanguageFileWithItsState) {
+TEST_F(LanguageFolderTest, ScanListsEveryLanguageFileWithItsStateAndEntriesSplitBack) {
   LanguageScan scan = ScanLanguageFolder(WorkDir(), "GERMAN.lng");
-  EXPECT_EQ(ListTexts(scan), (std::vector<std::string>{"broken.lng - Bad laguage file", "Deutsch [german.lng]",
-                                                       "English [English.LNG]", "unnamed.lng - Bad laguage file"}));
+  EXPECT_EQ(ListTexts(scan),
+            (std::vector<std::string>{"broken.lng - Bad laguage file", "dangling.lng - can't open laguage file",
+                                      "Deutsch [german.lng]", "English [English.LNG]",
+                                      "fifo.lng - can't open laguage file", "unnamed.lng - Bad laguage file"}));
   EXPECT_TRUE(scan.englishPresent);
   EXPECT_TRUE(scan.selectedFound);
   EXPECT_EQ(scan.selectedDisplayName, "Deutsch");
   EXPECT_EQ(scan.selectedName, "GERMAN.lng");
+
+  // A list entry splits back into its file and display parts.
+  std::string file;
+  std::string display;
+  ASSERT_TRUE(ParseLanguageEntry(ListTexts(scan)[2], file, display));
+  EXPECT_EQ(file, "german.lng");
+  EXPECT_EQ(display, "Deutsch ");
+  ASSERT_TRUE(ParseLanguageEntry("A [b] [c]", file, display));
+  EXPECT_EQ(file, "b");
+  EXPECT_FALSE(ParseLanguageEntry(ListTexts(scan)[0], file, display));
+  EXPECT_FALSE(ParseLanguageEntry("odd ] name [x", file, display));
+  EXPECT_FALSE(ParseLanguageEntry("empty []", file, display));
 }
 
 TEST_F(LanguageFolderTest, UnknownOrBrokenChoiceFallsBackToEnglish) {
-  for (const char* selected : {"", "french.lng", "broken.lng"}) {
+  for (const char* selected : {"", "french.lng", "broken.lng", "dangling.lng"}) {
     LanguageScan scan = ScanLanguageFolder(WorkDir(), selected);
     EXPECT_FALSE(scan.selectedFound) << selected;
     EXPECT_EQ(scan.selectedName, kEnglishFileName) << selected;
@@ -57,30 +74,6 @@ TEST_F(LanguageFolderTest, UnknownOrBrokenChoiceFallsBackToEnglish) {
   scan = ScanLanguageFolder(WorkDir(), "english.lng");
   EXPECT_TRUE(scan.files.empty());
   EXPECT_EQ(scan.selectedName, "");
-}
-
-TEST_F(LanguageFolderTest, UnreadableFileIsListedAsSuch) {
-  std::filesystem::create_symlink(std::filesystem::path(dir_.Path()) / "gone.lng",
-                                  std::filesystem::path(dir_.Path()) / "Language" / "dangling.lng");
-  // A FIFO is listed at once, never waited on.
-  ASSERT_EQ(::mkfifo((dir_ / "Language/fifo.lng").c_str(), 0600), 0);
-  LanguageScan scan = ScanLanguageFolder(WorkDir(), "dangling.lng");
-  EXPECT_EQ(ListTexts(scan)[1], "dangling.lng - can't open laguage file");
-  EXPECT_EQ(ListTexts(scan)[4], "fifo.lng - can't open laguage file");
-  EXPECT_FALSE(scan.selectedFound);
-}
-
-TEST(LanguageFolder, ListEntrySplitsIntoFileAndDisplayPart) {
-  std::string file;
-  std::string display;
-  ASSERT_TRUE(ParseLanguageEntry("Deutsch [german.lng]", file, display));
-  EXPECT_EQ(file, "german.lng");
-  EXPECT_EQ(display, "Deutsch ");
-  ASSERT_TRUE(ParseLanguageEntry("A [b] [c]", file, display));
-  EXPECT_EQ(file, "b");
-  EXPECT_FALSE(ParseLanguageEntry("broken.lng - Bad laguage file", file, display));
-  EXPECT_FALSE(ParseLanguageEntry("odd ] name [x", file, display));
-  EXPECT_FALSE(ParseLanguageEntry("empty []", file, display));
 }
 
 TEST_F(LanguageFolderTest, LoadLanguageInstallsTheChosenFile) {

@@ -34,110 +34,80 @@ std::string FontHex(const LogFont& font) {
   return platform::IniStore::ToHex(font.ToBytes());
 }
 
-ino_t InodeOf(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
-}
-
-TEST(Settings, MissingFileGivesEveryDefault) {
+TEST(Settings, MissingFileGivesEveryDefaultAndFindsTheBrowser) {
   SettingsFixture f;
   WDSettings settings(f.ini);
-  EXPECT_FALSE(settings.Load()) << "no fonts stored: a first start";
+  {
+    ScopedEnv no_path("PATH", "/nonexistent");  // the unset browser is looked for and not found
+    EXPECT_FALSE(settings.Load()) << "no fonts stored: a first start";
+  }
   EXPECT_FALSE(std::filesystem::exists(f.ini)) << "loading writes nothing";
-  const WDSettings fresh;
+
+  // Stored as the program does at exit, with the window centred on a 1024x768 screen. A font is a 60-byte
+  // record: height, width, escapement, orientation, weight (little-endian), italic, underline, strike-out,
+  // charset, two precisions, quality, pitch, then the face name and NULs.
+  settings.SetFrameRect(settings.GetFrameRect(1024, 768));
+  ASSERT_TRUE(settings.Save()) << settings.LastError();
+  EXPECT_EQ(ReadFileBytes(f.ini),
+            "[INTERFACE]\nHistoryDeepth=-1\nHideAllMessages=0\nSavePrompt=0\nSoundEnable=1\nRunMinimize=0\n"
+            "ToolBarVisible=1\nStatusBarVisible=1\nBrowser=\n\n"
+            "[COMMON]\nAutoFreshing=1\nContainerPlace=\nDataFilePath=\nThreadsAtTheTime=0\nLangFileName=\nWorkDir=\n"
+            "Snapshots=10\nSnapshotSpace=200\n\n"
+            "[CONNECTION]\nTimeOut=10\nRetries=2\nViaProxy=0\nProxyServer=http://localhost\nProxyPort=80\n"
+            "PageLimit=52000\n\n"
+            "[EMAIL]\nEmail=\nSMTPServ=\nIncludeChanges=0\n\n"
+            "[FrameRect]\nX_Size=640\nY_Size=395\nX_TopPos=192\nY_TopPos=186\nX_SplitterPos=202\n\n"
+            "[RData]\n"
+            "Data1=16000000000000000000000000000000BC0200000100000000000100"
+            "56657264616E6100000000000000000000000000000000000000000000000000\n"
+            "Data2=0E000000000000000000000000000000BC0200000000000000000100"
+            "56657264616E6100000000000000000000000000000000000000000000000000\n"
+            "Data3=0E000000000000000000000000000000900100000000000000000100"
+            "56657264616E6100000000000000000000000000000000000000000000000000\n"
+            "Data4=0D000000000000000000000000000000900100000100000000000100"
+            "56657264616E6100000000000000000000000000000000000000000000000000\n");
+
+  // The browser is looked for only when it holds the unset mark.
+  WriteFileBytes(f.ini, "[INTERFACE]\nBrowser=???\n");
+  settings.Load();
   EXPECT_EQ(settings.m_strBrowser, f.xdg_open);
-  EXPECT_EQ(fresh.m_strBrowser, "???");
-  EXPECT_EQ(settings.m_nHistoryDeepth, -1);
-  EXPECT_EQ(settings.m_bHideAllMessages, 0);
-  EXPECT_EQ(settings.m_bSavePrompt, 0);
-  EXPECT_EQ(settings.m_bSoundEnable, 1);
-  EXPECT_EQ(settings.m_bRunMinimize, 0);
-  EXPECT_EQ(settings.m_bToolBarVisible, 1);
-  EXPECT_EQ(settings.m_bStatusBarVisible, 1);
-  EXPECT_EQ(settings.m_bAutoFreshing, 1);
-  EXPECT_EQ(settings.m_nThreadsAtTheTime, 0);
-  EXPECT_EQ(settings.m_strWorkDir, "");
-  EXPECT_EQ(settings.m_strLangFileName, "");
-  EXPECT_EQ(settings.m_strContainerPlace, "");
-  EXPECT_EQ(settings.m_strDataFilePath, "");
-  EXPECT_EQ(settings.m_bViaProxy, 0);
-  EXPECT_EQ(settings.m_strProxyServer, "http://localhost");
-  EXPECT_EQ(settings.m_nProxyPort, 80);
-  EXPECT_EQ(settings.m_nTimeOut, 10);
-  EXPECT_EQ(settings.m_nRetries, 2);
-  EXPECT_EQ(settings.m_nPageLimit, 52000);
-  EXPECT_EQ(settings.m_strEmail, "");
-  EXPECT_EQ(settings.m_strSMTPServ, "");
-  EXPECT_EQ(settings.m_nSnapshots, 10);
-  EXPECT_EQ(settings.m_nSnapshotSpace, 200);
-  EXPECT_EQ(settings.m_bIncludeChanges, 0);
-  EXPECT_EQ(settings.m_nDataVersion, 1);
-  EXPECT_EQ(settings.m_bOldFormat, 0);
-  for (int n = 1; n <= 4; ++n) EXPECT_EQ(settings.Font(n), LogFont::Default(n)) << n;
-
-  WDFrameRect rect = settings.GetFrameRect(1024, 768);
-  EXPECT_EQ(rect.X_Size, 640);
-  EXPECT_EQ(rect.Y_Size, 395);
-  EXPECT_EQ(rect.X_TopPos, (1024 - 640) / 2);
-  EXPECT_EQ(rect.Y_TopPos, (768 - 395) / 2);
-  EXPECT_EQ(rect.X_SplitterPos, 202);
-
-  EXPECT_FALSE(settings.WorkDirectory().empty());
-  EXPECT_NE(settings.WorkDirectory(), "/");
+  WriteFileBytes(f.ini, "[INTERFACE]\nBrowser=\n");
+  settings.Load();
+  EXPECT_EQ(settings.m_strBrowser, "") << "an empty browser stays empty";
 }
 
 TEST(Settings, EverySettingSurvivesTheFile) {
   SettingsFixture f;
   const std::string hostile = std::string(" \t=;#[x]\\ \xCF\xF0\n\0end ", 18);
-  {
-    WDSettings settings(f.ini);
-    settings.Load();
-    int n = 0;
-    for (const auto& [name, value] : settings.ListValues()) {
-      ++n;
-      std::string text = value;
-      if (name.rfind("RData.", 0) == 0) {
-        LogFont font = LogFont::Default(5 - (name.back() - '0'));
-        font.lfHeight = -(10 + n);
-        font.SetFaceName("Face " + name);
-        text = FontHex(font);
-      } else if (name == "CONNECTION.PageLimit") {
-        text = std::to_string(kMinPageLimit + n);
-      } else if (!value.empty() && (std::isdigit(static_cast<unsigned char>(value[0])) || value[0] == '-')) {
-        text = std::to_string(1000 + n);
-      } else if (name.find("TopPos") != std::string::npos) {
-        text = "-" + std::to_string(n);
-      } else {
-        text = name + hostile;
-      }
-      std::string error;
-      ASSERT_EQ(settings.SetValue(name, text, &error), WDSettings::SetResult::Ok) << name << ": " << error;
+  WDSettings settings(f.ini);
+  settings.Load();
+  int n = 0;
+  for (const auto& [name, value] : settings.ListValues()) {
+    ++n;
+    std::string text = value;
+    if (name.rfind("RData.", 0) == 0) {
+      LogFont font = LogFont::Default(5 - (name.back() - '0'));
+      font.lfHeight = -(10 + n);
+      font.SetFaceName("Face " + name);
+      text = FontHex(font);
+    } else if (name == "CONNECTION.PageLimit") {
+      text = std::to_string(kMinPageLimit + n);
+    } else if (!value.empty() && (std::isdigit(static_cast<unsigned char>(value[0])) || value[0] == '-')) {
+      text = std::to_string(1000 + n);
+    } else if (name.find("TopPos") != std::string::npos) {
+      text = "-" + std::to_string(n);
+    } else {
+      text = name + hostile;
     }
-    EXPECT_EQ(n, 34);
-    ASSERT_TRUE(settings.Save()) << settings.LastError();
-    WDSettings again(f.ini);
-    EXPECT_TRUE(again.Load());
-    EXPECT_EQ(again.ListValues(), settings.ListValues());
-    EXPECT_EQ(again.m_strBrowser, "INTERFACE.Browser" + hostile) << "an explicit browser stays";
+    std::string error;
+    ASSERT_EQ(settings.SetValue(name, text, &error), WDSettings::SetResult::Ok) << name << ": " << error;
   }
-  // Sections and keys in their stated order.
-  platform::IniStore written;
-  ASSERT_EQ(written.LoadFile(f.ini), platform::IniStore::LoadResult::Ok);
-  std::string keys;
-  for (const auto& section : written.Sections()) {
-    keys += "[" + section.name + "]";
-    for (const auto& entry : section.entries) keys += " " + entry.first;
-    keys += "\n";
-  }
-  EXPECT_EQ(keys,
-            "[INTERFACE] HistoryDeepth HideAllMessages SavePrompt SoundEnable RunMinimize ToolBarVisible "
-            "StatusBarVisible Browser\n"
-            "[COMMON] AutoFreshing ContainerPlace DataFilePath ThreadsAtTheTime LangFileName WorkDir Snapshots "
-            "SnapshotSpace\n"
-            "[CONNECTION] TimeOut Retries ViaProxy ProxyServer ProxyPort PageLimit\n"
-            "[EMAIL] Email SMTPServ IncludeChanges\n"
-            "[FrameRect] X_Size Y_Size X_TopPos Y_TopPos X_SplitterPos\n"
-            "[RData] Data1 Data2 Data3 Data4\n");
+  EXPECT_EQ(n, 34);
+  ASSERT_TRUE(settings.Save()) << settings.LastError();
+  WDSettings again(f.ini);
+  EXPECT_TRUE(again.Load());
+  EXPECT_EQ(again.ListValues(), settings.ListValues());
+  EXPECT_EQ(again.m_strBrowser, "INTERFACE.Browser" + hostile) << "an explicit browser stays";
 }
 
 TEST(Settings, SavingKeepsUnknownKeysAndSkipsUnchangedFiles) {
@@ -155,32 +125,15 @@ TEST(Settings, SavingKeepsUnknownKeysAndSkipsUnchangedFiles) {
   EXPECT_EQ(written.GetString("Plugins", "Name", ""), "x");
   EXPECT_EQ(written.Sections().front().name, "INTERFACE");
 
-  ino_t before = InodeOf(f.ini);
+  // A second name for the file shows whether it was replaced.
+  std::filesystem::create_hard_link(f.ini, f.dir / "link.ini");
   WDSettings unchanged(f.ini);
   unchanged.Load();
   ASSERT_TRUE(unchanged.Save());
-  EXPECT_EQ(InodeOf(f.ini), before) << "nothing changed, so nothing is written";
+  EXPECT_EQ(std::filesystem::hard_link_count(f.ini), 2u) << "nothing changed, so nothing is written";
   unchanged.m_nRetries = 5;
   ASSERT_TRUE(unchanged.Save());
-  EXPECT_NE(InodeOf(f.ini), before);
-}
-
-TEST(Settings, BrowserDiscoveryRunsOnlyForTheUnsetMark) {
-  SettingsFixture f;
-  WriteFileBytes(f.ini, "[INTERFACE]\nBrowser=\n");
-  WDSettings empty(f.ini);
-  empty.Load();
-  EXPECT_EQ(empty.m_strBrowser, "") << "an empty browser stays empty";
-
-  WriteFileBytes(f.ini, "[INTERFACE]\nBrowser=???\n");
-  WDSettings unset(f.ini);
-  unset.Load();
-  EXPECT_EQ(unset.m_strBrowser, f.xdg_open);
-
-  ScopedEnv no_path("PATH", "/nonexistent");
-  WDSettings not_found(f.ini);
-  not_found.Load();
-  EXPECT_EQ(not_found.m_strBrowser, "");
+  EXPECT_EQ(std::filesystem::hard_link_count(f.ini), 1u);
 }
 
 TEST(Settings, FontsAreTakenUpToTheFirstBadOne) {
@@ -200,21 +153,18 @@ TEST(Settings, FontsAreTakenUpToTheFirstBadOne) {
   WDSettings all(f.ini);
   EXPECT_TRUE(all.Load());
   for (int n = 1; n <= 4; ++n) EXPECT_EQ(all.Font(n), stored[n]) << n;
+  EXPECT_EQ(all.Font(3).FaceName(), "DejaVu Sans");
 
-  LogFont heavy = stored[3];
-  heavy.lfWeight = 5000;
-  LogFont huge = stored[3];
-  huge.lfHeight = -40000;
-  std::string unterminated = stored[3].ToBytes();
-  for (size_t i = 28; i < 60; ++i) unterminated[i] = 'A';
+  // The height is the record's first 4 bytes, the weight bytes 16 to 19, the face name bytes 28 to 59.
+  const std::string hex = FontHex(stored[3]);
   const std::string bad_data3[] = {
-      "",                                                         // missing
-      "Data3=" + FontHex(stored[3]) + "00\n",                     // 61 bytes
-      "Data3=" + FontHex(stored[3]).substr(2) + "\n",             // 59 bytes
-      "Data3=" + FontHex(stored[3]).replace(0, 1, "G") + "\n",    // not hex
-      "Data3=" + FontHex(heavy) + "\n",                           // weight out of range
-      "Data3=" + FontHex(huge) + "\n",                            // height out of range
-      "Data3=" + platform::IniStore::ToHex(unterminated) + "\n",  // face name without NUL
+      "",                                                                 // missing
+      "Data3=" + hex + "00\n",                                            // 61 bytes
+      "Data3=" + hex.substr(2) + "\n",                                    // 59 bytes
+      "Data3=G" + hex.substr(1) + "\n",                                   // not hex
+      "Data3=" + hex.substr(0, 32) + "88130000" + hex.substr(40) + "\n",  // weight 5000
+      "Data3=C063FFFF" + hex.substr(8) + "\n",                            // height -40000
+      "Data3=" + hex.substr(0, 56) + std::string(64, '4') + "\n",         // face name without NUL
   };
   for (const std::string& data3 : bad_data3) {
     write(data3);
@@ -225,93 +175,39 @@ TEST(Settings, FontsAreTakenUpToTheFirstBadOne) {
     EXPECT_EQ(settings.Font(3), LogFont::Default(3)) << "the bad one and the ones after it take defaults";
     EXPECT_EQ(settings.Font(4), LogFont::Default(4));
   }
-
-  LogFont def = LogFont::Default(1);
-  EXPECT_EQ(def.FaceName(), "Verdana");
-  EXPECT_EQ(def.lfQuality, 1);
-  EXPECT_EQ(def.lfHeight, 22);
-  EXPECT_EQ(def.lfWeight, 700);
-  EXPECT_EQ(def.lfItalic, 1);
-  EXPECT_EQ(LogFont::Default(4).lfHeight, 13);
-  const std::string bytes = def.ToBytes();
-  ASSERT_EQ(bytes.size(), 60u);
-  EXPECT_EQ(bytes.substr(0, 4), std::string("\x16\0\0\0", 4)) << "height little-endian first";
-  EXPECT_EQ(bytes.substr(16, 4), std::string("\xBC\x02\0\0", 4)) << "weight 700";
-  EXPECT_EQ(bytes[20], 1) << "italic";
-  EXPECT_EQ(bytes[26], 1) << "quality";
-  EXPECT_EQ(bytes.substr(28, 8), std::string("Verdana\0", 8));
 }
 
-TEST(Settings, UnparsableFileIsReportedOnceAndSetAside) {
+TEST(Settings, BrokenFilesAreReportedOnceAndNeverOverwritten) {
   SettingsFixture f;
   testing::RecordingPrompt prompt;
   const std::string garbage = "[INTERFACE]\nSoundEnable=0\nthis line is not a setting\n";
   WriteFileBytes(f.ini, garbage);
-  {
-    WDSettings settings(f.ini);
-    settings.Load();
-    EXPECT_EQ(settings.m_bSoundEnable, 1) << "defaults, not half a file";
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Exclamation);
-    EXPECT_NE(prompt.messages[0].find("line 3"), std::string::npos) << prompt.messages[0];
-    EXPECT_NE(prompt.messages[0].find(f.ini + ".bad"), std::string::npos) << prompt.messages[0];
-    EXPECT_EQ(ReadFileBytes(f.ini + ".bad"), garbage) << "the broken file is kept as it was";
-    ASSERT_TRUE(settings.Save()) << settings.LastError();
-    EXPECT_EQ(prompt.messages.size(), 1u) << "reported once";
-  }
-  WDSettings reloaded(f.ini);
-  reloaded.Load();
-  EXPECT_EQ(prompt.messages.size(), 1u);
+  WDSettings settings(f.ini);
+  settings.Load();
+  EXPECT_EQ(settings.m_bSoundEnable, 1) << "defaults, not half a file";
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Exclamation);
+  EXPECT_NE(prompt.messages[0].find("line 3"), std::string::npos) << prompt.messages[0];
+  EXPECT_NE(prompt.messages[0].find(f.ini + ".bad"), std::string::npos) << prompt.messages[0];
+  EXPECT_EQ(ReadFileBytes(f.ini + ".bad"), garbage) << "the broken file is kept as it was";
+  ASSERT_TRUE(settings.Save()) << settings.LastError();
+  settings.Load();
+  EXPECT_EQ(prompt.messages.size(), 1u) << "reported once";
 
   // A second broken file does not overwrite the first one set aside.
   WriteFileBytes(f.ini, "broken again");
-  WDSettings second(f.ini);
-  second.Load();
+  settings.Load();
   EXPECT_EQ(ReadFileBytes(f.ini + ".bad"), garbage);
   EXPECT_EQ(ReadFileBytes(f.ini + ".bad.2"), "broken again");
-}
 
-TEST(Settings, UnreadableFileIsNeverOverwritten) {
-  SettingsFixture f;
-  testing::RecordingPrompt prompt;
-  std::filesystem::create_directories(f.ini);  // something that is not a file is in the way
-  WDSettings settings(f.ini);
+  // A file that cannot be read (here a folder in the way) is reported and left alone.
+  std::filesystem::create_directories(f.ini);
   settings.Load();
-  ASSERT_EQ(prompt.messages.size(), 1u);
-  EXPECT_EQ(prompt.icons[0], platform::PromptIcon::Exclamation);
+  ASSERT_EQ(prompt.messages.size(), 3u);
+  EXPECT_EQ(prompt.icons[2], platform::PromptIcon::Exclamation);
   EXPECT_FALSE(settings.Save());
   EXPECT_NE(settings.LastError().find("not overwritten"), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_directory(f.ini));
-}
-
-TEST(Settings, OldFormatIsDetectedFromTheCatalogFile) {
-  SettingsFixture f;
-  WDSettings settings(f.ini);
-  WriteFileBytes(f.dir / "old.dat", std::string("\x05\x00\xFF\xFF\x00\x00", 6));
-  WriteFileBytes(f.dir / "new.dat", std::string("\x01\x00\x00\x00\x05\x00", 6));
-  WriteFileBytes(f.dir / "short.dat", std::string("\xFF\xFF\xFF", 3));
-  settings.DetectOldFormat(f.dir / "old.dat");
-  EXPECT_EQ(settings.m_bOldFormat, 1);
-  settings.DetectOldFormat(f.dir / "new.dat");
-  EXPECT_EQ(settings.m_bOldFormat, 0);
-  settings.m_bOldFormat = 1;
-  settings.DetectOldFormat(f.dir / "short.dat");
-  EXPECT_EQ(settings.m_bOldFormat, 0);
-  settings.m_bOldFormat = 1;
-  settings.DetectOldFormat(f.dir / "missing.dat");
-  EXPECT_EQ(settings.m_bOldFormat, 0);
-}
-
-TEST(Settings, CatalogPathFollowsOptionThenWorkDirThenDataFolder) {
-  SettingsFixture f;
-  ScopedEnv data("XDG_DATA_HOME", f.dir / "data");
-  WDSettings settings(f.ini);
-  EXPECT_EQ(settings.CatalogPath(), f.dir / "data/Quorvex/maindata.dat");
-  EXPECT_EQ(settings.CatalogPath("/given.dat"), "/given.dat");
-  settings.m_strWorkDir = "/opt/quorvex";
-  EXPECT_EQ(settings.CatalogPath(), "/opt/quorvex/maindata.dat");
-  EXPECT_EQ(settings.WorkDirectory(), "/opt/quorvex");
-  EXPECT_EQ(settings.CatalogPath("/given.dat"), "/given.dat");
 }
 
 TEST(Settings, AutostartEntryIsCopiedFromTheTemplateAndRemoved) {
@@ -319,45 +215,38 @@ TEST(Settings, AutostartEntryIsCopiedFromTheTemplateAndRemoved) {
   ScopedEnv config("XDG_CONFIG_HOME", f.dir / "config");
   const std::string entry = f.dir / "config/autostart/Quorvex Agent.desktop";
   EXPECT_EQ(WDSettings::AutostartEntryPath(), entry);
-
   WDSettings settings(f.ini);
-  bool state = true;
-  EXPECT_TRUE(settings.StartupShortcut(0, state));
-  EXPECT_FALSE(state);
-  EXPECT_FALSE(settings.StartupShortcut(2, state));
+  // Operation 0 asks whether the entry is there; 1 makes it (state true) or removes it.
+  auto shortcut = [&](int operation, bool state) -> std::string {
+    if (!settings.StartupShortcut(operation, state)) return "failed";
+    return operation == 1 ? "done" : state ? "there" : "absent";
+  };
+  EXPECT_EQ(shortcut(0, true), "absent");
+  EXPECT_EQ(shortcut(2, true), "failed");
 
   // The installed template (the resources folder of this build).
-  state = true;
-  ASSERT_TRUE(settings.StartupShortcut(1, state)) << settings.LastError();
+  ASSERT_EQ(shortcut(1, true), "done") << settings.LastError();
   const std::string installed = ReadFileBytes(settings.WorkDirectory() + "/Quorvex Agent.desktop");
   EXPECT_EQ(ReadFileBytes(entry), installed);
   EXPECT_EQ(installed.rfind("[Desktop Entry]\n", 0), 0u);
   EXPECT_NE(installed.find("\nExec=quorvex /hide\n"), std::string::npos);
   EXPECT_NE(installed.find("\nType=Application\n"), std::string::npos);
-  state = false;
-  EXPECT_TRUE(settings.StartupShortcut(0, state));
-  EXPECT_TRUE(state);
-
-  state = false;
-  EXPECT_TRUE(settings.StartupShortcut(1, state));
+  EXPECT_EQ(shortcut(0, false), "there");
+  EXPECT_EQ(shortcut(1, false), "done");
   EXPECT_FALSE(std::filesystem::exists(entry));
-  EXPECT_TRUE(settings.StartupShortcut(1, state)) << "removing an absent entry is no failure";
-  EXPECT_TRUE(settings.StartupShortcut(0, state));
-  EXPECT_FALSE(state);
+  EXPECT_EQ(shortcut(1, false), "done") << "removing an absent entry is no failure";
+  EXPECT_EQ(shortcut(0, true), "absent");
 
   // A template in WorkDir, longer than the 1024 bytes the old copy took, is copied whole.
   settings.m_strWorkDir = f.dir / "work";
-  std::filesystem::create_directories(settings.m_strWorkDir);
   const std::string big = "[Desktop Entry]\nComment=" + std::string(3000, 'x') + "\n";
-  WriteFileBytes(settings.m_strWorkDir + "/Quorvex Agent.desktop", big);
-  state = true;
-  ASSERT_TRUE(settings.StartupShortcut(1, state)) << settings.LastError();
+  f.dir.Write("work/Quorvex Agent.desktop", big);
+  ASSERT_EQ(shortcut(1, true), "done") << settings.LastError();
   EXPECT_EQ(ReadFileBytes(entry), big);
 
   std::filesystem::remove(settings.m_strWorkDir + "/Quorvex Agent.desktop");
   std::filesystem::remove(entry);
-  state = true;
-  EXPECT_FALSE(settings.StartupShortcut(1, state));
+  EXPECT_EQ(shortcut(1, true), "failed");
   EXPECT_NE(settings.LastError().find("template"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(entry));
 }

@@ -4,29 +4,23 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 
 #include "platform/command_ids.h"
 #include "platform/string_ids.h"
 #include "platform/string_table.h"
 #include "settings/language_file.h"
+#include "support/temp_folder.h"
 
 namespace quorvex::settings {
 namespace {
 
+using testing::ReadFileBytes;
+
 const std::filesystem::path kSourceDir = QUORVEX_SOURCE_DIR;
 const char* const kShipped[] = {"english.lng", "russian.lng"};
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 LanguageFile LoadShipped(const std::string& name) {
   LanguageFile file;
@@ -37,19 +31,17 @@ LanguageFile LoadShipped(const std::string& name) {
 // The ids named in string_ids.h, and any id that code passes to GetString as a bare number.
 std::set<uint16_t> LookedUpIds() {
   std::set<uint16_t> ids;
-  std::string header = ReadFile(kSourceDir / "src" / "platform" / "string_ids.h");
+  std::string header = ReadFileBytes(kSourceDir / "src" / "platform" / "string_ids.h");
   std::regex named(R"(constexpr\s+uint16_t\s+k\w+\s*=\s*(\d+)\s*;)");
-  for (std::sregex_iterator it(header.begin(), header.end(), named), end; it != end; ++it) {
+  for (std::sregex_iterator it(header.begin(), header.end(), named), end; it != end; ++it)
     ids.insert(static_cast<uint16_t>(std::stoi((*it)[1])));
-  }
   std::regex literal(R"(GetString\(\s*(\d+)\s*\))");
   for (const auto& entry : std::filesystem::recursive_directory_iterator(kSourceDir / "src")) {
     auto extension = entry.path().extension();
     if (extension != ".h" && extension != ".cpp") continue;
-    std::string code = ReadFile(entry.path());
-    for (std::sregex_iterator it(code.begin(), code.end(), literal), end; it != end; ++it) {
+    std::string code = ReadFileBytes(entry.path());
+    for (std::sregex_iterator it(code.begin(), code.end(), literal), end; it != end; ++it)
       ids.insert(static_cast<uint16_t>(std::stoi((*it)[1])));
-    }
   }
   return ids;
 }
@@ -62,11 +54,7 @@ size_t PlaceholderCount(const std::string& text) {
 
 std::string FormatTime(const std::string& format) {
   std::tm time{};
-  time.tm_year = 100;
-  time.tm_mon = 11;
-  time.tm_mday = 24;
-  time.tm_hour = 10;
-  time.tm_min = 35;
+  ::strptime("2000-12-24 10:35", "%Y-%m-%d %H:%M", &time);
   char out[128] = "";
   std::strftime(out, sizeof out, format.c_str(), &time);
   return out;
@@ -87,9 +75,8 @@ TEST(ShippedLanguages, EachFileHasEveryTextMenuPromptAndDateFormat) {
     for (const MenuModel* menu : {file.MainMenu(), file.PopupMenu(), file.AlertMenu(), file.TreeMenu()}) {
       ASSERT_NE(menu, nullptr) << name;
       EXPECT_NE(menu->DefaultCommand(), 0) << name;
-      for (uint16_t id : menu->Commands()) {
+      for (uint16_t id : menu->Commands())
         if (platform::cmd::HasPrompt(id)) commands.push_back(id);
-      }
     }
     for (uint16_t id : commands) {
       std::string text;
@@ -113,14 +100,13 @@ TEST(ShippedLanguages, EachFileHasEveryTextMenuPromptAndDateFormat) {
   }
 }
 
-TEST(ShippedLanguages, TranslationsMatchTheEnglishFile) {
+TEST(ShippedLanguages, TranslationsMatchTheEnglishFileWhichIsBuiltIn) {
   LanguageFile english = LoadShipped("english.lng");
   LanguageFile russian = LoadShipped("russian.lng");
   EXPECT_EQ(english.Ids(), russian.Ids());
-  EXPECT_EQ(english.MainMenu()->Commands(), russian.MainMenu()->Commands());
-  EXPECT_EQ(english.PopupMenu()->Commands(), russian.PopupMenu()->Commands());
-  EXPECT_EQ(english.AlertMenu()->Commands(), russian.AlertMenu()->Commands());
-  EXPECT_EQ(english.TreeMenu()->Commands(), russian.TreeMenu()->Commands());
+  for (auto menu :
+       {&LanguageFile::MainMenu, &LanguageFile::PopupMenu, &LanguageFile::AlertMenu, &LanguageFile::TreeMenu})
+    EXPECT_EQ((english.*menu)()->Commands(), (russian.*menu)()->Commands());
   const std::map<uint16_t, size_t> kArguments = {{61508, 1}, {61541, 1}, {61542, 1}, {61700, 3}, {61701, 2}, {61702, 1},
                                                  {61703, 1}, {61705, 1}, {61706, 1}, {61707, 2}, {61720, 1}, {61721, 1},
                                                  {61730, 1}, {61740, 1}, {61741, 2}, {61766, 1}};
@@ -129,31 +115,24 @@ TEST(ShippedLanguages, TranslationsMatchTheEnglishFile) {
     std::string russianText;
     english.Lookup(id, englishText);
     russian.Lookup(id, russianText);
+    // The built-in texts are english.lng as this build compiled it in.
+    std::string builtIn;
+    ASSERT_TRUE(platform::BuiltinString(id, builtIn)) << id;
+    EXPECT_EQ(builtIn, englishText) << id;
     if (id == platform::ids::kDateTimeFormat) continue;  // a strftime format, checked above
     auto arguments = kArguments.find(id);
     EXPECT_EQ(PlaceholderCount(englishText), arguments == kArguments.end() ? 0 : arguments->second) << id;
     EXPECT_EQ(PlaceholderCount(russianText), PlaceholderCount(englishText)) << id;
   }
-}
-
-TEST(ShippedLanguages, HeadersAndBuiltInTexts) {
-  std::string name;
-  size_t pos = 0;
-  ASSERT_TRUE(
-      ParseLanguageHeader(NextLanguageLine(ReadFile(kSourceDir / "resources/Language/english.lng"), pos), name));
-  EXPECT_EQ(name, "English");
-  pos = 0;
-  ASSERT_TRUE(
-      ParseLanguageHeader(NextLanguageLine(ReadFile(kSourceDir / "resources/Language/russian.lng"), pos), name));
-  EXPECT_EQ(name, "\xD0\xF3\xF1\xF1\xEA\xE8\xE9");  // Windows-1251, as language files are single-byte
-  // The built-in texts are english.lng as this build compiled it in.
-  LanguageFile english = LoadShipped("english.lng");
-  for (uint16_t id : english.Ids()) {
-    std::string fromFile;
-    std::string builtIn;
-    english.Lookup(id, fromFile);
-    ASSERT_TRUE(platform::BuiltinString(id, builtIn)) << id;
-    EXPECT_EQ(builtIn, fromFile) << id;
+  // The header names the language; Russian in Windows-1251, as language files are single-byte.
+  const std::pair<const char*, const char*> headers[] = {{"english.lng", "English"},
+                                                         {"russian.lng", "\xD0\xF3\xF1\xF1\xEA\xE8\xE9"}};
+  for (const auto& [file, expected] : headers) {
+    std::string name;
+    size_t pos = 0;
+    ASSERT_TRUE(
+        ParseLanguageHeader(NextLanguageLine(ReadFileBytes(kSourceDir / "resources/Language" / file), pos), name));
+    EXPECT_EQ(name, expected);
   }
 }
 
