@@ -28,11 +28,12 @@
 
 namespace quorvex::gui::test {
 
-// Points the settings, data and runtime folders into a temporary folder while it lives.
+// Points the settings, data, cache and runtime folders into a temporary folder while it lives.
 class TestHome {
  public:
   TestHome() {
-    for (const char* name : {"QUORVEX_CONFIG_DIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
+    for (const char* name :
+         {"QUORVEX_CONFIG_DIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"}) {
       const QString folder = dir_.filePath(QString::fromLatin1(name));
       QDir().mkpath(folder);
       QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

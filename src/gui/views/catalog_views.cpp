@@ -94,9 +94,7 @@ void InitialUpdateViews(CMainFrame& frame) {
   }
   WDTreeView* tree = CatalogTree(frame);
   if (!tree) return;
-  // What was typed into a tab reaches the beacon when the user moves to another tab.
-  QObject::connect(frame.Views().TabWindow(), &TTabWnd::ActiveTabChanged, tree,
-                   [tree] { tree->NotifyTabs(TabNotify::Store); });
+  QObject::connect(frame.Views().TabWindow(), &TTabWnd::ActiveTabChanged, tree, &WDTreeView::OnActiveTabChanged);
   tree->OnInitialUpdate();
 }
 

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QSortFilterProxyModel>
 #include <QTimer>
 #include <QTreeView>
@@ -332,6 +333,7 @@ void WDTreeView::ShowItem(model::WDItem* item) {
   if (!tabWnd || !item) return;
   const uint32_t mask = GetAvailableTabs(item);
   SetTabCaption(item);
+  const QScopedValueRollback showing(m_bShowingItem, true);
   if (m_nLastTabMask != 0 && m_nLastTabMask == mask) return;
   const int active = tabWnd->ActiveTab();
   int target = active;
@@ -349,6 +351,10 @@ void WDTreeView::ShowItem(model::WDItem* item) {
   }
   m_nLastTabMask = mask;
   if (target != active) tabWnd->SetActiveTab(target);
+}
+
+void WDTreeView::OnActiveTabChanged() {
+  if (!m_bShowingItem) NotifyTabs(TabNotify::Store);
 }
 
 bool WDTreeView::AddItem(model::WDItem* item, model::WDGroup* parent) {

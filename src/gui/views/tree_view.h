@@ -92,6 +92,9 @@ class WDTreeView : public QWidget, public CommandTarget {
   static uint32_t GetAvailableTabs(model::WDItem* item);
   static bool AdjustTab(model::WDItem* item, int& tab);
   void ShowItem(model::WDItem* item);
+  // The user moved to another tab: the panes store what was typed. Tab changes made while an
+  // item is being shown are left alone, as a store then could show the previous item again.
+  void OnActiveTabChanged();
 
   // ---- items
   // Adds item (a beacon, or a folder with its contents) as the last child of parent's tree item
@@ -170,6 +173,7 @@ class WDTreeView : public QWidget, public CommandTarget {
   model::WDItem* m_pContext = nullptr;
   bool m_bNewFolderPending = false;
   bool m_bFilling = false;
+  bool m_bShowingItem = false;
   // The beacons whose page is being fetched, and the animation frame they show.
   QSet<model::WDItem*> m_fetching;
   int m_nFetchFrame = 7;  // state_image::kNormal
