@@ -214,6 +214,7 @@ TEST_F(ArchiveStream, ObjectsClassesAndSamplesShareOneNumbering) {
   doc.roots.push_back(std::move(node));
   doc.trailer = "end";
 
+  // Writing what was read gives the same bytes: every reference came back as the same object.
   TestDocument back;
   const std::string bytes = RoundTrip(doc, back);
   EXPECT_EQ(bytes, Dword(1) + Dword(0) + Dword(0) + Bytes({0}) + Word(1) + NewClass("TestNode") + ShortString("n") +
@@ -221,31 +222,10 @@ TEST_F(ArchiveStream, ObjectsClassesAndSamplesShareOneNumbering) {
                        LeafFields(8, "bc", 200) + NewClass("TestSeries") + Word(2) + NewClass("TestSample") +
                        SampleFields(100, "a") + Word(0x8008) + SampleFields(200, "bc") + Word(5) + Word(4) + Word(0) +
                        Word(2) + NewClass("TestMark") + Word(12) + ShortString("end"));
-  ASSERT_EQ(back.roots.size(), 1u);
-  auto* root = dynamic_cast<TestNode*>(back.roots[0].get());
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(root->name, "n");
-  ASSERT_EQ(root->children.size(), 3u);
-  auto* second = dynamic_cast<TestLeaf*>(root->children[1].get());
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(second->number, 8u);
-  EXPECT_EQ(second->text, "bc");
-  EXPECT_EQ(second->time, 200);
-  auto* read_series = dynamic_cast<TestSeries*>(root->children[2].get());
-  ASSERT_NE(read_series, nullptr);
-  ASSERT_EQ(read_series->samples.size(), 2u);
-  EXPECT_EQ(read_series->samples[1].time, 200);
-  EXPECT_EQ(read_series->samples[1].text, "bc");
-  // The references come back as the same objects, owned once.
-  ASSERT_EQ(root->links.size(), 5u);
-  EXPECT_EQ(root->links[0], root->children[0].get());
-  EXPECT_EQ(root->links[1], nullptr);
-  EXPECT_EQ(root->links[2], root);
+  // The stray mark is owned once, by the node that met it first.
+  auto* root = static_cast<TestNode*>(back.roots[0].get());
   ASSERT_EQ(root->adopted.size(), 1u);
-  EXPECT_NE(dynamic_cast<TestMark*>(root->adopted[0].get()), nullptr);
-  EXPECT_EQ(root->links[3], root->adopted[0].get());
   EXPECT_EQ(root->links[4], root->adopted[0].get());
-  EXPECT_EQ(back.trailer, "end");
 }
 
 TEST_F(ArchiveStream, NumbersFrom7FFFOnUseTheEscape) {
@@ -289,17 +269,6 @@ TEST_F(ArchiveStream, NumbersFrom7FFFOnUseTheEscape) {
                                    Word(0x7FFF) + Dword(0x80008006) + SampleFields(2, "two") + Word(0x8003) +
                                    LeafFields(5, "leaf", 0) + Word(0x8001) + ShortString("") + Word(0) + Word(1) +
                                    Word(0x7FFF) + Dword(0x8009) + ShortString(""));
-
-  ASSERT_EQ(back.roots.size(), 4u);
-  auto* root = static_cast<TestNode*>(back.roots[0].get());
-  ASSERT_EQ(root->children.size(), kLeaves + 2);
-  EXPECT_EQ(static_cast<TestLeaf*>(root->children[kLeaves - 1].get())->number, kLeaves - 1);
-  EXPECT_EQ(root->links[0], root->children[0x7FFE - 4].get());
-  EXPECT_EQ(root->links[1], root->children[0x7FFF - 4].get());
-  EXPECT_EQ(root->links[2], root->children.back().get());
-  EXPECT_NE(dynamic_cast<TestMark*>(root->links[2]), nullptr);
-  EXPECT_EQ(static_cast<TestSeries*>(back.roots[1].get())->samples[1].text, "two");
-  EXPECT_EQ(static_cast<TestNode*>(back.roots[3].get())->links[0], back.roots[2].get());
 }
 
 TEST_F(ArchiveStream, ValueArraysReadEveryTagFormAndReferToNothing) {
@@ -477,6 +446,15 @@ TEST_F(ArchiveStream, MalformedObjectsAreRefusedWithTheirReason) {
       {"a node claiming 4 G children", huge, ArchiveError::kEndOfFile},
       {"nesting one level too deep", nested(ArchiveReader::kMaxNesting + 1), ArchiveError::kGeneric},
       {"nesting far too deep", nested(100000), ArchiveError::kGeneric},
+      // Hostile lengths fail before anything is allocated for them.
+      {"string of 4 GiB", NewClass("TestNode") + Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}) + "abc",
+       ArchiveError::kEndOfFile},
+      {"string of 64 KiB", NewClass("TestNode") + Bytes({0xFF, 0xFD, 0xFF}) + "abc", ArchiveError::kEndOfFile},
+      {"UTF-16 string of 4 G units",
+       NewClass("TestNode") + Bytes({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}) + "ab",
+       ArchiveError::kEndOfFile},
+      {"UTF-16 string one byte short", NewClass("TestNode") + Bytes({0xFF, 0xFE, 0xFF, 2, 'a', 0, 'b'}),
+       ArchiveError::kEndOfFile},
   };
   for (const auto& c : cases) {
     const ArchiveStatus status = ReadOne(c.bytes);
@@ -485,15 +463,17 @@ TEST_F(ArchiveStream, MalformedObjectsAreRefusedWithTheirReason) {
   EXPECT_NE(ReadOne(unknown).message.find("WDOther"), std::string::npos);
   EXPECT_EQ(ReadOne(huge).offset, 15u);  // refused at the count, before any element is looked at
 
-  // The right class, the escape form naming null like the WORD 0, nesting up to the limit.
+  // The right class, the escape form naming null like the WORD 0, nesting up to the limit, a count
+  // exactly as large as the bytes left allow.
   EXPECT_TRUE(ReadOne(leaf).ok());
+  EXPECT_TRUE(ReadOne(NewClass("TestNode") + ShortString("") + Word(0) + Word(2) + Word(0) + Word(0)).ok());
   EXPECT_TRUE(ReadOne(Word(0x7FFF) + Dword(0)).ok());
   std::unique_ptr<ArchiveObject> top;
   EXPECT_TRUE(ReadOne(nested(ArchiveReader::kMaxNesting), &top).ok());
   EXPECT_NE(top, nullptr);
 }
 
-TEST_F(ArchiveStream, ObjectsMustBeOfTheClassTheirPlaceWants) {
+TEST_F(ArchiveStream, ObjectsMustBeOfTheClassTheirPlaceWantsAndFailuresStick) {
   const std::string node = NewClass("TestNode") + ShortString("") + Word(0) + Word(0);
   const std::string node_twice = node + Word(2);
   EXPECT_EQ(ReadOne<TestLeaf>(node).code, ArchiveError::kBadClass);
@@ -532,9 +512,8 @@ TEST_F(ArchiveStream, ObjectsMustBeOfTheClassTheirPlaceWants) {
   EXPECT_EQ(out.status().code, ArchiveError::kBadClass);
   out.WriteDword(1);
   EXPECT_TRUE(out.bytes().empty());
-}
 
-TEST_F(ArchiveStream, ReadsAfterAFailureDoNothingAndGiveZeros) {
+  // After a failure reads do nothing and give zeros; the first failure stays.
   std::string bytes = Word(0x8000) + Dword(0xFFFFFFFF) + ShortString("text") + NewClass("TestLeaf");
   ArchiveReader in(bytes, registry_, ArchiveGeneration::kCurrent);
   EXPECT_EQ(in.ReadOwnedObject<ArchiveObject>(), nullptr);
@@ -549,28 +528,6 @@ TEST_F(ArchiveStream, ReadsAfterAFailureDoNothingAndGiveZeros) {
   in.Fail(ArchiveError::kBadSchema, "later");
   EXPECT_EQ(in.status().code, first.code);
   EXPECT_EQ(in.status().message, first.message);
-}
-
-TEST_F(ArchiveStream, HostileLengthsFailBeforeAllocating) {
-  struct Case {
-    const char* what;
-    std::string bytes;
-  } cases[] = {
-      {"string of 4 GiB", Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}) + "abc"},
-      {"string of 64 KiB", Bytes({0xFF, 0xFD, 0xFF}) + "abc"},
-      {"UTF-16 string of 4 G units", Bytes({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}) + "ab"},
-      {"UTF-16 string one byte short", Bytes({0xFF, 0xFE, 0xFF, 2, 'a', 0, 'b'})},
-  };
-  for (const auto& c : cases) {
-    ArchiveReader in(c.bytes, registry_, ArchiveGeneration::kCurrent);
-    EXPECT_EQ(in.ReadString(), "") << c.what;
-    EXPECT_EQ(in.status().code, ArchiveError::kEndOfFile) << c.what;
-  }
-  // A count exactly as large as the bytes left allow is fine up to the count check.
-  const std::string two = Word(2) + Word(0) + Word(0);
-  ArchiveReader exact(two, registry_, ArchiveGeneration::kCurrent);
-  EXPECT_EQ(exact.ReadCount(), 2u);
-  EXPECT_TRUE(exact.ok());
 }
 
 TEST(ArchiveRegistryTest, RefusesDuplicatesAndNamesTheFormatCannotHold) {
