@@ -154,11 +154,27 @@ TEST_F(AlertTest, PreviousSampleComparisonFiresOnChangeOnly) {
   EXPECT_EQ(host_.created.size(), 2u);
   EXPECT_EQ(host_.arrived, 2);
   EXPECT_EQ(host_.beeps, 2);
+
+  // Checksum samples fire when the page changed.
+  value_->SetKind(kKindChecksum);
+  host_.CloseAll();
+  EXPECT_TRUE(Sample("#CRC#2105851804"));
+  host_.CloseAll();
+  EXPECT_FALSE(Sample("#CRC#2105851804"));
+  EXPECT_TRUE(Sample("#CRC#17"));
+  host_.CloseAll();
+  EXPECT_TRUE(Sample("#CRC#2105851804"));
+  ASSERT_EQ(host_.created.size(), 5u);
+  // The window names the condition with "-CRC-", not with the previous checksum.
+  EXPECT_EQ(host_.created[4], "Price|#CRC#2105851804|" + Described(kOpNotEqual) + " -CRC-");
 }
 
 TEST_F(AlertTest, OnceRuleAlarmsOncePerTextAndCondition) {
-  AddEvent(kOpGreater, "100", true);
-  EXPECT_TRUE(Sample("150"));
+  WDEventMessager& high = AddEvent(kOpGreater, "100", true);
+  EXPECT_TRUE(Sample("<i>150</i>"));
+  // What is remembered: the checksum of the text without tags and of the condition.
+  const std::string key = "150" + high.m_condition.Describe();
+  EXPECT_EQ(high.m_nLastAlarm, text::TextChecksum(key.c_str(), 0));
   host_.CloseAll();
   EXPECT_TRUE(Sample("150"));
   host_.CloseAll();
@@ -171,23 +187,53 @@ TEST_F(AlertTest, OnceRuleAlarmsOncePerTextAndCondition) {
   EXPECT_FALSE(Sample("50"));
   EXPECT_TRUE(Sample("160"));  // back to the same text under the same condition: no new alarm
   EXPECT_EQ(host_.created.size(), 2u);
+
+  // While messages are hidden the events hold but nothing alarms, so nothing is remembered either.
+  WDEventMessager& any = AddEvent(kOpNotEqual, "0", true);
+  app_.Settings().m_bHideAllMessages = 1;
+  const uint32_t before = high.m_nLastAlarm;
+  EXPECT_TRUE(Sample("170"));
+  EXPECT_EQ(value_->CountActiveEvents(), 2);
+  EXPECT_EQ(host_.created.size(), 2u);
+  EXPECT_EQ(high.m_nLastAlarm, before);
+  app_.Settings().m_bHideAllMessages = 0;
+  EXPECT_TRUE(Sample("170"));
+  EXPECT_EQ(host_.created.size(), 4u);
+  EXPECT_NE(any.m_nLastAlarm, high.m_nLastAlarm);  // each event keeps its own
 }
 
-TEST_F(AlertTest, OpenWindowIsNotDuplicatedAndStateStaysActive) {
-  AddEvent(kOpEqual, "up");
+TEST_F(AlertTest, EventsRunLastFirstOnceAWindowAndOnlyForEnabledHealthyBeacons) {
+  AddEvent(kOpEqual, "up").m_actMessage.m_strText = "first";
+  AddEvent(kOpNotEqual, "down").m_actMessage.m_strText = "second";
   // No sample, no value to compare: nothing holds (an empty text would hold for "differs from").
-  AddEvent(kOpNotEqual, "up");
   EXPECT_FALSE(value_->CheckAlert(1));
   EXPECT_EQ(value_->CountActiveEvents(), 0);
-  value_->GetAlert().RemoveEvent(1);
   EXPECT_TRUE(Sample("up"));
+  ASSERT_EQ(host_.created.size(), 2u);
+  EXPECT_NE(host_.created[0].find(Described(kOpNotEqual)), std::string::npos);  // the last event first
+  EXPECT_NE(host_.created[1].find(Described(kOpEqual)), std::string::npos);
+  EXPECT_EQ(value_->CountActiveEvents(), 2);
+  // Open windows are not opened again; removing an event closes its window.
   EXPECT_TRUE(Sample("up again"));
-  EXPECT_EQ(host_.created.size(), 1u);  // the first window is still open
+  EXPECT_EQ(host_.created.size(), 2u);
   EXPECT_EQ(value_->GetState(false), kStateAlert);
+  EXPECT_TRUE(value_->GetAlert().RemoveEvent(0));
   EXPECT_EQ(value_->CloseAlertWindows(), 1);
   EXPECT_EQ(value_->CloseAlertWindows(), 0);
+
+  value_->SetEnabled(false);
+  EXPECT_FALSE(value_->CheckAlert(0));
+  EXPECT_EQ(value_->CountActiveEvents(), 0);
+  value_->SetEnabled(true);
+  value_->m_nStatus = 1;  // the pattern did not match
+  EXPECT_FALSE(value_->CheckAlert(0));
+  value_->m_nStatus = 0;
+  page_.m_nState = 2;  // the page could not be read
+  EXPECT_FALSE(value_->CheckAlert(0));
+  page_.m_nState = 0;
   value_->GetAlert().SetEnabled(false);
   EXPECT_FALSE(value_->CheckAlert(1));
+  EXPECT_EQ(host_.created.size(), 2u);
 }
 
 TEST_F(AlertTest, WithoutAlertWindowsTheMessageBoxTellsEverything) {
@@ -199,20 +245,6 @@ TEST_F(AlertTest, WithoutAlertWindowsTheMessageBoxTellsEverything) {
   EXPECT_EQ(box.rfind(" - Can't show normal alert window - \n\nPrice\n", 0), 0u) << box;
   EXPECT_NE(box.find("up and away"), std::string::npos);
   EXPECT_EQ(prompt_.icons[0], platform::PromptIcon::Exclamation);
-}
-
-TEST_F(AlertTest, ChecksumSamplesFireWhenThePageChanged) {
-  value_->SetKind(kKindChecksum);
-  AddEvent(kOpNotEqual, "");
-  EXPECT_TRUE(Sample("#CRC#2105851804"));  // nothing to compare with yet
-  host_.CloseAll();
-  EXPECT_FALSE(Sample("#CRC#2105851804"));
-  EXPECT_TRUE(Sample("#CRC#17"));
-  host_.CloseAll();
-  EXPECT_TRUE(Sample("#CRC#2105851804"));
-  ASSERT_EQ(host_.created.size(), 3u);
-  // The window names the condition with "-CRC-", not with the previous checksum.
-  EXPECT_EQ(host_.created[2], "Price|#CRC#2105851804|" + Described(kOpNotEqual) + " -CRC-");
 }
 
 TEST_F(AlertTest, DescribeShowsOperandPreviousSampleOrPlaceholder) {
@@ -236,50 +268,6 @@ TEST_F(AlertTest, DescribeShowsOperandPreviousSampleOrPlaceholder) {
   EXPECT_EQ(condition.Describe(), prefix + "? old");
   condition.m_nOperator = -1;
   EXPECT_EQ(condition.Describe(), prefix + "? old");
-}
-
-TEST_F(AlertTest, OnceRuleStoresTheChecksumOfTextAndCondition) {
-  WDEventMessager& high = AddEvent(kOpGreater, "100", true);
-  WDEventMessager& any = AddEvent(kOpNotEqual, "0", true);
-  EXPECT_TRUE(Sample("<i>150</i>"));
-  const std::string key = "150" + high.m_condition.Describe();
-  EXPECT_EQ(high.m_nLastAlarm, text::TextChecksum(key.c_str(), 0));
-  EXPECT_NE(any.m_nLastAlarm, high.m_nLastAlarm);  // each event keeps its own
-  EXPECT_EQ(host_.created.size(), 2u);
-
-  // While messages are hidden the events hold but nothing alarms, so nothing is remembered either.
-  app_.Settings().m_bHideAllMessages = 1;
-  host_.CloseAll();
-  const uint32_t before = high.m_nLastAlarm;
-  EXPECT_TRUE(Sample("170"));
-  EXPECT_EQ(value_->CountActiveEvents(), 2);
-  EXPECT_EQ(host_.created.size(), 2u);
-  EXPECT_EQ(high.m_nLastAlarm, before);
-  app_.Settings().m_bHideAllMessages = 0;
-  EXPECT_TRUE(Sample("170"));
-  EXPECT_EQ(host_.created.size(), 4u);
-}
-
-TEST_F(AlertTest, EventsRunLastFirstAndOnlyForEnabledHealthyBeacons) {
-  AddEvent(kOpEqual, "up").m_actMessage.m_strText = "first";
-  AddEvent(kOpNotEqual, "down").m_actMessage.m_strText = "second";
-  EXPECT_TRUE(Sample("up"));
-  ASSERT_EQ(host_.created.size(), 2u);
-  EXPECT_NE(host_.created[0].find(Described(kOpNotEqual)), std::string::npos);  // the last event first
-  EXPECT_NE(host_.created[1].find(Described(kOpEqual)), std::string::npos);
-  EXPECT_EQ(value_->CountActiveEvents(), 2);
-  host_.CloseAll();
-
-  value_->SetEnabled(false);
-  EXPECT_FALSE(value_->CheckAlert(0));
-  EXPECT_EQ(value_->CountActiveEvents(), 0);
-  value_->SetEnabled(true);
-  value_->m_nStatus = 1;  // the pattern did not match
-  EXPECT_FALSE(value_->CheckAlert(0));
-  value_->m_nStatus = 0;
-  page_.m_nState = 2;  // the page could not be read
-  EXPECT_FALSE(value_->CheckAlert(0));
-  EXPECT_EQ(host_.created.size(), 2u);
 }
 
 TEST_F(AlertTest, MailProblemsAreReportedAfterTheMessageWasShown) {
