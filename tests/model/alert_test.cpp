@@ -278,16 +278,26 @@ TEST_F(AlertTest, MailProblemsAreReportedAfterTheMessageWasShown) {
   ASSERT_EQ(prompt_.messages.size(), 1u);
   EXPECT_EQ(prompt_.messages[0], platform::GetString(platform::ids::kMsgFieldEmpty));
 
-  host_.CloseAll();
   event.m_actEmail.m_strTo = "ann@example.com";
   app_.Settings().m_strSMTPServ = "";
   app_.Settings().m_strEmail = "me@example.com";
   EXPECT_FALSE(event.m_actEmail.Fire());
   ASSERT_EQ(prompt_.messages.size(), 2u);
   EXPECT_EQ(prompt_.messages[1], platform::GetString(platform::ids::kMsgMailNotConfigured));
-  event.m_actEmail.m_bEnabled = 0;
-  EXPECT_FALSE(event.m_actEmail.Fire());
-  EXPECT_EQ(prompt_.messages.size(), 2u);
+
+  // A relay that refuses the session.
+  testing::SmtpScript script;
+  script.greeting = {"554 go away\r\n"};
+  testing::LoopbackServer server(testing::SmtpDialogue(script));
+  WDAlertEmail& refused = MailEvent(server.Port());
+  EXPECT_FALSE(refused.Fire());
+  server.Received();
+  ASSERT_EQ(prompt_.messages.size(), 3u);
+  EXPECT_EQ(prompt_.icons[2], platform::PromptIcon::Exclamation);
+  EXPECT_NE(prompt_.messages[2].find("Server didn't respond."), std::string::npos) << prompt_.messages[2];
+  refused.m_bEnabled = 0;
+  EXPECT_FALSE(refused.Fire());
+  EXPECT_EQ(prompt_.messages.size(), 3u);
 }
 
 TEST_F(AlertTest, MailActionSendsThroughTheRelay) {
@@ -318,17 +328,6 @@ TEST_F(AlertTest, MailActionSendsThroughTheRelay) {
   EXPECT_EQ(prompt_.messages[0], platform::GetString(platform::ids::kEmailLabel) + "ann@example.com;bob@example...\n" +
                                      platform::GetString(platform::ids::kMsgMailSent));
   EXPECT_EQ(prompt_.icons[0], platform::PromptIcon::Information);
-}
-
-TEST_F(AlertTest, MailServerRefusalShowsTheSessionError) {
-  testing::SmtpScript script;
-  script.greeting = {"554 go away\r\n"};
-  testing::LoopbackServer server(testing::SmtpDialogue(script));
-  EXPECT_FALSE(MailEvent(server.Port()).Fire());
-  server.Received();
-  ASSERT_EQ(prompt_.messages.size(), 1u);
-  EXPECT_EQ(prompt_.icons[0], platform::PromptIcon::Exclamation);
-  EXPECT_NE(prompt_.messages[0].find("Server didn't respond."), std::string::npos) << prompt_.messages[0];
 }
 
 }  // namespace

@@ -81,6 +81,14 @@ TEST(CatalogArchive, SecondBeaconIsIntroducedByTheClassNumberOfWDValue) {
   // The folder's beacons are read as references to the page's, not as copies.
   CatalogContents read;
   ExpectReadsBackAs(expected.str(), c, read);
+
+  // A damaged kind turns neither a beacon into a folder nor a folder into anything else.
+  page.GetValue(1)->SetKind(kKindGroup);
+  c.roots[0]->m_nKind = kKindNumber;
+  ASSERT_TRUE(ReadCatalog(WriteContents(c), read).ok);
+  EXPECT_FALSE(read.pages[0]->GetValue(1)->IsGroup());
+  ASSERT_TRUE(read.roots[0]->IsGroup());
+  EXPECT_EQ(read.roots[0]->GetChild(1), read.pages[0]->GetValue(1));
 }
 
 // ---- older generation
@@ -256,26 +264,6 @@ TEST(CatalogArchive, ObjectsOfTheWrongClassAreRefused) {
   const CatalogReadResult twice = ReadCatalog(shared.str(), read);
   EXPECT_FALSE(twice.ok);
   EXPECT_TRUE(read.pages.empty());
-}
-
-TEST(CatalogArchive, BeaconStoredAsFolderKindIsNoFolderAfterLoading) {
-  auto page = std::make_unique<WDValPage>("http://a/");
-  WDValue& value = testing::AddTestBeacon(*page, "Odd", kKindText, "x", "");
-  value.SetKind(kKindGroup);
-  CatalogContents c;
-  c.roots.push_back(MainRoot());
-  auto* folder = static_cast<WDGroup*>(c.roots[0]->AddChild(new WDGroup("F", "")));
-  folder->m_nKind = kKindNumber;  // a folder stored with a beacon's kind stays a folder
-  folder->AddChild(&value);
-  c.pages.push_back(std::move(page));
-
-  CatalogContents read;
-  ASSERT_TRUE(ReadCatalog(WriteContents(c), read).ok);
-  const WDValue* loaded = read.pages[0]->GetValue(0);
-  EXPECT_FALSE(loaded->IsGroup());
-  const WDItem* read_folder = read.roots[0]->GetChild(0);
-  ASSERT_TRUE(read_folder->IsGroup());
-  EXPECT_EQ(static_cast<const WDGroup*>(read_folder)->GetChild(0), loaded);
 }
 
 }  // namespace

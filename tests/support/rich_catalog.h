@@ -2,6 +2,7 @@
 // Catalogs for archive tests, seeds and benchmarks: one that sets every stored field to something
 // other than its default, one of plain size, and a field-by-field comparison of two catalogs.
 // Header only and free of GoogleTest, so fuzz targets and benchmarks can use it too.
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -173,9 +174,10 @@ namespace catalog_dump {
 // Beacons of the page list by address, named by their place there.
 using Places = std::map<const model::WDItem*, std::string>;
 
-inline void Item(std::ostream& o, const model::WDItem& i) {
-  o << i.m_wReserved << ' ' << i.m_bEnabled << " \"" << i.m_strName << "\" \"" << i.m_strDescription << "\" "
-    << i.m_nKind << ' ' << i.m_wFlag;
+// The place and the fields of an item, on a line the caller ends.
+inline void Item(std::ostream& o, const model::WDItem& i, const std::string& w) {
+  o << w << ": " << i.m_wReserved << ' ' << i.m_bEnabled << " \"" << i.m_strName << "\" \"" << i.m_strDescription
+    << "\" " << i.m_nKind << ' ' << i.m_wFlag;
 }
 
 inline void Event(std::ostream& o, const model::WDEventMessager& e, const std::string& w) {
@@ -194,8 +196,7 @@ inline void Event(std::ostream& o, const model::WDEventMessager& e, const std::s
 inline void Value(std::ostream& o, const model::WDValue& v, const std::string& w) {
   const model::WDHistory& h = v.GetHistory();
   const model::WDAlert& a = v.GetAlert();
-  o << w << ": ";
-  Item(o, v);
+  Item(o, v, w);
   o << " \"" << v.m_strUnit << "\" \"" << v.GetPatternString().GetStored() << "\" " << v.m_nStatus << ' '
     << h.GetKeepAll() << ' ' << a.m_bEnabled << '\n';
   for (int i = 0; i < h.GetCount(); ++i) {
@@ -209,8 +210,7 @@ inline void Value(std::ostream& o, const model::WDValue& v, const std::string& w
 }
 
 inline void Group(std::ostream& o, const model::WDGroup& g, const std::string& w, const Places& places) {
-  o << w << ": ";
-  Item(o, g);
+  Item(o, g, w);
   o << '\n';
   for (size_t i = 0; i < g.GetChildCount(); ++i) {
     const model::WDItem* child = g.GetChild(i);
@@ -249,18 +249,15 @@ inline std::string Dump(const model::CatalogContents& c) {
 
 }  // namespace catalog_dump
 
-// The first line where two catalogs differ, with the place it describes, or "" when they are equal.
+// The line of the first field where two catalogs differ, on both sides, or "" when they are equal.
 inline std::string CatalogDifference(const model::CatalogContents& a, const model::CatalogContents& b) {
-  std::istringstream x(catalog_dump::Dump(a));
-  std::istringstream y(catalog_dump::Dump(b));
-  std::string lx;
-  std::string ly;
-  while (true) {
-    const bool more_x = static_cast<bool>(std::getline(x, lx));
-    const bool more_y = static_cast<bool>(std::getline(y, ly));
-    if (!more_x && !more_y) return "";
-    if (more_x != more_y || lx != ly) return (more_x ? lx : "(end)") + "\n  vs\n" + (more_y ? ly : "(end)");
-  }
+  const std::string x = catalog_dump::Dump(a);
+  const std::string y = catalog_dump::Dump(b);
+  if (x == y) return "";
+  const size_t at = static_cast<size_t>(std::mismatch(x.begin(), x.end(), y.begin(), y.end()).first - x.begin());
+  const size_t start = x.substr(0, at).rfind('\n') + 1;  // 0 when the first line differs
+  auto line = [start](const std::string& s) { return s.substr(start, s.find('\n', start) - start); };
+  return line(x) + "\n  vs\n" + line(y);
 }
 
 }  // namespace quorvex::testing
