@@ -195,37 +195,50 @@ TEST_F(ArchiveStream, PageAddressesDropTheOldMarkerAndKeepTheirOwnLeadingBytes) 
   EXPECT_TRUE(in.ok() && in.AtEnd());
 }
 
-TEST_F(ArchiveStream, ObjectsClassesAndSamplesShareOneNumbering) {
-  // node (class 1, object 2) { children: leaf (class 3, object 4), leaf (object 5), series (class 6,
-  //   object 7) { sample (class 8, object 9), sample (object 10) };
-  //   links: first leaf, null, the node itself, stray (class 11, object 12), stray }
-  // The stray mark is first met as a link: it is written in full there, and the reading node adopts
-  // it. Its numbers show that the samples were numbered like objects.
+// A document with every kind of item: nested objects, references back to an ancestor that is still
+// loading and to an object first met as a link, a long string, samples, the header.
+TestDocument RichDocument() {
   TestDocument doc;
-  auto stray = std::make_unique<TestMark>();
-  auto node = std::make_unique<TestNode>();
-  node->name = "n";
-  node->children.push_back(Leaf(7, "a", 100));
-  node->children.push_back(Leaf(8, "bc", 200));
+  auto inner = std::make_unique<TestNode>();
+  inner->name = "inner";
+  inner->children.push_back(Leaf(1, std::string(300, 'q'), 1234));
+  inner->children.push_back(std::make_unique<TestMark>());
+  auto outer = std::make_unique<TestNode>();
+  outer->name = "outer";
+  inner->links = {outer.get()};
+  outer->adopted.push_back(std::make_unique<TestMark>());  // never stored as a child: a stray
+  outer->links = {inner->children[0].get(), nullptr, outer->adopted[0].get(), outer->adopted[0].get()};
+  outer->children.push_back(std::move(inner));
+  outer->children.push_back(Leaf(2, "two", 5));
   auto series = std::make_unique<TestSeries>();
-  series->samples = {{100, "a"}, {200, "bc"}};
-  node->children.push_back(std::move(series));
-  node->links = {node->children[0].get(), nullptr, node.get(), stray.get(), stray.get()};
-  doc.roots.push_back(std::move(node));
-  doc.trailer = "end";
+  series->samples = {{7, "seven"}, {8, ""}};
+  outer->children.push_back(std::move(series));
+  doc.roots.push_back(std::move(outer));
+  doc.roots.push_back(Leaf(3, "three", 6));
+  doc.trailer = "trailer";
+  return doc;
+}
 
+TEST_F(ArchiveStream, ObjectsClassesAndSamplesShareOneNumbering) {
+  // outer (class 1, object 2) { children: inner (object 3) { leaf (class 4, object 5), mark (class 6,
+  //   object 7); links: outer }, leaf (object 8), series (class 9, object 10) { sample (class 11,
+  //   object 12), sample (object 13) }; links: the first leaf, null, stray (object 14), stray },
+  // leaf (object 15). The stray mark is first met as a link: it is written in full there, and the
+  // reading node adopts it. Its number shows that the samples were numbered like objects.
   // Writing what was read gives the same bytes: every reference came back as the same object.
   TestDocument back;
-  const std::string bytes = RoundTrip(doc, back);
-  EXPECT_EQ(bytes, Dword(1) + Dword(0) + Dword(0) + Bytes({0}) + Word(1) + NewClass("TestNode") + ShortString("n") +
-                       Word(3) + NewClass("TestLeaf") + LeafFields(7, "a", 100) + Word(0x8003) +
-                       LeafFields(8, "bc", 200) + NewClass("TestSeries") + Word(2) + NewClass("TestSample") +
-                       SampleFields(100, "a") + Word(0x8008) + SampleFields(200, "bc") + Word(5) + Word(4) + Word(0) +
-                       Word(2) + NewClass("TestMark") + Word(12) + ShortString("end"));
+  const std::string bytes = RoundTrip(RichDocument(), back);
+  EXPECT_EQ(bytes, Dword(1) + Dword(0) + Dword(0) + Bytes({0}) + Word(2) + NewClass("TestNode") + ShortString("outer") +
+                       Word(3) + Word(0x8001) + ShortString("inner") + Word(2) + NewClass("TestLeaf") + Dword(1) +
+                       Bytes({0xFF, 0x2C, 0x01}) + std::string(300, 'q') + Dword(1234) + Dword(0) +
+                       NewClass("TestMark") + Word(1) + Word(2) + Word(0x8004) + LeafFields(2, "two", 5) +
+                       NewClass("TestSeries") + Word(2) + NewClass("TestSample") + SampleFields(7, "seven") +
+                       Word(0x800B) + SampleFields(8, "") + Word(4) + Word(5) + Word(0) + Word(0x8006) + Word(14) +
+                       Word(0x8004) + LeafFields(3, "three", 6) + ShortString("trailer"));
   // The stray mark is owned once, by the node that met it first.
   auto* root = static_cast<TestNode*>(back.roots[0].get());
   ASSERT_EQ(root->adopted.size(), 1u);
-  EXPECT_EQ(root->links[4], root->adopted[0].get());
+  EXPECT_EQ(root->links[3], root->adopted[0].get());
 }
 
 TEST_F(ArchiveStream, NumbersFrom7FFFOnUseTheEscape) {
@@ -370,32 +383,8 @@ TEST_F(ArchiveStream, TheOlderGenerationHasNoHeaderAndIsDetected) {
   EXPECT_EQ(Write(back), current);
 }
 
-// A document with every kind of item: nested objects, references, a long string, the header.
-TestDocument RichDocument() {
-  TestDocument doc;
-  auto inner = std::make_unique<TestNode>();
-  inner->name = "inner";
-  inner->children.push_back(Leaf(1, std::string(300, 'q'), 1234));
-  inner->children.push_back(std::make_unique<TestMark>());
-  auto outer = std::make_unique<TestNode>();
-  outer->name = "outer";
-  outer->links = {inner->children[0].get(), nullptr};
-  inner->links = {outer.get()};  // back to an ancestor: read while the ancestor is still loading
-  outer->children.push_back(std::move(inner));
-  outer->children.push_back(Leaf(2, "two", 5));
-  auto series = std::make_unique<TestSeries>();
-  series->samples = {{7, "seven"}, {8, ""}};
-  outer->children.push_back(std::move(series));
-  doc.roots.push_back(std::move(outer));
-  doc.roots.push_back(Leaf(3, "three", 6));
-  doc.trailer = "trailer";
-  return doc;
-}
-
 TEST_F(ArchiveStream, TruncationAtEveryByteIsAnEndOfFileWithoutLeaks) {
   const std::string bytes = Write(RichDocument());
-  TestDocument full;
-  ASSERT_TRUE(Read(bytes, full).ok());
   for (size_t n = 0; n < bytes.size(); ++n) {
     TestDocument doc;
     ArchiveStatus status = Read(bytes.substr(0, n), doc);
