@@ -22,9 +22,10 @@ std::unique_ptr<WDGroup> MainRoot() {
   return std::make_unique<WDGroup>("Catalog", "The main beacons' catalog");
 }
 
-// Reads a current-generation file written from expected: every field must come back, and writing
-// what was read must give the very same bytes.
+// Bytes of the current generation must be what expected is written as; every field must come back
+// from them, and writing what was read must give the very same bytes.
 void ExpectReadsBackAs(const std::string& bytes, const CatalogContents& expected, CatalogContents& read) {
+  EXPECT_EQ(WriteContents(expected), bytes);
   const CatalogReadResult result = ReadCatalog(bytes, read);
   ASSERT_TRUE(result.ok) << result.message;
   EXPECT_FALSE(result.oldLayout);
@@ -41,7 +42,6 @@ TEST(CatalogArchive, EmptyCatalogsAreExactlyTheDocumentedBytes) {
   ASSERT_EQ(expected.size(), 13u + 2 + 2 + 13 + 2 + 4 + 8 + 26 + 4 + 4 + 2 + 1);
   CatalogContents c;
   c.roots.push_back(MainRoot());
-  EXPECT_EQ(WriteContents(c), expected.str());
   CatalogContents read;
   ExpectReadsBackAs(expected.str(), c, read);
 
@@ -55,16 +55,13 @@ TEST(CatalogArchive, EmptyCatalogsAreExactlyTheDocumentedBytes) {
   long_strings.Word(0).Dword(1).Byte(0xFE).Raw(name).Raw(std::string("\xFF\xFF\x00", 3)).Raw(description);
   long_strings.Word(kKindGroup).Word(1).Dword(0).Word(0);
   long_strings.Raw(std::string("\xFF\xFF\xFF\xFE\xFF\x00\x00", 7)).Raw(c.note);
-  EXPECT_TRUE(WriteContents(c) == long_strings.str());
   ExpectReadsBackAs(long_strings.str(), c, read);
 }
 
 TEST(CatalogArchive, SecondBeaconIsIntroducedByTheClassNumberOfWDValue) {
   CatalogContents c;
-  c.pages.push_back(std::make_unique<WDValPage>("http://a/"));
+  c.pages.push_back(testing::MakeTestPage("http://a/", 0, 0x01020304, 1, kUnitDays, 1, 0));
   WDValPage& page = *c.pages[0];
-  page.m_timeFetched = 0x01020304;
-  page.m_freq.m_timeSet = 0;
   c.roots.push_back(MainRoot());
   c.roots[0]->AddChild(&testing::AddTestBeacon(page, "A", kKindText, "x", ""));
   c.roots[0]->AddChild(&testing::AddTestBeacon(page, "B", kKindText, "x", ""));
@@ -77,7 +74,6 @@ TEST(CatalogArchive, SecondBeaconIsIntroducedByTheClassNumberOfWDValue) {
   expected.Word(0x8003).Item("B", "", kKindText).ValueHead("", pattern).Word(0).NoAlertEvents();         // object 5
   expected.Word(1).NewClass("WDGroup").Item("Catalog", "The main beacons' catalog", kKindGroup);         // 6, 7
   expected.Word(2).Word(4).Word(5).Str("");
-  EXPECT_EQ(WriteContents(c), expected.str());
   // The folder's beacons are read as references to the page's, not as copies.
   CatalogContents read;
   ExpectReadsBackAs(expected.str(), c, read);
@@ -97,9 +93,8 @@ TEST(CatalogArchive, OlderGenerationLoadsWithDefaultsAndIsWrittenBackCurrent) {
   // What the older file holds; every field it lacks takes its default.
   CatalogContents expected;
   expected.note = "old note";
-  expected.pages.push_back(std::make_unique<WDValPage>("http://old.example/"));  // the marker byte is dropped
-  expected.pages[0]->m_timeFetched = 1500000000;
-  expected.pages[0]->m_freq.m_timeSet = 0;
+  // The marker byte in front of the address is dropped.
+  expected.pages.push_back(testing::MakeTestPage("http://old.example/", 0, 1500000000, 1, kUnitDays, 1, 0));
   WDValue& value = testing::AddTestBeacon(*expected.pages[0], "Old price", kKindNumber, "Price:{?}</td>", "RUB");
   value.SetDescription("from 2003");
   value.GetHistory().AppendLoaded(WDHistoryRecord("12.50", 1400000000));
