@@ -263,11 +263,10 @@ TEST_F(AlertTest, DescribeShowsOperandPreviousSampleOrPlaceholder) {
     EXPECT_EQ(condition.Describe(), Described(op) + " old");  // tags stripped
   }
   // An operator outside the six (a damaged file) borrows no other message's text.
-  const std::string prefix = platform::GetString(platform::ids::kEventDescription) + " ";
-  condition.m_nOperator = 17;
-  EXPECT_EQ(condition.Describe(), prefix + "? old");
-  condition.m_nOperator = -1;
-  EXPECT_EQ(condition.Describe(), prefix + "? old");
+  for (int32_t op : {17, -1}) {
+    condition.m_nOperator = op;
+    EXPECT_EQ(condition.Describe(), platform::GetString(platform::ids::kEventDescription) + " ? old") << op;
+  }
 }
 
 TEST_F(AlertTest, MailProblemsAreReportedAfterTheMessageWasShown) {
