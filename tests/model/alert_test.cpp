@@ -154,11 +154,27 @@ TEST_F(AlertTest, PreviousSampleComparisonFiresOnChangeOnly) {
   EXPECT_EQ(host_.created.size(), 2u);
   EXPECT_EQ(host_.arrived, 2);
   EXPECT_EQ(host_.beeps, 2);
+
+  // Checksum samples fire when the page changed.
+  value_->SetKind(kKindChecksum);
+  host_.CloseAll();
+  EXPECT_TRUE(Sample("#CRC#2105851804"));
+  host_.CloseAll();
+  EXPECT_FALSE(Sample("#CRC#2105851804"));
+  EXPECT_TRUE(Sample("#CRC#17"));
+  host_.CloseAll();
+  EXPECT_TRUE(Sample("#CRC#2105851804"));
+  ASSERT_EQ(host_.created.size(), 5u);
+  // The window names the condition with "-CRC-", not with the previous checksum.
+  EXPECT_EQ(host_.created[4], "Price|#CRC#2105851804|" + Described(kOpNotEqual) + " -CRC-");
 }
 
 TEST_F(AlertTest, OnceRuleAlarmsOncePerTextAndCondition) {
-  AddEvent(kOpGreater, "100", true);
-  EXPECT_TRUE(Sample("150"));
+  WDEventMessager& high = AddEvent(kOpGreater, "100", true);
+  EXPECT_TRUE(Sample("<i>150</i>"));
+  // What is remembered: the checksum of the text without tags and of the condition.
+  const std::string key = "150" + high.m_condition.Describe();
+  EXPECT_EQ(high.m_nLastAlarm, text::TextChecksum(key.c_str(), 0));
   host_.CloseAll();
   EXPECT_TRUE(Sample("150"));
   host_.CloseAll();
@@ -171,23 +187,53 @@ TEST_F(AlertTest, OnceRuleAlarmsOncePerTextAndCondition) {
   EXPECT_FALSE(Sample("50"));
   EXPECT_TRUE(Sample("160"));  // back to the same text under the same condition: no new alarm
   EXPECT_EQ(host_.created.size(), 2u);
+
+  // While messages are hidden the events hold but nothing alarms, so nothing is remembered either.
+  WDEventMessager& any = AddEvent(kOpNotEqual, "0", true);
+  app_.Settings().m_bHideAllMessages = 1;
+  const uint32_t before = high.m_nLastAlarm;
+  EXPECT_TRUE(Sample("170"));
+  EXPECT_EQ(value_->CountActiveEvents(), 2);
+  EXPECT_EQ(host_.created.size(), 2u);
+  EXPECT_EQ(high.m_nLastAlarm, before);
+  app_.Settings().m_bHideAllMessages = 0;
+  EXPECT_TRUE(Sample("170"));
+  EXPECT_EQ(host_.created.size(), 4u);
+  EXPECT_NE(any.m_nLastAlarm, high.m_nLastAlarm);  // each event keeps its own
 }
 
-TEST_F(AlertTest, OpenWindowIsNotDuplicatedAndStateStaysActive) {
-  AddEvent(kOpEqual, "up");
+TEST_F(AlertTest, EventsRunLastFirstOnceAWindowAndOnlyForEnabledHealthyBeacons) {
+  AddEvent(kOpEqual, "up").m_actMessage.m_strText = "first";
+  AddEvent(kOpNotEqual, "down").m_actMessage.m_strText = "second";
   // No sample, no value to compare: nothing holds (an empty text would hold for "differs from").
-  AddEvent(kOpNotEqual, "up");
   EXPECT_FALSE(value_->CheckAlert(1));
   EXPECT_EQ(value_->CountActiveEvents(), 0);
-  value_->GetAlert().RemoveEvent(1);
   EXPECT_TRUE(Sample("up"));
+  ASSERT_EQ(host_.created.size(), 2u);
+  EXPECT_NE(host_.created[0].find(Described(kOpNotEqual)), std::string::npos);  // the last event first
+  EXPECT_NE(host_.created[1].find(Described(kOpEqual)), std::string::npos);
+  EXPECT_EQ(value_->CountActiveEvents(), 2);
+  // Open windows are not opened again; removing an event closes its window.
   EXPECT_TRUE(Sample("up again"));
-  EXPECT_EQ(host_.created.size(), 1u);  // the first window is still open
+  EXPECT_EQ(host_.created.size(), 2u);
   EXPECT_EQ(value_->GetState(false), kStateAlert);
+  EXPECT_TRUE(value_->GetAlert().RemoveEvent(0));
   EXPECT_EQ(value_->CloseAlertWindows(), 1);
   EXPECT_EQ(value_->CloseAlertWindows(), 0);
+
+  value_->SetEnabled(false);
+  EXPECT_FALSE(value_->CheckAlert(0));
+  EXPECT_EQ(value_->CountActiveEvents(), 0);
+  value_->SetEnabled(true);
+  value_->m_nStatus = 1;  // the pattern did not match
+  EXPECT_FALSE(value_->CheckAlert(0));
+  value_->m_nStatus = 0;
+  page_.m_nState = 2;  // the page could not be read
+  EXPECT_FALSE(value_->CheckAlert(0));
+  page_.m_nState = 0;
   value_->GetAlert().SetEnabled(false);
   EXPECT_FALSE(value_->CheckAlert(1));
+  EXPECT_EQ(host_.created.size(), 2u);
 }
 
 TEST_F(AlertTest, WithoutAlertWindowsTheMessageBoxTellsEverything) {
@@ -199,20 +245,6 @@ TEST_F(AlertTest, WithoutAlertWindowsTheMessageBoxTellsEverything) {
   EXPECT_EQ(box.rfind(" - Can't show normal alert window - \n\nPrice\n", 0), 0u) << box;
   EXPECT_NE(box.find("up and away"), std::string::npos);
   EXPECT_EQ(prompt_.icons[0], platform::PromptIcon::Exclamation);
-}
-
-TEST_F(AlertTest, ChecksumSamplesFireWhenThePageChanged) {
-  value_->SetKind(kKindChecksum);
-  AddEvent(kOpNotEqual, "");
-  EXPECT_TRUE(Sample("#CRC#2105851804"));  // nothing to compare with yet
-  host_.CloseAll();
-  EXPECT_FALSE(Sample("#CRC#2105851804"));
-  EXPECT_TRUE(Sample("#CRC#17"));
-  host_.CloseAll();
-  EXPECT_TRUE(Sample("#CRC#2105851804"));
-  ASSERT_EQ(host_.created.size(), 3u);
-  // The window names the condition with "-CRC-", not with the previous checksum.
-  EXPECT_EQ(host_.created[2], "Price|#CRC#2105851804|" + Described(kOpNotEqual) + " -CRC-");
 }
 
 TEST_F(AlertTest, DescribeShowsOperandPreviousSampleOrPlaceholder) {
@@ -231,55 +263,10 @@ TEST_F(AlertTest, DescribeShowsOperandPreviousSampleOrPlaceholder) {
     EXPECT_EQ(condition.Describe(), Described(op) + " old");  // tags stripped
   }
   // An operator outside the six (a damaged file) borrows no other message's text.
-  const std::string prefix = platform::GetString(platform::ids::kEventDescription) + " ";
-  condition.m_nOperator = 17;
-  EXPECT_EQ(condition.Describe(), prefix + "? old");
-  condition.m_nOperator = -1;
-  EXPECT_EQ(condition.Describe(), prefix + "? old");
-}
-
-TEST_F(AlertTest, OnceRuleStoresTheChecksumOfTextAndCondition) {
-  WDEventMessager& high = AddEvent(kOpGreater, "100", true);
-  WDEventMessager& any = AddEvent(kOpNotEqual, "0", true);
-  EXPECT_TRUE(Sample("<i>150</i>"));
-  const std::string key = "150" + high.m_condition.Describe();
-  EXPECT_EQ(high.m_nLastAlarm, text::TextChecksum(key.c_str(), 0));
-  EXPECT_NE(any.m_nLastAlarm, high.m_nLastAlarm);  // each event keeps its own
-  EXPECT_EQ(host_.created.size(), 2u);
-
-  // While messages are hidden the events hold but nothing alarms, so nothing is remembered either.
-  app_.Settings().m_bHideAllMessages = 1;
-  host_.CloseAll();
-  const uint32_t before = high.m_nLastAlarm;
-  EXPECT_TRUE(Sample("170"));
-  EXPECT_EQ(value_->CountActiveEvents(), 2);
-  EXPECT_EQ(host_.created.size(), 2u);
-  EXPECT_EQ(high.m_nLastAlarm, before);
-  app_.Settings().m_bHideAllMessages = 0;
-  EXPECT_TRUE(Sample("170"));
-  EXPECT_EQ(host_.created.size(), 4u);
-}
-
-TEST_F(AlertTest, EventsRunLastFirstAndOnlyForEnabledHealthyBeacons) {
-  AddEvent(kOpEqual, "up").m_actMessage.m_strText = "first";
-  AddEvent(kOpNotEqual, "down").m_actMessage.m_strText = "second";
-  EXPECT_TRUE(Sample("up"));
-  ASSERT_EQ(host_.created.size(), 2u);
-  EXPECT_NE(host_.created[0].find(Described(kOpNotEqual)), std::string::npos);  // the last event first
-  EXPECT_NE(host_.created[1].find(Described(kOpEqual)), std::string::npos);
-  EXPECT_EQ(value_->CountActiveEvents(), 2);
-  host_.CloseAll();
-
-  value_->SetEnabled(false);
-  EXPECT_FALSE(value_->CheckAlert(0));
-  EXPECT_EQ(value_->CountActiveEvents(), 0);
-  value_->SetEnabled(true);
-  value_->m_nStatus = 1;  // the pattern did not match
-  EXPECT_FALSE(value_->CheckAlert(0));
-  value_->m_nStatus = 0;
-  page_.m_nState = 2;  // the page could not be read
-  EXPECT_FALSE(value_->CheckAlert(0));
-  EXPECT_EQ(host_.created.size(), 2u);
+  for (int32_t op : {17, -1}) {
+    condition.m_nOperator = op;
+    EXPECT_EQ(condition.Describe(), platform::GetString(platform::ids::kEventDescription) + " ? old") << op;
+  }
 }
 
 TEST_F(AlertTest, MailProblemsAreReportedAfterTheMessageWasShown) {
@@ -290,16 +277,26 @@ TEST_F(AlertTest, MailProblemsAreReportedAfterTheMessageWasShown) {
   ASSERT_EQ(prompt_.messages.size(), 1u);
   EXPECT_EQ(prompt_.messages[0], platform::GetString(platform::ids::kMsgFieldEmpty));
 
-  host_.CloseAll();
   event.m_actEmail.m_strTo = "ann@example.com";
   app_.Settings().m_strSMTPServ = "";
   app_.Settings().m_strEmail = "me@example.com";
   EXPECT_FALSE(event.m_actEmail.Fire());
   ASSERT_EQ(prompt_.messages.size(), 2u);
   EXPECT_EQ(prompt_.messages[1], platform::GetString(platform::ids::kMsgMailNotConfigured));
-  event.m_actEmail.m_bEnabled = 0;
-  EXPECT_FALSE(event.m_actEmail.Fire());
-  EXPECT_EQ(prompt_.messages.size(), 2u);
+
+  // A relay that refuses the session.
+  testing::SmtpScript script;
+  script.greeting = {"554 go away\r\n"};
+  testing::LoopbackServer server(testing::SmtpDialogue(script));
+  WDAlertEmail& refused = MailEvent(server.Port());
+  EXPECT_FALSE(refused.Fire());
+  server.Received();
+  ASSERT_EQ(prompt_.messages.size(), 3u);
+  EXPECT_EQ(prompt_.icons[2], platform::PromptIcon::Exclamation);
+  EXPECT_NE(prompt_.messages[2].find("Server didn't respond."), std::string::npos) << prompt_.messages[2];
+  refused.m_bEnabled = 0;
+  EXPECT_FALSE(refused.Fire());
+  EXPECT_EQ(prompt_.messages.size(), 3u);
 }
 
 TEST_F(AlertTest, MailActionSendsThroughTheRelay) {
@@ -330,17 +327,6 @@ TEST_F(AlertTest, MailActionSendsThroughTheRelay) {
   EXPECT_EQ(prompt_.messages[0], platform::GetString(platform::ids::kEmailLabel) + "ann@example.com;bob@example...\n" +
                                      platform::GetString(platform::ids::kMsgMailSent));
   EXPECT_EQ(prompt_.icons[0], platform::PromptIcon::Information);
-}
-
-TEST_F(AlertTest, MailServerRefusalShowsTheSessionError) {
-  testing::SmtpScript script;
-  script.greeting = {"554 go away\r\n"};
-  testing::LoopbackServer server(testing::SmtpDialogue(script));
-  EXPECT_FALSE(MailEvent(server.Port()).Fire());
-  server.Received();
-  ASSERT_EQ(prompt_.messages.size(), 1u);
-  EXPECT_EQ(prompt_.icons[0], platform::PromptIcon::Exclamation);
-  EXPECT_NE(prompt_.messages[0].find("Server didn't respond."), std::string::npos) << prompt_.messages[0];
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ TEST(MonitoredValue, UnitFollowsKindAndPatternIsScrambled) {
 
 TEST(MonitoredValue, RefreshRecordsSamplesAndStates) {
   testing::TestApp app;
-  WDValPage page("http://example.com/shop/");
+  WDValPage page("https://shop.example.com:8443/list?x=1");
   page.AddValue(std::make_unique<WDValue>());
   WDValue* value = page.GetValue(0);
   value->SetPattern("Price:{?}</td>");
@@ -106,6 +106,13 @@ TEST(MonitoredValue, RefreshRecordsSamplesAndStates) {
   value->Unlock();
   value->SetEnabled(false);
   EXPECT_EQ(value->GetState(false), kStateDisabled);
+
+  // The raw text gets absolute root links.
+  value->GetHistory().AddRecord(WDHistoryRecord(
+      "<a href=\"/item/1\">a</a> <a href=\"page.htm\">b</a> <a href=\"http://x.org/\">c</a> <a href=/bare>d</a>"));
+  EXPECT_EQ(value->GetLastText(false, 0),
+            "<a href=\"http://shop.example.com/item/1\">a</a> <a href=\"page.htm\">b</a> "
+            "<a href=\"http://x.org/\">c</a> <a href=http://shop.example.com/bare>d</a>");
 }
 
 TEST(MonitoredValue, ScheduleDecidesWhenThePageIsDue) {
@@ -142,17 +149,6 @@ TEST(MonitoredValue, ScheduleDecidesWhenThePageIsDue) {
   EXPECT_EQ(months.GetSpan(), 60 * 86400);
   months.m_nUnit = 9;
   EXPECT_EQ(months.GetSpan(), 0);
-}
-
-TEST(MonitoredValue, RawTextGetsAbsoluteRootLinks) {
-  WDValPage page("https://shop.example.com:8443/list?x=1");
-  page.AddValue(std::make_unique<WDValue>());
-  WDValue* value = page.GetValue(0);
-  value->GetHistory().AddRecord(WDHistoryRecord(
-      "<a href=\"/item/1\">a</a> <a href=\"page.htm\">b</a> <a href=\"http://x.org/\">c</a> <a href=/bare>d</a>"));
-  EXPECT_EQ(value->GetLastText(false, 0),
-            "<a href=\"http://shop.example.com/item/1\">a</a> <a href=\"page.htm\">b</a> "
-            "<a href=\"http://x.org/\">c</a> <a href=http://shop.example.com/bare>d</a>");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/string_table.h"
@@ -60,6 +61,14 @@ std::string Texts(const WDHistory& history) {
   return out;
 }
 
+// A history of the samples, taken one second apart from time 1 on.
+WDHistory Filled(std::initializer_list<const char*> samples) {
+  WDHistory history;
+  int64_t time = 0;
+  for (const char* sample : samples) Add(history, sample, ++time);
+  return history;
+}
+
 TEST(HistoryRecord, TakesNowAndPreparesText) {
   platform::SetFixedNow(1700000000);
   WDHistoryRecord empty;
@@ -77,42 +86,22 @@ TEST(HistoryRecord, TakesNowAndPreparesText) {
   EXPECT_EQ(WDHistoryRecord("#CRC#1", 0).GetType(), text::kValueChecksum);
 }
 
-TEST(History, EqualRunKeepsFirstAndLatest) {
-  WDHistory history;
-  ASSERT_TRUE(history.IsKeepAll());
-  Add(history, "5 USD", 10);
-  Add(history, "5 USD", 20);
-  EXPECT_EQ(Texts(history), "5 USD@10 5 USD@20 ");
-  Add(history, "5 USD", 30);
-  EXPECT_EQ(Texts(history), "5 USD@10 5 USD@30 ");
-  Add(history, "5 USD", 40);
-  EXPECT_EQ(Texts(history), "5 USD@10 5 USD@40 ");
-  Add(history, "6 USD", 50);
-  Add(history, "5 USD", 60);
-  EXPECT_EQ(Texts(history), "5 USD@10 5 USD@40 6 USD@50 5 USD@60 ");
-  Add(history, "5 USD", 70);  // the last two differed: kept as the start of a new run
-  EXPECT_EQ(Texts(history), "5 USD@10 5 USD@40 6 USD@50 5 USD@60 5 USD@70 ");
-  Add(history, "5 USD", 80);
-  EXPECT_EQ(Texts(history), "5 USD@10 5 USD@40 6 USD@50 5 USD@60 5 USD@80 ");
-}
+TEST(History, RunsOfEqualSamplesKeepTheirFirstAndLatest) {
+  EXPECT_TRUE(WDHistory().IsKeepAll());
+  EXPECT_EQ(Texts(Filled({"5 USD", "5 USD"})), "5 USD@1 5 USD@2 ");
+  EXPECT_EQ(Texts(Filled({"5 USD", "5 USD", "5 USD"})), "5 USD@1 5 USD@3 ");
+  EXPECT_EQ(Texts(Filled({"5", "5", "5", "5"})), "5@1 5@4 ");
+  EXPECT_EQ(Texts(Filled({"5", "5", "5", "5", "6", "5"})), "5@1 5@4 6@5 5@6 ");
+  // The last two differed: kept as the start of a new run.
+  EXPECT_EQ(Texts(Filled({"5", "5", "5", "5", "6", "5", "5"})), "5@1 5@4 6@5 5@6 5@7 ");
+  EXPECT_EQ(Texts(Filled({"5", "5", "5", "5", "6", "5", "5", "5"})), "5@1 5@4 6@5 5@6 5@8 ");
 
-TEST(History, RunCompressionComparesNumbersThenTexts) {
-  WDHistory history;
-  Add(history, "10 USD", 10);
-  Add(history, "10.00 USD", 20);
-  EXPECT_FALSE(history.HasLastChanged());  // same number
-  Add(history, "10.00 USD", 30);
-  EXPECT_EQ(Texts(history), "10 USD@10 10.00 USD@30 ");
-  // Equal numbers but a different text from the newest one: a new record.
-  Add(history, "10 USD", 40);
-  EXPECT_EQ(Texts(history), "10 USD@10 10.00 USD@30 10 USD@40 ");
-
+  // Numbers compare first; equal numbers but a different text from the newest one: a new record.
+  EXPECT_EQ(Texts(Filled({"10 USD", "10.00 USD", "10.00 USD"})), "10 USD@1 10.00 USD@3 ");
+  EXPECT_EQ(Texts(Filled({"10 USD", "10.00 USD", "10.00 USD", "10 USD"})), "10 USD@1 10.00 USD@3 10 USD@4 ");
   // Tag-stripped texts decide; the kept record keeps its own raw text.
-  WDHistory tagged;
-  Add(tagged, "<b>sold out</b>", 1);
-  Add(tagged, "<i>sold out</i>", 2);
-  Add(tagged, "<u>sold out</u>", 3);
-  EXPECT_EQ(Texts(tagged), "<b>sold out</b>@1 <i>sold out</i>@3 ");
+  EXPECT_EQ(Texts(Filled({"<b>sold out</b>", "<i>sold out</i>", "<u>sold out</u>"})),
+            "<b>sold out</b>@1 <i>sold out</i>@3 ");
 }
 
 TEST(History, KeepTwoModeHoldsPreviousAndCurrent) {
@@ -132,29 +121,21 @@ TEST(History, KeepTwoModeHoldsPreviousAndCurrent) {
   EXPECT_EQ(Texts(long_history), "10@1 20@2 40@4 50@5 ");
 }
 
-// Whether the last of the samples counts as a change.
-bool LastChanged(std::initializer_list<const char*> samples) {
-  WDHistory history;
-  int64_t time = 0;
-  for (const char* sample : samples) Add(history, sample, ++time);
-  return history.HasLastChanged();
-}
-
 TEST(History, HasLastChanged) {
-  EXPECT_TRUE(LastChanged({}));
-  EXPECT_TRUE(LastChanged({"abc"}));
-  EXPECT_TRUE(LastChanged({"abc", "abc "}));  // a trailing blank is a change of a text
-  EXPECT_FALSE(LastChanged({"abc", "abc ", "abc "}));
-  EXPECT_TRUE(LastChanged({"Open", "open"}));
-  EXPECT_FALSE(LastChanged({"<b>Open</b>", "Open"}));
-  EXPECT_FALSE(LastChanged({"#CRC#17", "#CRC#17"}));
-  EXPECT_TRUE(LastChanged({"#CRC#17", "#CRC#17", "#CRC#18"}));
-  EXPECT_FALSE(LastChanged({"10 USD", "10.00 USD"}));
-  EXPECT_FALSE(LastChanged({"3 1/2", "3.5"}));
-  EXPECT_TRUE(LastChanged({"3 1/2", "3.5", "3.50001"}));
+  EXPECT_TRUE(Filled({}).HasLastChanged());
+  EXPECT_TRUE(Filled({"abc"}).HasLastChanged());
+  EXPECT_TRUE(Filled({"abc", "abc "}).HasLastChanged());  // a trailing blank is a change of a text
+  EXPECT_FALSE(Filled({"abc", "abc ", "abc "}).HasLastChanged());
+  EXPECT_TRUE(Filled({"Open", "open"}).HasLastChanged());
+  EXPECT_FALSE(Filled({"<b>Open</b>", "Open"}).HasLastChanged());
+  EXPECT_FALSE(Filled({"#CRC#17", "#CRC#17"}).HasLastChanged());
+  EXPECT_TRUE(Filled({"#CRC#17", "#CRC#17", "#CRC#18"}).HasLastChanged());
+  EXPECT_FALSE(Filled({"10 USD", "10.00 USD"}).HasLastChanged());
+  EXPECT_FALSE(Filled({"3 1/2", "3.5"}).HasLastChanged());
+  EXPECT_TRUE(Filled({"3 1/2", "3.5", "3.50001"}).HasLastChanged());
   // A number after a text compares numerically: the text counts as 0.
-  EXPECT_FALSE(LastChanged({"n/a", "0"}));
-  EXPECT_TRUE(LastChanged({"0", "n/a"}));
+  EXPECT_FALSE(Filled({"n/a", "0"}).HasLastChanged());
+  EXPECT_TRUE(Filled({"0", "n/a"}).HasLastChanged());
 }
 
 TEST(History, AccessorsDeltasAndSearch) {
@@ -174,13 +155,9 @@ TEST(History, AccessorsDeltasAndSearch) {
   EXPECT_DOUBLE_EQ(history.GetDelta(2), -7.5);
   EXPECT_EQ(history.GetDelta(3), 0.0);
   EXPECT_EQ(history.GetDelta(-1), 0.0);
-  // The first record at or after a time.
-  EXPECT_EQ(history.FindFirstAt(0), 0);
-  EXPECT_EQ(history.FindFirstAt(100), 0);
-  EXPECT_EQ(history.FindFirstAt(101), 1);
-  EXPECT_EQ(history.FindFirstAt(200), 1);
-  EXPECT_EQ(history.FindFirstAt(300), 2);
-  EXPECT_EQ(history.FindFirstAt(301), 3);  // none: one past the newest
+  // The first record at or after a time; none: one past the newest.
+  const std::pair<int64_t, int> first_at[] = {{0, 0}, {100, 0}, {101, 1}, {200, 1}, {300, 2}, {301, 3}};
+  for (const auto& [time, index] : first_at) EXPECT_EQ(history.FindFirstAt(time), index) << time;
 }
 
 TEST(History, ExtremesOverATimeWindow) {

@@ -2,11 +2,12 @@
 // Catalogs for archive tests, seeds and benchmarks: one that sets every stored field to something
 // other than its default, one of plain size, and a field-by-field comparison of two catalogs.
 // Header only and free of GoogleTest, so fuzz targets and benchmarks can use it too.
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
-#include <type_traits>
 #include <utility>
 
 #include "model/catalog_archive.h"
@@ -168,159 +169,95 @@ inline std::string WriteContents(const model::CatalogContents& c) {
   return model::WriteCatalog(c.version, c.pages, c.roots, c.note);
 }
 
-namespace catalog_diff {
+namespace catalog_dump {
 
-inline std::string Quote(const std::string& s) {
-  return "\"" + (s.size() > 60 ? s.substr(0, 60) + "..." : s) + "\"";
-}
-
-template <class T>
-bool Differ(std::string& out, const std::string& where, const T& a, const T& b) {
-  if (a == b) return false;
-  if constexpr (std::is_same_v<T, std::string>) {
-    out = where + ": " + Quote(a) + " vs " + Quote(b);
-  } else {
-    out = where + ": " + std::to_string(a) + " vs " + std::to_string(b);
-  }
-  return true;
-}
-
-inline std::string Item(const model::WDItem& a, const model::WDItem& b, const std::string& w) {
-  std::string d;
-  Differ(d, w + ".reserved", a.m_wReserved, b.m_wReserved) || Differ(d, w + ".enabled", a.m_bEnabled, b.m_bEnabled) ||
-      Differ(d, w + ".name", a.m_strName, b.m_strName) ||
-      Differ(d, w + ".description", a.m_strDescription, b.m_strDescription) ||
-      Differ(d, w + ".kind", a.m_nKind, b.m_nKind) || Differ(d, w + ".flag", a.m_wFlag, b.m_wFlag);
-  return d;
-}
-
-inline std::string Event(const model::WDEventMessager& a, const model::WDEventMessager& b, const std::string& w) {
-  std::string d;
-  if (Differ(d, w + ".mode", a.m_nMode, b.m_nMode) || Differ(d, w + ".once", a.m_bOnce, b.m_bOnce) ||
-      Differ(d, w + ".lastAlarm", a.m_nLastAlarm, b.m_nLastAlarm) ||
-      Differ(d, w + ".operator", a.m_condition.m_nOperator, b.m_condition.m_nOperator) ||
-      Differ(d, w + ".operand", a.m_condition.m_strOperand, b.m_condition.m_strOperand) ||
-      Differ(d, w + ".message.enabled", a.m_actMessage.m_bEnabled, b.m_actMessage.m_bEnabled) ||
-      Differ(d, w + ".message.text", a.m_actMessage.m_strText, b.m_actMessage.m_strText) ||
-      Differ(d, w + ".message.sound", a.m_actMessage.m_bSound, b.m_actMessage.m_bSound) ||
-      Differ(d, w + ".email.enabled", a.m_actEmail.m_bEnabled, b.m_actEmail.m_bEnabled) ||
-      Differ(d, w + ".email.charset", a.m_actEmail.m_nCharset, b.m_actEmail.m_nCharset) ||
-      Differ(d, w + ".email.to", a.m_actEmail.m_strTo, b.m_actEmail.m_strTo) ||
-      Differ(d, w + ".email.cc", a.m_actEmail.m_strCc, b.m_actEmail.m_strCc) ||
-      Differ(d, w + ".email.bcc", a.m_actEmail.m_strBcc, b.m_actEmail.m_strBcc) ||
-      Differ(d, w + ".email.subject", a.m_actEmail.m_strSubject, b.m_actEmail.m_strSubject) ||
-      Differ(d, w + ".email.text", a.m_actEmail.m_strText, b.m_actEmail.m_strText) ||
-      Differ(d, w + ".email.spare", a.m_actEmail.m_strSpare, b.m_actEmail.m_strSpare) ||
-      Differ(d, w + ".exec.enabled", a.m_actExec.m_bEnabled, b.m_actExec.m_bEnabled) ||
-      Differ(d, w + ".exec.openPage", a.m_actExec.m_bOpenPage, b.m_actExec.m_bOpenPage) ||
-      Differ(d, w + ".spare1", a.m_actSpare1.m_bEnabled, b.m_actSpare1.m_bEnabled) ||
-      Differ(d, w + ".spare2", a.m_actSpare2.m_bEnabled, b.m_actSpare2.m_bEnabled)) {
-    return d;
-  }
-  for (size_t i = 0; i < a.m_actExec.m_strings.size(); ++i) {
-    if (Differ(d, w + ".exec.string" + std::to_string(i), a.m_actExec.m_strings[i], b.m_actExec.m_strings[i])) {
-      return d;
-    }
-  }
-  return d;
-}
-
-inline std::string Value(const model::WDValue& a, const model::WDValue& b, const std::string& w) {
-  std::string d = Item(a, b, w);
-  if (!d.empty()) return d;
-  const model::WDHistory& ha = a.GetHistory();
-  const model::WDHistory& hb = b.GetHistory();
-  const model::WDAlert& aa = a.GetAlert();
-  const model::WDAlert& ab = b.GetAlert();
-  if (Differ(d, w + ".unit", a.m_strUnit, b.m_strUnit) ||
-      Differ(d, w + ".pattern", a.GetPatternString().GetStored(), b.GetPatternString().GetStored()) ||
-      Differ(d, w + ".status", a.m_nStatus, b.m_nStatus) ||
-      Differ(d, w + ".keepAll", ha.GetKeepAll(), hb.GetKeepAll()) ||
-      Differ(d, w + ".samples", ha.GetCount(), hb.GetCount()) ||
-      Differ(d, w + ".alert.enabled", aa.m_bEnabled, ab.m_bEnabled) ||
-      Differ(d, w + ".events", aa.GetEventCount(), ab.GetEventCount())) {
-    return d;
-  }
-  for (int i = 0; i < ha.GetCount(); ++i) {
-    const std::string s = w + ".sample" + std::to_string(i);
-    if (Differ(d, s + ".time", ha.GetAt(i)->GetTime(), hb.GetAt(i)->GetTime()) ||
-        Differ(d, s + ".text", ha.GetAt(i)->GetRawText(), hb.GetAt(i)->GetRawText())) {
-      return d;
-    }
-  }
-  for (size_t i = 0; i < aa.GetEventCount(); ++i) {
-    d = Event(aa.GetEvent(i), ab.GetEvent(i), w + ".event" + std::to_string(i));
-    if (!d.empty()) return d;
-    if (aa.GetEvent(i).m_condition.m_pValue != &a || ab.GetEvent(i).m_condition.m_pValue != &b) {
-      return w + ".event" + std::to_string(i) + " is not wired to its beacon";
-    }
-  }
-  return d;
-}
-
+// Beacons of the page list by address, named by their place there.
 using Places = std::map<const model::WDItem*, std::string>;
 
-inline std::string Group(const model::WDGroup& a, const model::WDGroup& b, const std::string& w, const Places& pa,
-                         const Places& pb) {
-  std::string d = Item(a, b, w);
-  if (!d.empty() || Differ(d, w + ".children", a.GetChildCount(), b.GetChildCount())) return d;
-  for (size_t i = 0; i < a.GetChildCount(); ++i) {
-    const model::WDItem* ca = a.GetChild(i);
-    const model::WDItem* cb = b.GetChild(i);
+// The place and the fields of an item, on a line the caller ends.
+inline void Item(std::ostream& o, const model::WDItem& i, const std::string& w) {
+  o << w << ": " << i.m_wReserved << ' ' << i.m_bEnabled << " \"" << i.m_strName << "\" \"" << i.m_strDescription
+    << "\" " << i.m_nKind << ' ' << i.m_wFlag;
+}
+
+inline void Event(std::ostream& o, const model::WDEventMessager& e, const std::string& w) {
+  o << w << ": " << e.m_nMode << ' ' << e.m_bOnce << ' ' << e.m_nLastAlarm << ' ' << e.m_condition.m_nOperator << " \""
+    << e.m_condition.m_strOperand << "\"\n";
+  o << w << ".message: " << e.m_actMessage.m_bEnabled << " \"" << e.m_actMessage.m_strText << "\" "
+    << e.m_actMessage.m_bSound << '\n';
+  const model::WDAlertEmail& m = e.m_actEmail;
+  o << w << ".email: " << m.m_bEnabled << ' ' << m.m_nCharset << " \"" << m.m_strTo << "\" \"" << m.m_strCc << "\" \""
+    << m.m_strBcc << "\" \"" << m.m_strSubject << "\" \"" << m.m_strText << "\" \"" << m.m_strSpare << "\"\n";
+  o << w << ".exec: " << e.m_actExec.m_bEnabled << ' ' << e.m_actExec.m_bOpenPage;
+  for (const std::string& s : e.m_actExec.m_strings) o << " \"" << s << '"';
+  o << '\n' << w << ".spares: " << e.m_actSpare1.m_bEnabled << ' ' << e.m_actSpare2.m_bEnabled << '\n';
+}
+
+inline void Value(std::ostream& o, const model::WDValue& v, const std::string& w) {
+  const model::WDHistory& h = v.GetHistory();
+  const model::WDAlert& a = v.GetAlert();
+  Item(o, v, w);
+  o << " \"" << v.m_strUnit << "\" \"" << v.GetPatternString().GetStored() << "\" " << v.m_nStatus << ' '
+    << h.GetKeepAll() << ' ' << a.m_bEnabled << '\n';
+  for (int i = 0; i < h.GetCount(); ++i) {
+    o << w << ".sample" << i << ": " << h.GetAt(i)->GetTime() << " \"" << h.GetAt(i)->GetRawText() << "\"\n";
+  }
+  for (size_t i = 0; i < a.GetEventCount(); ++i) {
+    const std::string e = w + ".event" + std::to_string(i);
+    Event(o, a.GetEvent(i), e);
+    if (a.GetEvent(i).m_condition.m_pValue != &v) o << e << " is not wired to its beacon\n";
+  }
+}
+
+inline void Group(std::ostream& o, const model::WDGroup& g, const std::string& w, const Places& places) {
+  Item(o, g, w);
+  o << '\n';
+  for (size_t i = 0; i < g.GetChildCount(); ++i) {
+    const model::WDItem* child = g.GetChild(i);
     const std::string c = w + "/" + std::to_string(i);
-    if (Differ(d, c + ".isGroup", ca->IsGroup(), cb->IsGroup())) return d;
-    if (ca->IsGroup()) {
-      d = Group(static_cast<const model::WDGroup&>(*ca), static_cast<const model::WDGroup&>(*cb), c, pa, pb);
-      if (!d.empty()) return d;
+    if (child->IsGroup()) {
+      Group(o, static_cast<const model::WDGroup&>(*child), c, places);
       continue;
     }
     // A beacon of the tree is the same beacon of the page list on both sides.
-    const auto ia = pa.find(ca);
-    const auto ib = pb.find(cb);
-    if (ia == pa.end() || ib == pb.end()) return c + " is not a beacon of the page list";
-    if (Differ(d, c + ".place", ia->second, ib->second)) return d;
+    const auto place = places.find(child);
+    o << c << ": " << (place == places.end() ? "not a beacon of the page list" : place->second) << '\n';
   }
-  return d;
 }
 
-}  // namespace catalog_diff
-
-// The first difference between two catalogs, field by field, or "" when they are equal.
-inline std::string CatalogDifference(const model::CatalogContents& a, const model::CatalogContents& b) {
-  using namespace catalog_diff;
-  std::string d;
-  if (Differ(d, "version", a.version, b.version) || Differ(d, "note", a.note, b.note) ||
-      Differ(d, "pages", a.pages.size(), b.pages.size()) || Differ(d, "roots", a.roots.size(), b.roots.size())) {
-    return d;
-  }
-  Places pa, pb;
-  for (size_t p = 0; p < a.pages.size(); ++p) {
-    const model::WDValPage& x = *a.pages[p];
-    const model::WDValPage& y = *b.pages[p];
+// Every stored field of a catalog and how its parts are wired, one line per item, sample or action.
+inline std::string Dump(const model::CatalogContents& c) {
+  std::ostringstream o;
+  o << "version " << c.version << " note \"" << c.note << "\"\n";
+  Places places;
+  for (size_t p = 0; p < c.pages.size(); ++p) {
+    const model::WDValPage& page = *c.pages[p];
+    const model::WDFreshFreq& f = page.m_freq;
     const std::string w = "page" + std::to_string(p);
-    if (Differ(d, w + ".url", x.m_strURL, y.m_strURL) || Differ(d, w + ".fetched", x.m_timeFetched, y.m_timeFetched) ||
-        Differ(d, w + ".charset", x.m_nCharset, y.m_nCharset) ||
-        Differ(d, w + ".timeSet", x.m_freq.m_timeSet, y.m_freq.m_timeSet) ||
-        Differ(d, w + ".atStart", x.m_freq.m_bAtStartOnly, y.m_freq.m_bAtStartOnly) ||
-        Differ(d, w + ".unit", x.m_freq.m_nUnit, y.m_freq.m_nUnit) ||
-        Differ(d, w + ".count", x.m_freq.m_nCount, y.m_freq.m_nCount) ||
-        Differ(d, w + ".values", x.GetValueCount(), y.GetValueCount())) {
-      return d;
-    }
-    for (size_t v = 0; v < x.GetValueCount(); ++v) {
+    o << w << ": \"" << page.m_strURL << "\" " << page.m_timeFetched << ' ' << page.m_nCharset << ' ' << f.m_timeSet
+      << ' ' << f.m_bAtStartOnly << ' ' << f.m_nUnit << ' ' << f.m_nCount << '\n';
+    for (size_t v = 0; v < page.GetValueCount(); ++v) {
       const std::string vw = w + ".value" + std::to_string(v);
-      d = Value(*x.GetValue(v), *y.GetValue(v), vw);
-      if (!d.empty()) return d;
-      if (x.GetValue(v)->GetPage() != &x || y.GetValue(v)->GetPage() != &y) return vw + " is not linked to its page";
-      pa[x.GetValue(v)] = vw;
-      pb[y.GetValue(v)] = vw;
+      Value(o, *page.GetValue(v), vw);
+      if (page.GetValue(v)->GetPage() != &page) o << vw << " is not linked to its page\n";
+      places[page.GetValue(v)] = vw;
     }
   }
-  for (size_t r = 0; r < a.roots.size(); ++r) {
-    d = Group(*a.roots[r], *b.roots[r], "root" + std::to_string(r), pa, pb);
-    if (!d.empty()) return d;
-  }
-  return d;
+  for (size_t r = 0; r < c.roots.size(); ++r) Group(o, *c.roots[r], "root" + std::to_string(r), places);
+  return o.str();
+}
+
+}  // namespace catalog_dump
+
+// The line of the first field where two catalogs differ, on both sides, or "" when they are equal.
+inline std::string CatalogDifference(const model::CatalogContents& a, const model::CatalogContents& b) {
+  const std::string x = catalog_dump::Dump(a);
+  const std::string y = catalog_dump::Dump(b);
+  if (x == y) return "";
+  const size_t at = static_cast<size_t>(std::mismatch(x.begin(), x.end(), y.begin(), y.end()).first - x.begin());
+  const size_t start = x.substr(0, at).rfind('\n') + 1;  // 0 when the first line differs
+  auto line = [start](const std::string& s) { return s.substr(start, s.find('\n', start) - start); };
+  return line(x) + "\n  vs\n" + line(y);
 }
 
 }  // namespace quorvex::testing
