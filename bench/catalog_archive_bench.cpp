@@ -19,7 +19,30 @@
 
 namespace {
 
-using quorvex::model::CatalogContents;
+namespace model = quorvex::model;
+using model::CatalogContents;
+using quorvex::testing::AddTestBeacon;
+using quorvex::testing::AddTestSamples;
+
+// A catalog of plain size: `beacons` beacons with `samples` samples each, ten beacons to a page;
+// every sample is a number followed by suffix.
+CatalogContents MakeSizedCatalog(int beacons, int samples, const std::string& suffix = ".50 USD") {
+  CatalogContents c;
+  auto root = std::make_unique<model::WDGroup>("Catalog", "The main beacons' catalog");
+  model::WDGroup* folder = root.get();
+  for (int b = 0; b < beacons; ++b) {
+    if (b % 10 == 0) {
+      c.pages.push_back(std::make_unique<model::WDValPage>("http://example.com/page" + std::to_string(b / 10)));
+      folder = static_cast<model::WDGroup*>(root->AddChild(new model::WDGroup("Folder " + std::to_string(b), "")));
+    }
+    model::WDValue& value =
+        AddTestBeacon(*c.pages.back(), "Beacon " + std::to_string(b), model::kKindNumber, "Price:{?}</td>", "USD");
+    AddTestSamples(value, samples, 1700000000, suffix);
+    folder->AddChild(&value);
+  }
+  c.roots.push_back(std::move(root));
+  return c;
+}
 
 constexpr int kBeacons = 1000;
 constexpr int kSamples = 1000;
@@ -30,10 +53,10 @@ const std::string kLongSuffix = " items left in stock: <b>order now</b> and get 
 
 const std::string& CatalogBytes(bool long_samples = false) {
   static const std::string short_bytes =
-      quorvex::testing::WriteContents(quorvex::testing::MakeSizedCatalog(kBeacons, kSamples, kShortSuffix));
+      quorvex::testing::WriteContents(MakeSizedCatalog(kBeacons, kSamples, kShortSuffix));
   if (!long_samples) return short_bytes;
   static const std::string long_bytes =
-      quorvex::testing::WriteContents(quorvex::testing::MakeSizedCatalog(kBeacons, kSamples, kLongSuffix));
+      quorvex::testing::WriteContents(MakeSizedCatalog(kBeacons, kSamples, kLongSuffix));
   return long_bytes;
 }
 
@@ -147,7 +170,7 @@ void BM_LoadCatalog(benchmark::State& state) {
 BENCHMARK(BM_LoadCatalog)->Unit(benchmark::kMillisecond);
 
 void BM_SaveCatalog(benchmark::State& state) {
-  const CatalogContents catalog = quorvex::testing::MakeSizedCatalog(kBeacons, kSamples);
+  const CatalogContents catalog = MakeSizedCatalog(kBeacons, kSamples);
   size_t size = 0;
   for (auto _ : state) {
     const std::string bytes = quorvex::testing::WriteContents(catalog);

@@ -145,26 +145,6 @@ inline model::CatalogContents MakeRichCatalog(int samples = 3000) {
   return c;
 }
 
-// A catalog of plain size: `beacons` beacons with `samples` samples each, ten beacons to a page;
-// every sample is a number followed by suffix.
-inline model::CatalogContents MakeSizedCatalog(int beacons, int samples, const std::string& suffix = ".50 USD") {
-  model::CatalogContents c;
-  auto root = std::make_unique<model::WDGroup>("Catalog", "The main beacons' catalog");
-  model::WDGroup* folder = root.get();
-  for (int b = 0; b < beacons; ++b) {
-    if (b % 10 == 0) {
-      c.pages.push_back(std::make_unique<model::WDValPage>("http://example.com/page" + std::to_string(b / 10)));
-      folder = static_cast<model::WDGroup*>(root->AddChild(new model::WDGroup("Folder " + std::to_string(b), "")));
-    }
-    model::WDValue& value =
-        AddTestBeacon(*c.pages.back(), "Beacon " + std::to_string(b), model::kKindNumber, "Price:{?}</td>", "USD");
-    AddTestSamples(value, samples, 1700000000, suffix);
-    folder->AddChild(&value);
-  }
-  c.roots.push_back(std::move(root));
-  return c;
-}
-
 inline std::string WriteContents(const model::CatalogContents& c) {
   return model::WriteCatalog(c.version, c.pages, c.roots, c.note);
 }
