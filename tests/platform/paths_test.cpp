@@ -129,9 +129,12 @@ TEST(Paths, FoldersFollowTheEnvironment) {
   {
     ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
     ScopedEnv data("XDG_DATA_HOME", "relative/ignored");
+    ScopedEnv cache("XDG_CACHE_HOME", std::nullopt);
     ScopedEnv quorvex("QUORVEX_CONFIG_DIR", "");
+    ScopedEnv quorvex_cache("QUORVEX_CACHE_DIR", std::nullopt);
     EXPECT_EQ(ConfigDir(), "/home/someone/.config/Quorvex");
     EXPECT_EQ(DataDir(), "/home/someone/.local/share/Quorvex");
+    EXPECT_EQ(CacheDir(), "/home/someone/.cache/Quorvex");
     EXPECT_EQ(AutostartDir(), "/home/someone/.config/autostart");
   }
   ScopedEnv config("XDG_CONFIG_HOME", "/cfg");
