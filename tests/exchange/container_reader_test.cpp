@@ -33,10 +33,19 @@ TEST(ContainerReader, InternetShortcutIsAChecksumBeaconNamedAfterTheFile) {
 TEST(ContainerReader, KeyLinesAreCleanedAndApplied) {
   using namespace std::string_literals;
   using Field = std::string ContainerBeacon::*;
-  const Field url = &ContainerBeacon::url, pattern = &ContainerBeacon::pattern, unit = &ContainerBeacon::unit,
-              description = &ContainerBeacon::description;
+  const Field name = &ContainerBeacon::name, url = &ContainerBeacon::url, pattern = &ContainerBeacon::pattern,
+              unit = &ContainerBeacon::unit, description = &ContainerBeacon::description;
   const std::string base = "[B]\nURL=http://a/\n";
   const std::tuple<std::string, Field, std::string> cases[] = {
+      // "[" + 49 bytes + "]" + LF is 52 bytes: a section; at 53 bytes the earlier section's name stays.
+      {"[" + std::string(49, 'a') + "]\nURL=http://a/\n", name, std::string(49, 'a')},
+      {"[first]\n[" + std::string(50, 'a') + "]\nURL=http://a/\n", name, "first"},
+      // At the end of the file, without LF, a 50-byte name fits.
+      {"URL=x\n[zz]\nURL=http://a/\n[" + std::string(50, 'b') + "]", name, std::string(50, 'b')},
+      // No ']': the name runs to the end of the line, LF included.
+      {"[open name\nURL=http://a/\n", name, "open name\n"},
+      // A second section renames the one beacon.
+      {"[one]\nURL=http://a/\n[two]\nURL=http://b/\n", name, "two"},
       // Host and path give two slashes; URL clears a path given before it, a path after it is appended.
       {"[B]\nHost=example.com\nPath=/x.htm\n", url, "http://example.com//x.htm"},
       {"[B]\nPath=/old\nURL=http://a/b\n", url, "http://a/b"},
@@ -82,28 +91,11 @@ TEST(ContainerReader, RefusesFilesThatAreNoContainers) {
   refused("[B]\nURL=http://a/\ntype=x\n[C]\nURL=http://b/\n");
   EXPECT_EQ(refused("[B]\nSearchPattern=x\nPath=/x\n"), "the file gives no page address");
   EXPECT_EQ(refused("[B]\nURL=\"\"\n"), "the file gives no page address");
-  // Keys before the first section are not read.
+  // Keys before the first section are not read; an empty name is no section.
   refused("URL=http://a/\n[B]\n");
+  refused("[]\nURL=http://a/\n");
 
   EXPECT_TRUE(ContainerReader::ReadText("[B]\ntype = \"HTTPDOCUMENT\"\nURL=http://a/\n", "c.bcn").ok());
-}
-
-TEST(ContainerReader, SectionLinesFollowTheLengthRules) {
-  // "[" + 49 bytes + "]" + LF is 52 bytes: a section.
-  EXPECT_EQ(ReadOne("[" + std::string(49, 'a') + "]\nURL=http://a/\n").name, std::string(49, 'a'));
-  // 53 bytes is not: the earlier section's name stays.
-  EXPECT_EQ(ReadOne("[first]\n[" + std::string(50, 'a') + "]\nURL=http://a/\n").name, "first");
-  // At the end of the file, without LF, a 50-byte name fits.
-  EXPECT_EQ(ReadOne("URL=x\n[zz]\nURL=http://a/\n[" + std::string(50, 'b') + "]").name, std::string(50, 'b'));
-  // No ']': the name runs to the end of the line, LF included.
-  EXPECT_EQ(ReadOne("[open name\nURL=http://a/\n").name, "open name\n");
-  // An empty name is no section.
-  EXPECT_EQ(ContainerReader::ReadText("[]\nURL=http://a/\n", "c.bcn").error, ContainerError::kNotAContainer);
-  // A second section renames the one beacon.
-  ContainerReadResult two = ContainerReader::ReadText("[one]\nURL=http://a/\n[two]\nURL=http://b/\n", "c.bcn");
-  ASSERT_EQ(two.beacons.size(), 1u);
-  EXPECT_EQ(two.beacons[0].name, "two");
-  EXPECT_EQ(two.beacons[0].url, "http://b/");
 }
 
 TEST(ContainerReader, LongLinesAreReadInPiecesOf999Bytes) {
