@@ -140,10 +140,7 @@ TEST(ReportInBrowser, HostilePageTextRunsNothing) {
   }
 
   std::vector<ReportRow> rows;
-  ReportRow row;
-  row.name = "page";
-  row.url = "javascript:document.title+=' ran-url'";
-  row.kind = kContainerKindText;
+  ReportRow row{.name = "page", .url = "javascript:document.title+=' ran-url'"};
   for (const auto& [input, expected] : kHostile) {
     row.valueText = input;
     rows.push_back(row);
