@@ -11,15 +11,9 @@ namespace {
 
 // The bytes each table converts, as the character sets define them.
 bool Converted(int32_t encoding, int b) {
-  switch (encoding) {
-    case CharsetKoi8:
-      return b >= 0xC0;
-    case CharsetAlt:
-      return (b >= 0x80 && b <= 0xAF) || (b >= 0xE0 && b <= 0xF1);
-    case CharsetMac:
-      return (b >= 0x80 && b <= 0x9F) || (b >= 0xDD && b <= 0xDF);
-  }
-  return false;
+  if (encoding == CharsetKoi8) return b >= 0xC0;
+  if (encoding == CharsetAlt) return (b >= 0x80 && b <= 0xAF) || (b >= 0xE0 && b <= 0xF1);
+  return (b >= 0x80 && b <= 0x9F) || (b >= 0xDD && b <= 0xDF);  // Mac
 }
 
 const char* IconvName(int32_t encoding) {
