@@ -55,6 +55,7 @@ TEST(PatternMatcher, ExtractsTheLastCaptureOrSaysWhyNot) {
       {"x123y", "x{?0}y", MatchOk, "123"},
       {"x  123y", "x{?3}y", MatchOk, "1"},
       {"a123", "a{?99999999999999999999}", MatchOk, "123"},
+      {"a123", "a{?4294967298}", MatchOk, "123"},  // saturates rather than wrapping round to 2
       // The count is the first number in the braces, wherever it stands; a "{" inside them is text.
       {"x123456789y", "x{n2m34?}y", MatchOk, "12"},
       {"x123456789y", "x{a{b?}y", MatchOk, "123456789"},
