@@ -82,12 +82,15 @@ TEST(CatalogReport, TableShowsChangesOfNumbers) {
 }
 
 TEST(CatalogReport, RowsForTextAndNeverCheckedBeacons) {
-  ReportRow text{
-      .name = "Head<line>",
-      .url = "http://news.example/?a=1&b=\"2\"",
-      .valueText = "<b>Big</b> <a href=\"http://news.example/x\" onclick=\"steal()\">news</a><script>x()</script>",
-      .sampleTime = kSampled};
-  ReportRow never{.name = "never", .url = text.url, .checkTime = kChecked};
+  ReportRow text;
+  text.name = "Head<line>";
+  text.url = "http://news.example/?a=1&b=\"2\"";
+  text.valueText = "<b>Big</b> <a href=\"http://news.example/x\" onclick=\"steal()\">news</a><script>x()</script>";
+  text.sampleTime = kSampled;
+  ReportRow never;
+  never.name = "never";
+  never.url = text.url;
+  never.checkTime = kChecked;
 
   const std::string out = Render({text, never}, "<!Quorvex [CATALOGTABLE]>");
   auto has = [&out](const std::string& part) { return out.find(part) != std::string::npos; };

@@ -20,9 +20,10 @@ ContainerBeacon ReadOne(const std::string& text, const std::string& fileName = "
 }
 
 TEST(ContainerReader, InternetShortcutIsAChecksumBeaconNamedAfterTheFile) {
-  // The default schedule.
-  const ContainerBeacon expected{
-      .name = "News page", .url = "http://example.com/news.htm", .kind = kContainerKindChecksum};
+  ContainerBeacon expected;  // the default schedule
+  expected.name = "News page";
+  expected.url = "http://example.com/news.htm";
+  expected.kind = kContainerKindChecksum;
   EXPECT_EQ(
       ReadOne("[InternetShortcut]\r\nURL=http://example.com/news.htm\r\nIconIndex=0\r\n", "/home/u/News page.url"),
       expected);

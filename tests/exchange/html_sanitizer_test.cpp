@@ -140,7 +140,9 @@ TEST(ReportInBrowser, HostilePageTextRunsNothing) {
   }
 
   std::vector<ReportRow> rows;
-  ReportRow row{.name = "page", .url = "javascript:document.title+=' ran-url'"};
+  ReportRow row;
+  row.name = "page";
+  row.url = "javascript:document.title+=' ran-url'";
   for (const auto& [input, expected] : kHostile) {
     row.valueText = input;
     rows.push_back(row);
