@@ -26,9 +26,7 @@ TEST(ParseValue, ReadsNumbersFractionsTextsAndChecksums) {
       {"1,234,567", kValueNumber, 1.234},
       {"-42.5 C", kValueNumber, -42.5},
       {"Temp - 5", kValueNumber, -5},
-      {"$ 5", kValueNumber, 5},
       {"+7", kValueNumber, 7},  // the '+' is before the first digit and is not kept
-      {"10-20", kValueNumber, 10},
       {"7.", kValueNumber, 7},
       {huge, kValueNumber, HUGE_VAL},
       {"0." + std::string(400, '0') + "1", kValueNumber, 0},
@@ -75,9 +73,7 @@ TEST(FormatNumber, FollowsGcvtDigitsAndNotationRoundingHalfUp) {
   EXPECT_EQ(FormatNumber(0.05, 2), "5e-002");
   EXPECT_EQ(FormatNumber(0.05, 3), "5.e-002");
   EXPECT_EQ(FormatNumber(-0.05, 3), "-5.e-002");
-  EXPECT_EQ(FormatNumber(0.0123, 3), "1.2e-002");
   EXPECT_EQ(FormatNumber(0.00099, 3), "0.00");  // too small for the digits asked
-  EXPECT_EQ(FormatNumber(1e-5, 7), "1.e-005");
   EXPECT_EQ(FormatNumber(1e15, 3), "1000000000000000");
   // Only 17 digits are ever exact; the rest are zeros, as in the C runtime.
   EXPECT_EQ(FormatNumber(1e23, 2), "99999999999999992000000");
