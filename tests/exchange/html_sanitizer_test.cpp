@@ -2,6 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "exchange/catalog_report.h"
+#include "support/temp_folder.h"
+
 namespace quorvex::exchange {
 namespace {
 
@@ -31,42 +42,47 @@ TEST(HtmlSanitizer, KeepsPlainFormattingAndTheBytesOfEitherEncoding) {
             "<b title=\"\xF6\xE5\">\xF6\xE5\xED\xE0</b>&#233;\x98");
 }
 
+// Page texts that would run, load or navigate, and what is left of them. The ones marked "ran-" show in the
+// title when they run.
+const std::pair<const char*, const char*> kHostile[] = {
+    {"a<script>document.title+=' ran-script'</script>b<SCRIPT src=//e/x.js></SCRIPT>c", "abc"},
+    {"<scr<script>x</script>ipt>alert(1)</script>", "xipt&gt;alert(1)"},
+    {"<img src=x.png onerror=\"document.title+=' ran-img'\" ONLOAD=\"y()\" alt=z>", "<img src=\"x.png\" alt=\"z\">"},
+    {"<a href=\"javascript:alert(1)\">1</a><a href=' JaVaScRiPt:x'>2</a><a href=\"java\tscript:x\">3</a>",
+     "<a>1</a><a>2</a><a>3</a>"},
+    {"<a href=\"&#106;avascript&colon;x\">1</a><a href=\"&#x6A;avascript&#58x\">2</a><a href=vbscript:m>3</a>",
+     "<a>1</a><a>2</a><a>3</a>"},
+    {"<a href=\"data:text/html,<script>x</script>\">1</a><img src=\"data:image/png;base64,AA\">"
+     "<a href=\"//evil.example/x\">2</a><a href=\"file:///etc/passwd\">3</a><a href=mailto:a@b.example>4</a>",
+     "<a>1</a><img><a>2</a><a>3</a><a href=\"mailto:a@b.example\">4</a>"},
+    {"<iframe src=\"data:text/html,<script>top.x=1</script>\"></iframe><iframe "
+     "srcdoc=\"<script>parent.document.title+=' ran-srcdoc'</script>\">f</iframe>",
+     ""},
+    {"<object data=\"data:text/html,x\"><param name=a value=b>fallback</object><embed src=x.swf>e", "e"},
+    {"<meta http-equiv=\"refresh\" content=\"0;url=http://evil.example/\"><base href=\"http://evil.example/\">"
+     "<link rel=stylesheet href=x.css><title>t</title>x",
+     "x"},
+    {"<svg onload=alert(1)><script>x</script><a xlink:href=javascript:x><text>s</text></a></svg>"
+     "<math><mtext><table><mglyph><style><img src=x onerror=alert(1)>",
+     ""},
+    {"<style>@import 'x.css';</style><div style=\"background:url(javascript:x)\">1</div>"
+     "<div style=\"width:expression(alert(1))\">2</div><div style=\"color:red;/**/\">3</div>"
+     "<div style=\"b\\61 ckground:u\\72l(x)\">4</div>",
+     "<div>1</div><div>2</div><div>3</div><div>4</div>"},
+    {"<form action=javascript:x><button formaction=javascript:y>b</button><input autofocus onfocus=x>"
+     "<select><option>o</select></form>",
+     "b"},
+    {"<details open ontoggle=\"document.title+=' ran-details'\"><summary>s</summary>d</details><body onload=x><marquee "
+     "onstart=x>m</marquee>",
+     "<details><summary>s</summary>d</details>m"},
+    {"a<!-- <script>x</script> -->b<!DOCTYPE html>c<?xml x?>d<noscript><p title=\"</noscript><img src=x "
+     "onerror=alert(1)>\">",
+     "abcd"},
+    {"<template><img src=x onerror=y></template><video><source onerror=x></video><frameset><frame src=x>", ""},
+};
+
 TEST(HtmlSanitizer, DropsWhatRunsLoadsOrNavigates) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"a<script>alert(1)</script>b<SCRIPT src=//e/x.js></SCRIPT>c", "abc"},
-      {"<scr<script>x</script>ipt>alert(1)</script>", "xipt&gt;alert(1)"},
-      {"<img src=x.png onerror=alert(1) ONLOAD=\"y()\" alt=z>", "<img src=\"x.png\" alt=\"z\">"},
-      {"<a href=\"javascript:alert(1)\">1</a><a href=' JaVaScRiPt:x'>2</a><a href=\"java\tscript:x\">3</a>",
-       "<a>1</a><a>2</a><a>3</a>"},
-      {"<a href=\"&#106;avascript&colon;x\">1</a><a href=\"&#x6A;avascript&#58x\">2</a><a href=vbscript:m>3</a>",
-       "<a>1</a><a>2</a><a>3</a>"},
-      {"<a href=\"data:text/html,<script>x</script>\">1</a><img src=\"data:image/png;base64,AA\">"
-       "<a href=\"//evil.example/x\">2</a><a href=\"file:///etc/passwd\">3</a><a href=mailto:a@b.example>4</a>",
-       "<a>1</a><img><a>2</a><a>3</a><a href=\"mailto:a@b.example\">4</a>"},
-      {"<iframe src=\"data:text/html,<script>top.x=1</script>\"></iframe><iframe srcdoc=\"&lt;script&gt;\">f</iframe>",
-       ""},
-      {"<object data=\"data:text/html,x\"><param name=a value=b>fallback</object><embed src=x.swf>e", "e"},
-      {"<meta http-equiv=\"refresh\" content=\"0;url=http://evil.example/\"><base href=\"http://evil.example/\">"
-       "<link rel=stylesheet href=x.css><title>t</title>x",
-       "x"},
-      {"<svg onload=alert(1)><script>x</script><a xlink:href=javascript:x><text>s</text></a></svg>"
-       "<math><mtext><table><mglyph><style><img src=x onerror=alert(1)>",
-       ""},
-      {"<style>@import 'x.css';</style><div style=\"background:url(javascript:x)\">1</div>"
-       "<div style=\"width:expression(alert(1))\">2</div><div style=\"color:red;/**/\">3</div>"
-       "<div style=\"b\\61 ckground:u\\72l(x)\">4</div>",
-       "<div>1</div><div>2</div><div>3</div><div>4</div>"},
-      {"<form action=javascript:x><button formaction=javascript:y>b</button><input autofocus onfocus=x>"
-       "<select><option>o</select></form>",
-       "b"},
-      {"<details open ontoggle=alert(1)><summary>s</summary>d</details><body onload=x><marquee onstart=x>m</marquee>",
-       "<details><summary>s</summary>d</details>m"},
-      {"a<!-- <script>x</script> -->b<!DOCTYPE html>c<?xml x?>d<noscript><p title=\"</noscript><img src=x "
-       "onerror=alert(1)>\">",
-       "abcd"},
-      {"<template><img src=x onerror=y></template><video><source onerror=x></video><frameset><frame src=x>", ""},
-  };
-  for (const auto& [input, expected] : cases) EXPECT_EQ(SanitizeHtml(input), expected) << input;
+  for (const auto& [input, expected] : kHostile) EXPECT_EQ(SanitizeHtml(input), expected) << input;
 }
 
 TEST(HtmlSanitizer, ParsesABoundedPart) {
@@ -89,6 +105,62 @@ TEST(HtmlSanitizer, SafeAddresses) {
                              "//host/share", "\\\\host\\share", "vbscript:x", "ftp://a/", "a b:c"}) {
     EXPECT_FALSE(IsSafeAddress(unsafe)) << unsafe;
   }
+}
+
+constexpr const char* kChromium = "/usr/bin/chromium";
+
+// The DOM Chromium holds once the page has loaded and its timers have run; empty on failure.
+// timeout runs it in a process group of its own, so its helpers end with it on a time-out.
+std::string DumpDom(const testing::TempFolder& dir, const std::string& page) {
+  const std::string command =
+      std::string("timeout -s KILL 120 ") + kChromium +
+      " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run --disable-background-networking"
+      " --disable-component-update --disable-sync --virtual-time-budget=3000 --dump-dom --user-data-dir=" +
+      (dir / "profile") + " file://" + page + " >" + (dir / "dom.txt") + " 2>/dev/null";
+  const bool ran = std::system(command.c_str()) == 0;
+  std::filesystem::remove_all(dir / "profile");
+  return ran ? testing::ReadFileBytes(dir / "dom.txt") : std::string();
+}
+
+// The report opened in a real browser (headless Chromium): hostile page text placed in it runs
+// nothing, loads no other document and does not navigate.
+TEST(ReportInBrowser, HostilePageTextRunsNothing) {
+  if (!std::filesystem::exists(kChromium)) GTEST_SKIP() << kChromium << " is not installed (Debian package chromium)";
+  testing::TempFolder dir;
+  const std::string head = "<html><head><meta charset=\"utf-8\"><title>untouched</title></head><body>";
+
+  // Control: the marked texts as they are do run here, so the check below can see it.
+  std::string raw = head + "<table>";
+  for (const auto& [input, expected] : kHostile) {
+    if (std::strstr(input, "ran-")) raw += std::string("<tr><td>") + input + "</td></tr>";
+  }
+  std::string dom = DumpDom(dir, dir.Write("raw.htm", raw + "</table></body></html>"));
+  for (const char* ran : {"ran-script", "ran-img", "ran-details", "ran-srcdoc"}) {
+    EXPECT_NE(dom.find(ran), std::string::npos) << ran << "\n" << dom;
+  }
+
+  std::vector<ReportRow> rows;
+  ReportRow row;
+  row.name = "page";
+  row.url = "javascript:document.title+=' ran-url'";
+  for (const auto& [input, expected] : kHostile) {
+    row.valueText = input;
+    rows.push_back(row);
+  }
+  const std::string blank = dir.Write("catblank.htm", head + "\n<!Quorvex [CATALOGTABLE border=1]>\n</body></html>\n");
+  const std::string report = dir / "catreport.htm";
+  ASSERT_TRUE(
+      CatalogReport(rows, ReportTexts{"Name", "Value", "Time", "%Y"}, 1700000000).WriteReport(blank, report).ok());
+  dom = DumpDom(dir, report);
+  ASSERT_NE(dom.find("<title>untouched</title>"), std::string::npos) << dom;
+  std::string body = dom.substr(std::min(dom.find("<body"), dom.size()));
+  // The page text is there.
+  EXPECT_NE(body.find("<td><details><summary>s</summary>d</details>m</td>"), std::string::npos) << body;
+  std::regex active(R"(<(script|iframe|object|embed|meta|base|style|svg|math|form|input|video|noscript)\b)",
+                    std::regex::icase);
+  std::regex attribute(R"(<[^>]*(\son\w+=|javascript:|data:|url\())", std::regex::icase);
+  EXPECT_FALSE(std::regex_search(body, active)) << body;
+  EXPECT_FALSE(std::regex_search(body, attribute)) << body;
 }
 
 }  // namespace

@@ -18,28 +18,23 @@ struct NaiveOutcome {
 inline NaiveOutcome NaiveExtract(std::string_view text, const text::WDPatternMatcher::PieceList& pieces) {
   using text::WDPatternPiece;
   constexpr size_t npos = std::string_view::npos;
-  // The last occurrence that begins before the given place; it may run past it.
-  auto last_before = [&](size_t before, const std::string& needle) {
-    return before == 0 ? npos : text.rfind(needle, before - 1);
-  };
+  // The pivot: the first literal that occurs only once from its first occurrence on.
+  size_t p = 0, pivot = 0;
+  for (; pivot < pieces.size(); ++pivot) {
+    if (!pieces[pivot]->IsLiteral()) continue;
+    p = text.find(pieces[pivot]->m_strText, p);
+    if (p == npos) return {text::MatchNotFound, ""};
+    if (text.find(pieces[pivot]->m_strText, p + 1) == npos) break;
+  }
+  if (pivot == pieces.size()) return {text::MatchAmbiguous, ""};
+  // Each earlier literal: its last occurrence that begins before the next one (it may run past it).
+  for (size_t k = pivot; k-- > 0;) {
+    if (!pieces[k]->IsLiteral()) continue;
+    p = p == 0 ? npos : text.rfind(pieces[k]->m_strText, p - 1);
+    if (p == npos) return {text::MatchNotFound, ""};
+  }
 
   NaiveOutcome outcome;
-  size_t p = 0;
-  bool have_start = false;
-  for (size_t i = 0; i < pieces.size() && !have_start; ++i) {
-    if (!pieces[i]->IsLiteral()) continue;
-    p = text.find(pieces[i]->m_strText, p);
-    if (p == npos) return {text::MatchNotFound, ""};
-    if (text.find(pieces[i]->m_strText, p + 1) != npos) continue;
-    for (size_t k = i; k-- > 0;) {
-      if (!pieces[k]->IsLiteral()) continue;
-      p = last_before(p, pieces[k]->m_strText);
-      if (p == npos) return {text::MatchNotFound, ""};
-    }
-    have_start = true;
-  }
-  if (!have_start) return {text::MatchAmbiguous, ""};
-
   for (size_t i = 0; i < pieces.size();) {
     p += pieces[i]->m_strText.size();
     size_t j = i + 1;

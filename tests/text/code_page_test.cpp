@@ -11,22 +11,16 @@ namespace {
 
 // The bytes each table converts, as the character sets define them.
 bool Converted(int32_t encoding, int b) {
-  switch (encoding) {
-    case CharsetKoi8:
-      return b >= 0xC0;
-    case CharsetAlt:
-      return (b >= 0x80 && b <= 0xAF) || (b >= 0xE0 && b <= 0xF1);
-    case CharsetMac:
-      return (b >= 0x80 && b <= 0x9F) || (b >= 0xDD && b <= 0xDF);
-  }
-  return false;
+  if (encoding == CharsetKoi8) return b >= 0xC0;
+  if (encoding == CharsetAlt) return (b >= 0x80 && b <= 0xAF) || (b >= 0xE0 && b <= 0xF1);
+  return (b >= 0x80 && b <= 0x9F) || (b >= 0xDD && b <= 0xDF);  // Mac
 }
 
 const char* IconvName(int32_t encoding) {
   return encoding == CharsetKoi8 ? "KOI8-R" : encoding == CharsetAlt ? "CP866" : "MACCYRILLIC";
 }
 
-TEST(CodePage, LabelsAndUnknownEncodings) {
+TEST(CodePage, LabelsUnknownEncodingsAndConversionInPlace) {
   const char* labels[] = {"Win", "Koi8", "Alt", "Mac"};
   for (int32_t encoding = 0; encoding < kCharsetCount; ++encoding) {
     EXPECT_EQ(CodePageLabel(encoding), labels[encoding]);
@@ -43,6 +37,16 @@ TEST(CodePage, LabelsAndUnknownEncodings) {
     ConvertCodePage(text, encoding);
     EXPECT_EQ(text, "\xC0\xE0\x80") << encoding;
   }
+
+  // Conversion in place stops at the NUL.
+  char terminated[] = "\xF7\xC5\xD2\xD3\xC9\xD1 1\0\xC1";  // "Versiya 1" in KOI8-R, then a byte after the NUL
+  ConvertCodePage(terminated, CharsetKoi8);
+  EXPECT_STREQ(terminated, "\xC2\xE5\xF0\xF1\xE8\xFF 1");
+  EXPECT_EQ(static_cast<uint8_t>(terminated[9]), 0xC1);
+  std::string bounded = "\x80\x81";
+  ConvertCodePage(bounded.data(), 1, CharsetAlt);  // only the first byte is in range
+  EXPECT_EQ(bounded, "\xC0\x81");
+  ConvertCodePage(static_cast<char*>(nullptr), CharsetKoi8);
 }
 
 TEST(CodePage, EveryTableEntryIsTheSameLetterInWindows1251AndBack) {
@@ -73,17 +77,6 @@ TEST(CodePage, EveryTableEntryIsTheSameLetterInWindows1251AndBack) {
     ConvertCodePage(text, encoding);
     EXPECT_EQ(text, letters) << CodePageLabel(encoding);
   }
-}
-
-TEST(CodePage, ConvertsInPlaceUpToTheNul) {
-  char text[] = "\xF7\xC5\xD2\xD3\xC9\xD1 1\0\xC1";  // "Versiya 1" in KOI8-R, then a byte after the NUL
-  ConvertCodePage(text, CharsetKoi8);
-  EXPECT_STREQ(text, "\xC2\xE5\xF0\xF1\xE8\xFF 1");
-  EXPECT_EQ(static_cast<uint8_t>(text[9]), 0xC1);
-  std::string bounded = "\x80\x81";
-  ConvertCodePage(bounded.data(), 1, CharsetAlt);  // only the first byte is in range
-  EXPECT_EQ(bounded, "\xC0\x81");
-  ConvertCodePage(static_cast<char*>(nullptr), CharsetKoi8);
 }
 
 }  // namespace

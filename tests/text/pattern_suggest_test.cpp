@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "text/page_text.h"
@@ -64,9 +64,6 @@ const std::vector<std::string> kHeadlines = {"Council approves new budget", "Sto
                                              "Trains delayed by snow"};
 const std::vector<std::string> kComponents = {"API", "Website", "Database", "Search", "Mail relay", "CDN"};
 const std::vector<std::string> kHealth = {"Operational", "Degraded", "Partial outage", "Major outage", "Maintenance"};
-
-// A page in two states; pick says which value is selected. Each state marks the same value.
-using Family = std::function<std::string(int variant, int state)>;
 
 // A product table: a price, a status or a count in the row of one item; rows change order later.
 std::string ProductTable(int variant, int state) {
@@ -248,38 +245,31 @@ std::string Tracker(int variant, int state) {
   return page + "</table></body></html>\n";
 }
 
-struct PagePair {
-  std::string name, before, after;
-};
+// A name, a page and the same page later.
+using PagePair = std::tuple<std::string, std::string, std::string>;
 
 // Doc pages the machine's packages ship, later with every number in them changed and a notice on top.
 // The values: the page title, and the first number standing alone in the text (a version).
 void AddDocPages(std::vector<PagePair>& pairs) {
-  const std::filesystem::path roots[] = {"/usr/share/doc/libffi8/html", "/usr/share/doc/python3-public/html"};
-  for (const auto& root : roots) {
+  for (const char* root : {"/usr/share/doc/libffi8/html", "/usr/share/doc/python3-public/html"}) {
     std::error_code ec;
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(root, ec)) {
       if (entry.path().extension() == ".html" && entry.file_size() < 40000) files.push_back(entry.path());
     }
     std::sort(files.begin(), files.end());
-    if (files.size() > 5) files.resize(5);
+    files.resize(std::min<size_t>(files.size(), 5));
     for (const auto& file : files) {
       std::ifstream in(file, std::ios::binary);
       const std::string text = PreparePageText(std::string(std::istreambuf_iterator<char>(in), {}));
-      std::vector<std::pair<size_t, size_t>> values;
-      const size_t title = text.find("<title>");
-      if (title != std::string::npos) values.emplace_back(title + 7, text.find("</title>") - title - 7);
-      std::smatch number;
-      if (std::regex_search(text, number, std::regex(" ([0-9][0-9.]*)[ <]"))) {
-        values.emplace_back(number.position(1), number.length(1));
-      }
-      for (const auto& [at, length] : values) {
-        const std::string before = text.substr(0, at) + Mark(text.substr(at, length)) + text.substr(at + length);
+      for (const char* value : {"<title>([^<]*)</title>", " ([0-9][0-9.]*)[ <]"}) {
+        std::smatch match;
+        if (!std::regex_search(text, match, std::regex(value))) continue;
+        const size_t at = match.position(1), length = match.length(1);
+        const std::string before = text.substr(0, at) + Mark(match.str(1)) + text.substr(at + length);
         std::string after;
         for (char c : before)
-          after +=
-              isdigit(static_cast<unsigned char>(c)) ? (c == '9' ? "10" : std::string(1, c + 1)) : std::string(1, c);
+          after += c == '9' ? "10" : std::string(1, isdigit(static_cast<unsigned char>(c)) ? c + 1 : c);
         const size_t body = after.find("<body");
         if (body != std::string::npos) after.insert(after.find('>', body) + 1, "\n<p>Notice: updated 3 days ago</p>\n");
         pairs.push_back({file.filename().string() + "@" + std::to_string(at), before, after});
@@ -290,7 +280,8 @@ void AddDocPages(std::vector<PagePair>& pairs) {
 
 // Suggests a pattern on the first state of each page and runs it as a beacon would on both.
 TEST(PatternSuggest, PatternsKeepFindingTheValueAfterThePageChanges) {
-  const std::vector<std::pair<std::string, Family>> families = {
+  // Each family gives a page in two states, with the same value marked in both.
+  const std::pair<std::string, std::string (*)(int variant, int state)> families[] = {
       {"table", ProductTable}, {"news", NewsList},     {"release", ReleasePage}, {"stats", StatsList},
       {"json", JsonDocument},  {"counters", Counters}, {"status", StatusPage},   {"text", PlainText},
       {"rates", Rates},        {"tracker", Tracker}};
@@ -322,11 +313,10 @@ TEST(PatternSuggest, PatternsKeepFindingTheValueAfterThePageChanges) {
     };
     // On the page it was made for the pattern must be exact.
     EXPECT_EQ(extract(page), first.value) << name << ": " << s.pattern;
-    if (extract(later) == second.value) {
-      ++held;
-    } else {
-      misses += "  " + name + ": " + s.pattern + " gave '" + extract(later) + "' for '" + second.value + "'\n";
-    }
+    const std::string found = extract(later);
+    held += found == second.value;
+    if (found != second.value)
+      misses += "  " + name + ": " + s.pattern + " gave '" + found + "' for '" + second.value + "'\n";
   }
   std::sort(lengths.begin(), lengths.end());
   const size_t median = lengths.empty() ? 0 : lengths[lengths.size() / 2];

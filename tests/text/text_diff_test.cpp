@@ -7,14 +7,6 @@
 namespace quorvex::text {
 namespace {
 
-std::string Joined(const std::vector<DiffPiece>& pieces, DiffKind skip) {
-  std::string out;
-  for (const DiffPiece& piece : pieces) {
-    if (piece.kind != skip) out += piece.text;
-  }
-  return out;
-}
-
 TEST(TextDiff, TextOnlyHidesMarkupChurnThatRawShows) {
   const std::string older = "<div class=\"a\">\n  <p>Price:   <b>10</b></p>\n\n<p>Stock</p>\n</div>\n";
   const std::string newer = "<div class=\"b\" id=\"x\">\n<p>Price: <i>10</i></p>\n<p>\tStock</p>\n</div>\n";
@@ -32,9 +24,9 @@ TEST(TextDiff, HunksCountLinesAsUnifiedDiffsDo) {
   }
   newer += "tail\n";
   const auto hunks = DiffTexts(older, newer, DiffForm::Raw, 2);
+  auto span = [](const DiffHunk& h) { return std::vector<size_t>{h.oldStart, h.oldCount, h.newStart, h.newCount}; };
   ASSERT_EQ(hunks.size(), 2u);
-  EXPECT_EQ((std::vector<size_t>{hunks[0].oldStart, hunks[0].oldCount, hunks[0].newStart, hunks[0].newCount}),
-            (std::vector<size_t>{3, 5, 3, 5}));
+  EXPECT_EQ(span(hunks[0]), (std::vector<size_t>{3, 5, 3, 5}));
   ASSERT_EQ(hunks[0].lines.size(), 6u);
   EXPECT_EQ(hunks[0].lines[2].kind, DiffKind::Removed);
   EXPECT_EQ(hunks[0].lines[2].text, "line 5");
@@ -42,21 +34,25 @@ TEST(TextDiff, HunksCountLinesAsUnifiedDiffsDo) {
   EXPECT_EQ(hunks[0].lines[3].text, "five");
   EXPECT_EQ(hunks[0].lines[3].newLine, 5u);
   // Line 17 removed and "tail" added after line 20: their contexts touch, so one hunk.
-  EXPECT_EQ((std::vector<size_t>{hunks[1].oldStart, hunks[1].oldCount, hunks[1].newStart, hunks[1].newCount}),
-            (std::vector<size_t>{15, 6, 15, 6}));
+  EXPECT_EQ(span(hunks[1]), (std::vector<size_t>{15, 6, 15, 6}));
   // From nothing: the start of an empty side is the line before it, 0.
   const auto fresh = DiffTexts("", "a\nb\n", DiffForm::Raw);
   ASSERT_EQ(fresh.size(), 1u);
-  EXPECT_EQ((std::vector<size_t>{fresh[0].oldStart, fresh[0].oldCount, fresh[0].newStart, fresh[0].newCount}),
-            (std::vector<size_t>{0, 0, 1, 2}));
+  EXPECT_EQ(span(fresh[0]), (std::vector<size_t>{0, 0, 1, 2}));
 }
 
 TEST(TextDiff, WordsOfAChangedLineRebuildBothLines) {
   const std::string older = "Price: 10 EUR, in stock";
   const std::string newer = "Price: 12 EUR, \xd1\x86\xd0\xb5\xd0\xbd\xd0\xb0 sold out";
   const auto pieces = DiffWords(older, newer);
-  EXPECT_EQ(Joined(pieces, DiffKind::Added), older);
-  EXPECT_EQ(Joined(pieces, DiffKind::Removed), newer);
+  // Leaving out the added pieces gives the older line, leaving out the removed ones the newer.
+  auto joined = [&pieces](DiffKind skip) {
+    std::string out;
+    for (const DiffPiece& piece : pieces) out += piece.kind != skip ? piece.text : "";
+    return out;
+  };
+  EXPECT_EQ(joined(DiffKind::Added), older);
+  EXPECT_EQ(joined(DiffKind::Removed), newer);
   ASSERT_GE(pieces.size(), 3u);
   EXPECT_EQ(pieces[0].kind, DiffKind::Same);
   EXPECT_EQ(pieces[0].text, "Price: ");

@@ -22,46 +22,34 @@ TEST(ParseValue, ReadsNumbersFractionsTextsAndChecksums) {
       {"1 234,5 USD", kValueNumber, 1234.5},
       {"1'000'000", kValueNumber, 1000000},
       {"1`000.25", kValueNumber, 1000.25},
-      {"1,234,567.5", kValueNumber, 1234567.5},
       // Without a '.', every comma is a decimal mark and the number ends at the second one.
       {"1,234,567", kValueNumber, 1.234},
       {"-42.5 C", kValueNumber, -42.5},
       {"Temp - 5", kValueNumber, -5},
-      {"$ 5", kValueNumber, 5},
       {"+7", kValueNumber, 7},  // the '+' is before the first digit and is not kept
-      {"10-20", kValueNumber, 10},
       {"7.", kValueNumber, 7},
-      {"abc 0.75", kValueNumber, 0.75},
       {huge, kValueNumber, HUGE_VAL},
-      {"-" + huge, kValueNumber, -HUGE_VAL},
       {"0." + std::string(400, '0') + "1", kValueNumber, 0},
       // Fractions.
       {"3 1/2", kValueNumber, 3.5},
       {"1/4 inch", kValueNumber, 0.25},
       {"-1/2", kValueNumber, -0.5},
       {"2 3 / 4", kValueNumber, 2.75},
-      {"1/2/3", kValueNumber, 0.5},
       {"1/0", kValueText, 0},
-      {"3 1/0", kValueText, 0},
       {"1 2 3/4", kValueText, 0},
       {"1.5/2", kValueText, 0},
       // Texts and checksums.
       {"", kValueText, 0},
       {"abc", kValueText, 0},
       {"1.2.3", kValueText, 0},
-      {"12.50.", kValueText, 0},
-      {"Total: 12 items in stock today", kValueText, 0},  // more than twice the number's length follows
-      {"12 pieces", kValueText, 0},
+      {"12 pieces", kValueText, 0},  // more than twice the number's length follows
       {"12 pcs", kValueNumber, 12},
       {"1e5", kValueText, 0},
-      {"<b>5</b>", kValueText, 0},
       {"#CRC#12345", kValueChecksum, 0},
-      {"#CRC#", kValueChecksum, 0},
       {"x#CRC#12", kValueNumber, 12},
       // A sign or blanks without digits read as the number 0.
       {"-", kValueNumber, 0},
       {" ", kValueNumber, 0},
-      {".", kValueNumber, 0},
   };
   for (const auto& c : cases) {
     const ParsedValue parsed = ParseValueFull(c.text);
@@ -79,22 +67,14 @@ TEST(FormatNumber, FollowsGcvtDigitsAndNotationRoundingHalfUp) {
   EXPECT_EQ(FormatNumber(0, 3), "0.00");
   EXPECT_EQ(FormatNumber(-0.0, 2), "0.00");
   EXPECT_EQ(FormatNumber(1234.5678, 3), "1234.568");  // 3 + 3 + 1 = 7 significant digits
-  EXPECT_EQ(FormatNumber(12345.678, 2), "12345.68");
-  EXPECT_EQ(FormatNumber(12, 2), "12");  // "12.00" loses its zeros, then its '.'
-  EXPECT_EQ(FormatNumber(100, 2), "100");
+  EXPECT_EQ(FormatNumber(12, 2), "12");               // "12.00" loses its zeros, then its '.'
   EXPECT_EQ(FormatNumber(2.5, 2), "2.5");
-  EXPECT_EQ(FormatNumber(0.5, 2), "0.5");
-  EXPECT_EQ(FormatNumber(-0.5, 2), "-0.5");
   // Below 0.1 the exponent form takes over; its '.' stays when a digit could follow it.
   EXPECT_EQ(FormatNumber(0.05, 2), "5e-002");
   EXPECT_EQ(FormatNumber(0.05, 3), "5.e-002");
   EXPECT_EQ(FormatNumber(-0.05, 3), "-5.e-002");
-  EXPECT_EQ(FormatNumber(0.0123, 3), "1.2e-002");
   EXPECT_EQ(FormatNumber(0.00099, 3), "0.00");  // too small for the digits asked
-  EXPECT_EQ(FormatNumber(1e-5, 2), "0.00");
-  EXPECT_EQ(FormatNumber(1e-5, 7), "1.e-005");
   EXPECT_EQ(FormatNumber(1e15, 3), "1000000000000000");
-  EXPECT_EQ(FormatNumber(1e20, 2), "100000000000000000000");
   // Only 17 digits are ever exact; the rest are zeros, as in the C runtime.
   EXPECT_EQ(FormatNumber(1e23, 2), "99999999999999992000000");
   EXPECT_EQ(FormatNumber(12345, -2), "1.23e+004");
@@ -103,23 +83,19 @@ TEST(FormatNumber, FollowsGcvtDigitsAndNotationRoundingHalfUp) {
   EXPECT_EQ(FormatNumber(NAN, 2), "nan");
   EXPECT_FALSE(FormatNumber(1e300, 1000000000).empty());
   // Rounding is half up on the decimal digits.
-  EXPECT_EQ(FormatNumber(0.25, 1), "0.3");    // exact tie rounds up, unlike printf
-  EXPECT_EQ(FormatNumber(0.125, 2), "0.13");  // ditto
-  EXPECT_EQ(FormatNumber(1.005, 2), "1");     // 1.00499999999999989...
-  EXPECT_EQ(FormatNumber(9.9996, 2), "10");   // carry into a new digit
-  EXPECT_EQ(FormatNumber(-9.9996, 2), "-10");
+  EXPECT_EQ(FormatNumber(0.25, 1), "0.3");          // exact tie rounds up, unlike printf
+  EXPECT_EQ(FormatNumber(0.125, 2), "0.13");        // ditto
+  EXPECT_EQ(FormatNumber(1.005, 2), "1");           // 1.00499999999999989...
+  EXPECT_EQ(FormatNumber(9.9996, 2), "10");         // carry into a new digit
   EXPECT_EQ(FormatNumber(0.099996, 3), "1.e-001");  // carry in the exponent form moves the exponent
   EXPECT_EQ(FormatNumber(0.99996, 3), "1");
-  EXPECT_EQ(FormatNumber(1234.4444, 2), "1234.44");
 }
 
 TEST(CleanText, StripsTagsAndWrapsAtBreakCharacters) {
   EXPECT_EQ(CleanText("<b>bold</b> text", true, 0), "bold text");
-  EXPECT_EQ(CleanText("<b>bold</b> text", false, 0), "<b>bold</b> text");
   EXPECT_EQ(CleanText("a<br>b<dd>c<li>d", true, 0), "a\r\nb\tc\t- d");
   EXPECT_EQ(CleanText("a<BR>b", true, 0), "ab");  // only lower-case tags have a special meaning
   EXPECT_EQ(CleanText("<td class=\"x\">12</td><td class=\"x\">13</td>", true, 0), "1213");
-  EXPECT_EQ(CleanText("<a href=\"/x\">link</a>, <a href=\"/y\">more</a>", true, 0), "link, more");
   // A text that is one tag is kept whole.
   EXPECT_EQ(CleanText("<img src=\"p.png\">", true, 0), "<img src=\"p.png\">");
   // '<' inside a tag: the whole input comes back, the replacements undone too.
@@ -129,9 +105,7 @@ TEST(CleanText, StripsTagsAndWrapsAtBreakCharacters) {
   EXPECT_EQ(CleanText("1 > 2", true, 0), "1 > 2");
   EXPECT_EQ(CleanText("3 > 2", true, 0), "3 > 2");
   EXPECT_EQ(CleanText("<b>a</b> > b", true, 0), "a > b");
-  EXPECT_EQ(CleanText("5 < 6", true, 0), "5 < 6");
   EXPECT_EQ(CleanText("<i>5</i> < 6", true, 0), "5 < 6");
-  EXPECT_EQ(CleanText("", true, 0), "");
 
   // Wrapping breaks after break characters.
   EXPECT_EQ(CleanText("aaaa bbbb cccc", false, 6), "aaaa \nbbbb \ncccc");
@@ -143,8 +117,6 @@ TEST(CleanText, StripsTagsAndWrapsAtBreakCharacters) {
   // Existing line ends restart the count.
   EXPECT_EQ(CleanText("ab\ncdefgh", false, 3), "ab\ncdef\ngh");
   EXPECT_EQ(CleanText("short", false, 10), "short");
-  EXPECT_EQ(CleanText("short", false, 0), "short");
-  EXPECT_EQ(CleanText("short", false, -4), "short");
   // Cut between UTF-8 characters, not inside one.
   EXPECT_EQ(CleanText("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", false, 3),
             "\xC3\xA9\xC3\xA9\n\xC3\xA9\xC3\xA9\n\xC3\xA9");
@@ -156,10 +128,8 @@ TEST(CleanText, StripsTagsAndWrapsAtBreakCharacters) {
 TEST(Shorten, CutsLongTextsWithEllipsis) {
   EXPECT_EQ(Shorten("abcdefghij", 8), "abcde...");
   EXPECT_EQ(Shorten("abcdefgh", 8), "abcdefgh");
-  EXPECT_EQ(Shorten("abc", 30), "abc");
   EXPECT_EQ(Shorten("abcd", 3), "...");
   EXPECT_EQ(Shorten("abcd", -1), "...");
-  EXPECT_EQ(Shorten("", 0), "");
   // UTF-8 texts count characters and keep them whole.
   EXPECT_EQ(Shorten("\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", 6),
             "\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
@@ -179,7 +149,6 @@ TEST(ReadValueCommand, PrintsTypeAndNumber) {
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: quorvex-cli read-value TEXT", 0), 0u);
   EXPECT_EQ(testing::RunCliCommand({"read-value"}).status, 1);
-  EXPECT_EQ(testing::RunCliCommand({"read-value", "a", "b"}).status, 1);
   auto bad = testing::RunCliCommand({"read-value", "--frobnicate", "x"});
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("--frobnicate"), std::string::npos);

@@ -1,9 +1,13 @@
-#include "exchange/container_reader.h"
-
+// Container files: reading them, and writing them so that they read back.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
+
+#include "exchange/container_reader.h"
+#include "exchange/container_writer.h"
+#include "support/temp_folder.h"
+#include "text/time_format.h"
 
 namespace quorvex::exchange {
 namespace {
@@ -33,10 +37,19 @@ TEST(ContainerReader, InternetShortcutIsAChecksumBeaconNamedAfterTheFile) {
 TEST(ContainerReader, KeyLinesAreCleanedAndApplied) {
   using namespace std::string_literals;
   using Field = std::string ContainerBeacon::*;
-  const Field url = &ContainerBeacon::url, pattern = &ContainerBeacon::pattern, unit = &ContainerBeacon::unit,
-              description = &ContainerBeacon::description;
+  const Field name = &ContainerBeacon::name, url = &ContainerBeacon::url, pattern = &ContainerBeacon::pattern,
+              unit = &ContainerBeacon::unit, description = &ContainerBeacon::description;
   const std::string base = "[B]\nURL=http://a/\n";
   const std::tuple<std::string, Field, std::string> cases[] = {
+      // "[" + 49 bytes + "]" + LF is 52 bytes: a section; at 53 bytes the earlier section's name stays.
+      {"[" + std::string(49, 'a') + "]\nURL=http://a/\n", name, std::string(49, 'a')},
+      {"[first]\n[" + std::string(50, 'a') + "]\nURL=http://a/\n", name, "first"},
+      // At the end of the file, without LF, a 50-byte name fits.
+      {"URL=x\n[zz]\nURL=http://a/\n[" + std::string(50, 'b') + "]", name, std::string(50, 'b')},
+      // No ']': the name runs to the end of the line, LF included.
+      {"[open name\nURL=http://a/\n", name, "open name\n"},
+      // A second section renames the one beacon.
+      {"[one]\nURL=http://a/\n[two]\nURL=http://b/\n", name, "two"},
       // Host and path give two slashes; URL clears a path given before it, a path after it is appended.
       {"[B]\nHost=example.com\nPath=/x.htm\n", url, "http://example.com//x.htm"},
       {"[B]\nPath=/old\nURL=http://a/b\n", url, "http://a/b"},
@@ -54,10 +67,8 @@ TEST(ContainerReader, KeyLinesAreCleanedAndApplied) {
       {base + "Search Pattern=one{?}two\n", pattern, "one{?}two"},
       {base + "SEARCHPATTERN=one{?}two\n", pattern, "one{?}two"},
       {"[B]\n\"u r l\"=http://a/\n", url, "http://a/"},
-      {base + " m e a s u r e m e n t U N I T=kg\n", unit, "kg"},
       // Unknown keys are ignored; the last of repeated keys counts.
       {base + "Colour=red\nURL=http://b/\n", url, "http://b/"},
-      {base + "Description=1\nDescription=2\n", description, "2"},
       // A NUL ends its line; a lone CR is kept inside a value.
       {base + "Description=one\0two\n"s, description, "one"},
       {base + "SearchPattern=a\rb{?}\n", pattern, "a\rb{?}"},
@@ -82,28 +93,11 @@ TEST(ContainerReader, RefusesFilesThatAreNoContainers) {
   refused("[B]\nURL=http://a/\ntype=x\n[C]\nURL=http://b/\n");
   EXPECT_EQ(refused("[B]\nSearchPattern=x\nPath=/x\n"), "the file gives no page address");
   EXPECT_EQ(refused("[B]\nURL=\"\"\n"), "the file gives no page address");
-  // Keys before the first section are not read.
+  // Keys before the first section are not read; an empty name is no section.
   refused("URL=http://a/\n[B]\n");
+  refused("[]\nURL=http://a/\n");
 
   EXPECT_TRUE(ContainerReader::ReadText("[B]\ntype = \"HTTPDOCUMENT\"\nURL=http://a/\n", "c.bcn").ok());
-}
-
-TEST(ContainerReader, SectionLinesFollowTheLengthRules) {
-  // "[" + 49 bytes + "]" + LF is 52 bytes: a section.
-  EXPECT_EQ(ReadOne("[" + std::string(49, 'a') + "]\nURL=http://a/\n").name, std::string(49, 'a'));
-  // 53 bytes is not: the earlier section's name stays.
-  EXPECT_EQ(ReadOne("[first]\n[" + std::string(50, 'a') + "]\nURL=http://a/\n").name, "first");
-  // At the end of the file, without LF, a 50-byte name fits.
-  EXPECT_EQ(ReadOne("URL=x\n[zz]\nURL=http://a/\n[" + std::string(50, 'b') + "]").name, std::string(50, 'b'));
-  // No ']': the name runs to the end of the line, LF included.
-  EXPECT_EQ(ReadOne("[open name\nURL=http://a/\n").name, "open name\n");
-  // An empty name is no section.
-  EXPECT_EQ(ContainerReader::ReadText("[]\nURL=http://a/\n", "c.bcn").error, ContainerError::kNotAContainer);
-  // A second section renames the one beacon.
-  ContainerReadResult two = ContainerReader::ReadText("[one]\nURL=http://a/\n[two]\nURL=http://b/\n", "c.bcn");
-  ASSERT_EQ(two.beacons.size(), 1u);
-  EXPECT_EQ(two.beacons[0].name, "two");
-  EXPECT_EQ(two.beacons[0].url, "http://b/");
 }
 
 TEST(ContainerReader, LongLinesAreReadInPiecesOf999Bytes) {
@@ -165,6 +159,64 @@ TEST(ContainerReader, KindAndScheduleFromTheFile) {
   EXPECT_FALSE(badUnit.atStart);
   EXPECT_EQ(badUnit.intervalUnit, kContainerUnitDays);
   EXPECT_EQ(ReadOne(base + "Interval=99999999999999\nIntervalUnit=0\n").interval, 2147483647);
+}
+
+TEST(ContainerWriter, WritesTheTenLinesExactly) {
+  ContainerBeacon beacon;
+  beacon.name = "Gold price";
+  beacon.url = "http://example.com/gold?a=1&b=\"2\"";
+  beacon.pattern = "<td>\t{?}\n</td>";
+  beacon.kind = kContainerKindNumber;
+  beacon.unit = "USD";
+  beacon.atStart = false;
+  beacon.interval = 6;
+  beacon.intervalUnit = 1;
+  beacon.description = "first\nsecond\tcolumn";
+  EXPECT_EQ(FormatContainer(beacon, "01.02.24 10:00"),
+            "The Quorvex container was created 01.02.24 10:00\n"
+            "\n"
+            "[Gold price]\n"
+            "URL=\"http://example.com/gold?a=1&b=\"2\"\"\n"
+            "SearchPattern=\"<td>\\t{?}\\n</td>\"\n"
+            "ValType=3\n"
+            "MeasurementUnit=\"USD\"\n"
+            "Interval=6\n"
+            "IntervalUnit=1\n"
+            "Description=\"first\\nsecond\tcolumn\"\n");
+
+  // The file holds the same bytes, dated in the given format; an older, longer file is replaced whole.
+  testing::TempFolder dir;
+  const std::string path = dir.Write("out.bcn", std::string(500, 'o'));
+  std::string error;
+  ASSERT_TRUE(WriteContainerFile(path, beacon, "%Y", 0, &error)) << error;
+  EXPECT_EQ(testing::ReadFileBytes(path), FormatContainer(beacon, text::FormatLocalTime(0, "%Y")));
+  EXPECT_FALSE(WriteContainerFile(dir / "no/such/folder/x.bcn", beacon, "%Y", 0, &error));
+  EXPECT_NE(error.find("cannot create"), std::string::npos);
+  EXPECT_FALSE(WriteContainerFile(dir / "", beacon, "%Y", 0, &error));
+  EXPECT_EQ(ContainerReader::ReadFile(dir / "").error, ContainerError::kCannotOpen);  // a folder
+
+  beacon.atStart = true;
+  EXPECT_NE(FormatContainer(beacon, "d").find("\nInterval=0\nIntervalUnit=1\n"), std::string::npos);
+}
+
+TEST(ContainerWriter, KeepsTheFileImportable) {
+  ContainerBeacon beacon;
+  beacon.url = "http://a/\r\nValType=1";
+  beacon.unit = "k\ng";
+  beacon.name = std::string(60, 'n');
+  // Escapes and references already in a pattern come back decoded.
+  beacon.pattern = "a\\nb\\tc&#065;{?}";
+  ContainerBeacon back = ReadOne(FormatContainer(beacon, "d"));
+  EXPECT_EQ(back.name, std::string(kShortcutNameMaxBytes, 'n'));
+  EXPECT_EQ(back.url, "http://a/ValType=1");
+  EXPECT_EQ(back.unit, "kg");
+  EXPECT_EQ(back.kind, kContainerKindText);
+  EXPECT_EQ(back.pattern, "a\nb\tcA{?}");
+
+  beacon.name = "two\nlines";
+  EXPECT_EQ(ReadOne(FormatContainer(beacon, "d")).name, "two lines");
+  beacon.name = "";
+  EXPECT_EQ(ReadOne(FormatContainer(beacon, "d")).name, " ");
 }
 
 }  // namespace
