@@ -99,35 +99,6 @@ TEST_F(CatalogDocument, BrokenOrCutFileIsReportedAndNeverOverwritten) {
   }
 }
 
-TEST_F(CatalogDocument, MovingABeaconAsksAboutTheOthersAndDropsEmptyPages) {
-  doc.OnNewDocument(path);
-  model::WDValue* a = AddBeacon("a", "http://one/");
-  model::WDValue* b = AddBeacon("b", "http://one/");
-  a->GetPage()->m_freq.m_bAtStartOnly = 0;
-  a->GetPage()->m_freq.m_nCount = 7;
-
-  prompt.answer = false;
-  ASSERT_TRUE(a->AttachToPage("http://two/"));
-  EXPECT_EQ(prompt.questions.size(), 1u);
-  EXPECT_NE(a->GetPage(), b->GetPage());
-  EXPECT_EQ(a->GetPage()->m_freq.m_nCount, 7);  // the schedule travels with the beacon
-  EXPECT_EQ(doc.GetPages().size(), 2u);
-
-  prompt.answer = true;
-  ASSERT_TRUE(a->AttachToPage("http://three/"));  // "two" is left empty and deleted, no question
-  EXPECT_EQ(prompt.questions.size(), 1u);
-  EXPECT_EQ(doc.GetPages().size(), 2u);
-  ASSERT_TRUE(b->AttachToPage("http://three/"));
-  EXPECT_EQ(doc.GetPages().size(), 1u);
-  EXPECT_EQ(a->GetPage(), b->GetPage());
-
-  model::WDValue* c = AddBeacon("c", "http://four/");
-  ASSERT_TRUE(b->AttachToPage("http://four/"));  // a stays behind on "three": question answered yes
-  EXPECT_EQ(prompt.questions.size(), 2u);
-  EXPECT_EQ(a->GetPage(), c->GetPage());
-  EXPECT_EQ(doc.GetPages().size(), 1u);
-}
-
 TEST_F(CatalogDocument, RepairFlattensAnOlderRootAndPlacesOrphans) {
   doc.OnNewDocument(path);
   model::WDValue* a = AddBeacon("a", "http://one/", "x{?}y");
@@ -312,22 +283,6 @@ TEST_F(RefreshScheduler, AsManyAsPossibleStartsUpToTheCeilingAndTheRestAsSlotsFr
   }
 }
 
-TEST_F(RefreshScheduler, AddressesDifferingInCaseShareOneFetch) {
-  model::WDValue* a = AddServed("a", "/Same", "<b>41</b>\n", "<b>{?}</b>");
-  model::WDValue* b = AddBeacon("b", server.Url("/SAME"), "<b>{?}</b>");
-  ASSERT_EQ(a->GetPage(), b->GetPage());
-  EXPECT_EQ(doc.RefreshAll(), 1);
-  EXPECT_TRUE(doc.GetFetchManager().IsUrlInProgress(server.Url("/same")));
-  // Another page record with the address in other letters is not fetched beside it.
-  model::WDValPage stray(server.Url("/sAmE"));
-  stray.AddValue(std::make_unique<model::WDValue>());
-  EXPECT_EQ(Refusal(&stray, 1), StartRefusal::InProgress);
-  Drain();
-  EXPECT_EQ(server.Requests().size(), 1u);
-  EXPECT_EQ(a->GetLastText(true, 0), "41");
-  EXPECT_EQ(b->GetLastText(true, 0), "41");
-}
-
 TEST_F(RefreshScheduler, AutoFreshingOffLeavesTheTickIdleButUserCommandsFetch) {
   app.Settings().m_bAutoFreshing = 0;
   model::WDValue* a = AddServed("a", "/a", "a\n");
@@ -348,12 +303,16 @@ TEST_F(RefreshScheduler, AutoFreshingOffLeavesTheTickIdleButUserCommandsFetch) {
   doc.GetFetchManager().RequestStop();
   EXPECT_FALSE(IsStopFlagSet());
 
-  // Stop ends every running fetch.
+  // Stop ends every running fetch. Until then another page record with the address in other letters is
+  // not fetched beside it.
   server.Route("/hang", HttpRoute{{}, 0, 0, true});
   model::WDValue* hang = AddBeacon("hang", server.Url("/hang"));
   EXPECT_EQ(doc.RefreshAll(), 3);
+  EXPECT_TRUE(doc.GetFetchManager().IsUrlInProgress(server.Url("/HANG")));
+  model::WDValPage stray(server.Url("/Hang"));
+  stray.AddValue(std::make_unique<model::WDValue>());
   EXPECT_TRUE(doc.StopAll());
-  EXPECT_EQ(Refusal(hang->GetPage(), 1), StartRefusal::InProgress);
+  EXPECT_EQ(Refusal(&stray, 1), StartRefusal::InProgress);
   Drain();
   EXPECT_EQ(hang->GetPage()->m_nState, FetchResultStopped);
   EXPECT_FALSE(IsStopFlagSet());
