@@ -60,6 +60,14 @@ TEST(MailMessage, RecipientListsSplitAtSemicolonsAndSkipBlankEntries) {
   // The name keeps the blank before "<"; addresses lose the blanks around them.
   EXPECT_EQ(Recipient(message, 0, RecipientBcc), "Ann Lee |ann@example.com");
   EXPECT_EQ(Recipient(message, 1, RecipientBcc), "|d@example.com");
+  // A bad kind or index leaves the outputs untouched.
+  EXPECT_TRUE(message.AddRecipient("x@example.com", "X", 3));  // accepted, but goes nowhere
+  EXPECT_EQ(message.GetRecipientCount(RecipientTo), 2);
+  EXPECT_EQ(message.GetRecipientCount(3), 0);
+  EXPECT_EQ(message.GetRecipientCount(-1), 0);
+  EXPECT_EQ(Recipient(message, 2, RecipientTo), "(none)");
+  EXPECT_EQ(Recipient(message, -1, RecipientTo), "(none)");
+  EXPECT_EQ(Recipient(message, 0, 3), "(none)");
 
   // A malformed entry stops the list but keeps the entries before it.
   CMailMessage cut;
@@ -69,19 +77,6 @@ TEST(MailMessage, RecipientListsSplitAtSemicolonsAndSkipBlankEntries) {
   EXPECT_EQ(cut.GetRecipientCount(RecipientTo), 1);
   EXPECT_TRUE(cut.AddRecipientList("", RecipientTo));
   EXPECT_EQ(cut.GetRecipientCount(RecipientTo), 1);
-}
-
-TEST(MailMessage, BadKindOrIndexLeavesOutputsUntouched) {
-  CMailMessage message;
-  EXPECT_TRUE(message.AddRecipient("a@example.com", "A", RecipientTo));
-  EXPECT_TRUE(message.AddRecipient("x@example.com", "X", 3));  // accepted, but goes nowhere
-  EXPECT_EQ(message.GetRecipientCount(RecipientTo), 1);
-  EXPECT_EQ(message.GetRecipientCount(3), 0);
-  EXPECT_EQ(message.GetRecipientCount(-1), 0);
-  EXPECT_EQ(Recipient(message, 1, RecipientTo), "(none)");
-  EXPECT_EQ(Recipient(message, -1, RecipientTo), "(none)");
-  EXPECT_EQ(Recipient(message, 0, 3), "(none)");
-  EXPECT_EQ(Recipient(message, 0, RecipientTo), "A|a@example.com");
 }
 
 TEST(MailMessage, PlainMessageHeaderListsRecipientsWithoutBcc) {
@@ -192,16 +187,23 @@ TEST(MultipartMessage, TextPartGoesFirstAndAttachmentsFollowInOrder) {
 }
 
 TEST(MultipartMessage, EveryMessageFindsTheSameTwoAgents) {
+  CContentAgentRegistry& registry = CContentAgentRegistry::Instance();
   CMultipartMessage first;
-  size_t count = CContentAgentRegistry::Instance().GetCount();
-  const CContentAgent* text = CContentAgentRegistry::Instance().FindAgent(ContentTextPlain);
+  size_t count = registry.GetCount();
+  const CContentAgent* text = registry.FindAgent(ContentTextPlain);
   for (int i = 0; i < 5; ++i) CMultipartMessage another;
-  EXPECT_EQ(CContentAgentRegistry::Instance().GetCount(), count);
-  EXPECT_EQ(CContentAgentRegistry::Instance().FindAgent(ContentTextPlain), text);
-  ASSERT_NE(CContentAgentRegistry::Instance().FindAgent(ContentOctetStream), nullptr);
-  EXPECT_EQ(CContentAgentRegistry::Instance().FindAgent(ContentOctetStream)->GetContentType(),
-            "application/octet-stream");
-  EXPECT_EQ(CContentAgentRegistry::Instance().FindAgent(7), nullptr);
+  EXPECT_EQ(registry.GetCount(), count);
+  EXPECT_EQ(registry.FindAgent(ContentTextPlain), text);
+  ASSERT_NE(registry.FindAgent(ContentOctetStream), nullptr);
+  EXPECT_EQ(registry.FindAgent(ContentOctetStream)->GetContentType(), "application/octet-stream");
+  EXPECT_EQ(registry.FindAgent(7), nullptr);
+
+  // The text part is seven-bit whatever its bytes and the encoding asked for.
+  std::string dest = "before\r\n";
+  EXPECT_TRUE(text->AppendPart("\xd0\x9f\xd1\x80\xd0\xb8", "", 3, true, dest));
+  EXPECT_EQ(dest, "before\r\n" + kTextHeader + "\xd0\x9f\xd1\x80\xd0\xb8");
+  EXPECT_TRUE(text->QueryType(ContentTextPlain));
+  EXPECT_FALSE(text->QueryType(ContentOctetStream));
 }
 
 TEST(TextPlainAgent, WrapsAtTheLastBlankWithTheCountingQuirks) {
@@ -232,15 +234,6 @@ TEST(TextPlainAgent, WrapsAtTheLastBlankWithTheCountingQuirks) {
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(CTextPlainAgent().WrapText(text), expected) << text;
   EXPECT_EQ(CTextPlainAgent(20).WrapText("one two three four five six"), "one two three four\r\nfive six");
-}
-
-TEST(TextPlainAgent, PartIsSevenBitWhateverTheBytesAndEncoding) {
-  CTextPlainAgent agent;
-  std::string dest = "before\r\n";
-  EXPECT_TRUE(agent.AppendPart("\xd0\x9f\xd1\x80\xd0\xb8", "", 3, true, dest));
-  EXPECT_EQ(dest, "before\r\n" + kTextHeader + "\xd0\x9f\xd1\x80\xd0\xb8");
-  EXPECT_TRUE(agent.QueryType(ContentTextPlain));
-  EXPECT_FALSE(agent.QueryType(ContentOctetStream));
 }
 
 TEST(OctetStreamAgent, FileGoesOutInBase64LinesOfFiftyFourBytes) {
