@@ -107,9 +107,7 @@ TEST(MailTestCommand, ShowsTheDialogueAndTheResultOrTheFailure) {
   EXPECT_TRUE(Ended(RunCliCommand({"mail-test", "--to", "ann@example.com"}), kExitFailed,
                     platform::GetString(platform::ids::kMsgMailNotConfigured)));
 
-  testing::SmtpScript script;
-  script.rcpt["ann@example.com"] = "550 no such user\r\n";
-  testing::LoopbackServer refusing(testing::SmtpDialogue(script));
+  testing::LoopbackServer refusing(testing::SmtpDialogue({.rcpt = {{"ann@example.com", "550 no such user\r\n"}}}));
   app.Settings().m_strSMTPServ = "127.0.0.1:" + std::to_string(refusing.Port());
   EXPECT_TRUE(Ended(RunCliCommand({"mail-test", "--to", "ann@example.com"}), kExitFailed, "550"));
 }

@@ -380,7 +380,8 @@ TEST_F(RefreshScheduler, OfflineThePassFetchesOnlyPagesOnThisMachine) {
   model::WDValue* local = AddBeacon("local", "file://" + file, "<i>{?}</i>");
   model::WDValue* here = AddBeacon("here", server.Url("/here"));
   model::WDValue* net = AddBeacon("net", netUrl);
-  EXPECT_EQ(doc.OnTimerTick(), 3);
+  model::WDValue* secure = AddBeacon("secure", "https://192.0.2.77/");
+  EXPECT_EQ(doc.OnTimerTick(), 4);
   EXPECT_EQ(doc.IsBusy(), 2u);
   Drain();
   EXPECT_EQ(local->GetLastText(true, 0), "local");
@@ -391,11 +392,15 @@ TEST_F(RefreshScheduler, OfflineThePassFetchesOnlyPagesOnThisMachine) {
   EXPECT_TRUE(doc.StartPageFetch(net->GetPage(), 1));
   Drain();
   EXPECT_EQ(net->GetHistory().GetCount(), 1);
-  // With a proxy, a private address counts as online.
+  // With a proxy, a private address counts as online. Secure pages go through the proxy too, as a tunnel.
   doc.OnlineCheck() = FixedNetwork({"192.168.1.20"});
   EXPECT_TRUE(doc.StartPageFetch(net->GetPage(), 0));
   Drain();
-  EXPECT_EQ(server.Requests().size(), 3u);
+  EXPECT_TRUE(doc.StartPageFetch(secure->GetPage(), 0));
+  Drain();
+  EXPECT_EQ(secure->GetPage()->m_nState, FetchResultFailed);
+  ASSERT_EQ(server.Requests().size(), 4u);
+  EXPECT_EQ(server.Requests()[3].rfind("CONNECT 192.0.2.77:443 HTTP/1.1\r\n", 0), 0u);
 }
 
 TEST_F(RefreshScheduler, OverdueJobIsGivenUpAndStopsThePassUntilAllAreRetired) {

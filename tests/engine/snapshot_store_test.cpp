@@ -48,6 +48,8 @@ TEST(SnapshotStore, KeepsOnlyChangesAndRotatesAtTheCountAndTheSpace) {
       store.Submit(kUrl, "text " + std::to_string(i), 100 + i);
       store.Submit(kUrl, "text " + std::to_string(i), 200 + i);  // unchanged: no snapshot
     }
+    // What still waits to be written is read as well.
+    EXPECT_EQ(store.Read(kUrl, store.List(kUrl).front()), "text 4");
     store.Flush();
     EXPECT_EQ(Times(store, kUrl), (std::vector<int64_t>{104, 103, 102}));
     // Letter case aside, an address is one page, as the catalog sees it.

@@ -134,27 +134,21 @@ TEST(SmtpSession, EveryRefusalEndsTheStepItHits) {
     std::string received;  // by the server
     std::string to = "ann@example.com";
   };
-  SmtpScript silent, greeting554, heloSilent, helo500, closing, rcpt550, data451;
-  silent.greeting.clear();
-  greeting554.greeting = {"554 no service\r\n"};
-  heloSilent.helo.clear();
-  helo500.helo = "500 go away\r\n";
-  closing.closeAfterGreeting = true;
-  rcpt550.rcpt["bad@example.com"] = "550 no such user\r\n";
-  data451.data = "451 try later\r\n";
   const Case cases[] = {
       // Closed without a word; a silent server times out.
-      {greeting554, "not connected: Server didn't respond.", ""},
-      {silent, "not connected: Server didn't respond.", ""},
-      {helo500, "not connected: 500:SMTP server error", Helo()},
-      {heloSilent, "not connected: Socket Error", Helo()},
-      {closing, "not connected: 0:SMTP server error", ""},
+      {{.greeting = {"554 no service\r\n"}}, "not connected: Server didn't respond.", ""},
+      {{.greeting = {}}, "not connected: Server didn't respond.", ""},
+      {{.helo = "500 go away\r\n"}, "not connected: 500:SMTP server error", Helo()},
+      {{.helo = ""}, "not connected: Socket Error", Helo()},
+      {{.closeAfterGreeting = true}, "not connected: 0:SMTP server error", ""},
       // A refused recipient does not stop the message.
-      {rcpt550, "sent: 550:SMTP server error",
+      {{.rcpt = {{"bad@example.com", "550 no such user\r\n"}}},
+       "sent: 550:SMTP server error",
        envelope + "RCPT TO: <bad@example.com>\r\nRCPT TO: <good@example.com>\r\nRCPT TO: <carl@example.com>\r\n" +
            data + "QUIT\r\n",
        "bad@example.com;good@example.com"},
-      {data451, "not sent: 451:SMTP server not ready for data",
+      {{.data = "451 try later\r\n"},
+       "not sent: 451:SMTP server not ready for data",
        envelope + "RCPT TO: <ann@example.com>\r\nRCPT TO: <carl@example.com>\r\nDATA\r\nQUIT\r\n"},
       // Copies only: no To recipient, no message.
       {{}, "not sent: No Recipients", Helo() + "QUIT\r\n", ""},
@@ -185,9 +179,7 @@ TEST(SmtpSession, EveryRefusalEndsTheStepItHits) {
 }
 
 TEST(SmtpSession, SilentOrSlowServerAtTheEndTimesOut) {
-  SmtpScript noBye;
-  noBye.quit.clear();
-  LoopbackServer quitting(SmtpDialogue(noBye));
+  LoopbackServer quitting(SmtpDialogue({.quit = ""}));
   CSmtpSession closing("127.0.0.1", quitting.Port(), kShort);
   ASSERT_TRUE(closing.Connect());
   EXPECT_FALSE(closing.Disconnect());
@@ -195,9 +187,7 @@ TEST(SmtpSession, SilentOrSlowServerAtTheEndTimesOut) {
   EXPECT_TRUE(closing.Disconnect());  // closed now
 
   // A server answering every step just in time: the whole delivery has a limit too.
-  SmtpScript slow;
-  slow.replyDelayMs = 500;
-  LoopbackServer server(SmtpDialogue(slow));
+  LoopbackServer server(SmtpDialogue({.replyDelayMs = 500}));
   CMultipartMessage message;
   // HELO, MAIL, six RCPT, DATA and the end: every reply in time, all of them together not.
   Fill(message, "a@example.com;b@example.com;c@example.com;d@example.com;e@example.com;f@example.com");
