@@ -79,7 +79,7 @@ TEST(MailMessage, RecipientListsSplitAtSemicolonsAndSkipBlankEntries) {
   EXPECT_EQ(cut.GetRecipientCount(RecipientTo), 1);
 }
 
-TEST(MailMessage, PlainMessageHeaderListsRecipientsWithoutBcc) {
+TEST(MailMessage, PlainMessageHeaderListsRecipientsWithoutBccAndAnEnglishDate) {
   CMailMessage message;
   message.m_strFrom = "me@example.com";
   message.m_strSubject = "Hi";
@@ -100,19 +100,18 @@ TEST(MailMessage, PlainMessageHeaderListsRecipientsWithoutBcc) {
             "X-Mailer: Test Mailer\r\n"
             "\r\n");
   EXPECT_EQ(message.m_strBody, "text\r\n");
-}
 
-TEST(MailMessage, DateIsEnglishStrftimeAndEmptyWhenTooLong) {
+  // The date is English, and empty when too long.
   EXPECT_EQ(FormatMailDate(1700000000, 0, "UTC"), "Tue, 14 Nov 23 22:13:20 UTC");
   EXPECT_EQ(FormatMailDate(1700000000, 7200, "EET"), "Wed, 15 Nov 23 00:13:20 EET");
   // 24 characters before the zone name: a name of 103 still fits 127, one of 104 does not.
   EXPECT_EQ(FormatMailDate(1700000000, 0, std::string(103, 'Z')).size(), 127u);
   EXPECT_EQ(FormatMailDate(1700000000, 0, std::string(104, 'Z')), "");
 
-  CMailMessage message;
-  message.SetTimeZone(0, std::string(200, 'Z'));
-  message.Compose();
-  EXPECT_NE(message.GetHeader().find("\r\nDate: \r\n"), std::string::npos);
+  CMailMessage longZone;
+  longZone.SetTimeZone(0, std::string(200, 'Z'));
+  longZone.Compose();
+  EXPECT_NE(longZone.GetHeader().find("\r\nDate: \r\n"), std::string::npos);
 
   // Without a stamp, the clock's time in the local zone.
   platform::SetFixedNow(1234567890);
@@ -236,7 +235,7 @@ TEST(TextPlainAgent, WrapsAtTheLastBlankWithTheCountingQuirks) {
   EXPECT_EQ(CTextPlainAgent(20).WrapText("one two three four five six"), "one two three four\r\nfive six");
 }
 
-TEST(OctetStreamAgent, FileGoesOutInBase64LinesOfFiftyFourBytes) {
+TEST(OctetStreamAgent, FileGoesOutInStandardBase64LinesOfFiftyFourBytes) {
   testing::TempFolder dir;
   COctetStreamAgent agent;
   CBase64Encoder b64;
@@ -265,10 +264,8 @@ TEST(OctetStreamAgent, FileGoesOutInBase64LinesOfFiftyFourBytes) {
   EXPECT_EQ(agent.BuildPartHeader("/x/report.final.txt", "", 0, false),
             "Content-Type: application/octet-stream\r\nContent-Transfer-Encoding: base64\r\n"
             "Content-Disposition: attachment; filename=\"report.final.txt\"\r\n\r\n");
-}
 
-TEST(Base64Encoder, StandardAlphabetAndPadding) {
-  CBase64Encoder b64;
+  // The standard alphabet and padding; decoding gives the bytes back.
   EXPECT_EQ(b64.Encode(""), "");
   EXPECT_EQ(b64.Encode("f"), "Zg==");
   EXPECT_EQ(b64.Encode("fo"), "Zm8=");
