@@ -3,7 +3,6 @@
 
 #include <ctime>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,14 +25,6 @@ using quorvex::testing::ReadFileBytes;
 using quorvex::testing::ScopedEnv;
 using quorvex::testing::TempFolder;
 using quorvex::testing::WriteFileBytes;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) out.push_back(line);
-  return out;
-}
 
 class CatalogCommands : public ::testing::Test {
  protected:
@@ -79,7 +70,7 @@ class CatalogCommands : public ::testing::Test {
   std::string path_;
 };
 
-TEST_F(CatalogCommands, AddCreatesBeaconsOfEveryKindFoldersAndSchedules) {
+TEST_F(CatalogCommands, AddCreatesBeaconsOfEveryKindFoldersAndSchedulesShownAsEscapedUtf8) {
   ExpectOk({"add", "--name", "Price", "--url", "http://shop/", "--pattern", "Price:{?}<", "--unit", "USD", "--every",
             "30", "minutes", "--folder", "Shops/Europe"});
   ExpectOk({"add", "--name", "Title", "--url", "http://shop/", "--pattern", "<title>{?}<", "--at-start"});
@@ -120,6 +111,20 @@ TEST_F(CatalogCommands, AddCreatesBeaconsOfEveryKindFoldersAndSchedules) {
 
   ExpectOk({"add", "--name", "Minutely", "--url", "http://m/", "--every", "5", "minute"});
   EXPECT_EQ(Beacon(Load(), "Minutely")->GetPage()->m_freq.m_nUnit, model::kUnitMinutes);
+
+  // A stored name may hold escape sequences and line breaks: neither reaches the terminal raw.
+  ExpectOk({"add", "--name", "Evil\x1b]0;owned\x07\n#2 Fake\xc2\x9b", "--url", "http://x/"});
+  const CliResult list = Run({"list"});
+  EXPECT_TRUE(Holds(list.out, "#6 Evil\\x1b]0;owned\\x07\\n#2 Fake\\u009b  ["));
+  EXPECT_EQ(list.out.find('\x1b'), std::string::npos);
+
+  // The Russian language file is Windows-1251; its messages reach the terminal as UTF-8.
+  ASSERT_EQ(quorvex::testing::RunCliCommand({"settings", "COMMON.LangFileName", "russian.lng"}).status, kExitOk);
+  const CliResult russian = quorvex::testing::RunCliCommand({"mail-test", "--to", "ann@example.com"});
+  platform::SetStringSource(nullptr);
+  EXPECT_EQ(russian.status, kExitFailed);
+  EXPECT_TRUE(text::IsValidUtf8(russian.err)) << russian.err;
+  EXPECT_TRUE(Holds(russian.err, "\xd0"));  // Cyrillic letters
 }
 
 TEST_F(CatalogCommands, ListAndShowPrintBeaconsFoundByNamePathAndNumber) {
@@ -165,7 +170,7 @@ TEST_F(CatalogCommands, ListAndShowPrintBeaconsFoundByNamePathAndNumber) {
   auto name_of = [&](const std::string& which) {
     const CliResult r = Run({"show", which});
     EXPECT_EQ(r.status, kExitOk) << which << ": " << r.err;
-    return Lines(r.out).empty() ? std::string() : Lines(r.out)[0];
+    return r.out.substr(0, r.out.find('\n'));
   };
   EXPECT_EQ(name_of("Stock"), "name:        Stock");
   EXPECT_EQ(name_of("Shops/Stock"), "name:        Stock");
@@ -177,22 +182,6 @@ TEST_F(CatalogCommands, ListAndShowPrintBeaconsFoundByNamePathAndNumber) {
   EXPECT_TRUE(Holds(ambiguous.err, "#1  Shops/Europe/Germany/Price"));
   EXPECT_TRUE(Holds(ambiguous.err, "#7  Other/Price"));
   EXPECT_EQ(name_of("Other/Price"), "name:        Price");
-}
-
-TEST_F(CatalogCommands, ConsoleTextIsUtf8WithControlsEscaped) {
-  // A stored name may hold escape sequences and line breaks: neither reaches the terminal raw.
-  ExpectOk({"add", "--name", "Evil\x1b]0;owned\x07\n#2 Fake\xc2\x9b", "--url", "http://x/"});
-  const CliResult list = Run({"list"});
-  EXPECT_TRUE(Holds(list.out, "#1 Evil\\x1b]0;owned\\x07\\n#2 Fake\\u009b  ["));
-  EXPECT_EQ(list.out.find('\x1b'), std::string::npos);
-
-  // The Russian language file is Windows-1251; its messages reach the terminal as UTF-8.
-  ASSERT_EQ(quorvex::testing::RunCliCommand({"settings", "COMMON.LangFileName", "russian.lng"}).status, kExitOk);
-  const CliResult russian = quorvex::testing::RunCliCommand({"mail-test", "--to", "ann@example.com"});
-  platform::SetStringSource(nullptr);
-  EXPECT_EQ(russian.status, kExitFailed);
-  EXPECT_TRUE(text::IsValidUtf8(russian.err)) << russian.err;
-  EXPECT_TRUE(Holds(russian.err, "\xd0"));  // Cyrillic letters
 }
 
 TEST_F(CatalogCommands, SetChangesFieldsAndMovesBeaconsBetweenPages) {
@@ -237,8 +226,9 @@ TEST_F(CatalogCommands, SetChangesFieldsAndMovesBeaconsBetweenPages) {
   EXPECT_EQ(Beacon(Load(), "C")->GetPattern(), "");
 }
 
-TEST_F(CatalogCommands, EventsAreAddedListedAndRemoved) {
-  ExpectOk({"add", "--name", "P", "--url", "http://one/", "--pattern", "a{?}b", "--unit", "kg"});
+TEST_F(CatalogCommands, EventsAndAlertsAreSetAndRemoveDeletesTheBeacon) {
+  ExpectOk({"add", "--name", "P", "--url", "http://one/", "--pattern", "a{?}b", "--unit", "kg", "--folder", "F"});
+  ExpectOk({"add", "--name", "Q", "--url", "http://two/"});
   CliResult r = Run({"event",     "add",         "P",         "--op",           ">=",         "--operand",
                      "100",       "--once",      "--message", "heavy",          "--no-sound", "--mail-to",
                      "a@x;b@x",   "--mail-cc",   "c@x",       "--mail-bcc",     "d@x",        "--mail-subject",
@@ -262,11 +252,7 @@ TEST_F(CatalogCommands, EventsAreAddedListedAndRemoved) {
 
   ExpectOk({"event", "remove", "P", "1"});
   EXPECT_EQ(Run({"event", "list", "P"}).out, "alerts on, 1 events\n1: # (previous sample)\n");
-}
 
-TEST_F(CatalogCommands, AlertsSwitchAndRemoveDeletesTheBeacon) {
-  ExpectOk({"add", "--name", "P", "--url", "http://one/", "--folder", "F"});
-  ExpectOk({"add", "--name", "Q", "--url", "http://two/"});
   ExpectOk({"alerts", "off", "P"});
   EXPECT_FALSE(Beacon(Load(), "P")->GetAlert().IsEnabled());
   const CliResult on = Run({"alerts", "on", "F/P"});
@@ -301,11 +287,12 @@ TEST_F(CatalogCommands, HistoryAndDumpExportWhatIsStored) {
             "22.07.23,04:46,1002.50 USD;\r\n22.07.23,04:36,1001.50 USD;\r\n22.07.23,04:26,1000.50 USD;\r\n");
 
   ExpectOk({"history", "Price", "--export", file, "--combine", "--field-sep", "\t", "--record-sep", "|"});
-  EXPECT_EQ(Lines(ReadFileBytes(file)).at(0), "22.07.23 04:46\t1002.50 USD|\r");
+  EXPECT_EQ(ReadFileBytes(file),
+            "22.07.23 04:46\t1002.50 USD|\r\n22.07.23 04:36\t1001.50 USD|\r\n22.07.23 04:26\t1000.50 USD|\r\n");
   ExpectOk({"history", "Price", "--export", file, "--date-only"});
-  EXPECT_EQ(Lines(ReadFileBytes(file)).at(2), "22.07.23 ,1000.50 USD;\r");
+  EXPECT_EQ(ReadFileBytes(file), "22.07.23 ,1002.50 USD;\r\n22.07.23 ,1001.50 USD;\r\n22.07.23 ,1000.50 USD;\r\n");
   ExpectOk({"history", "Stock", "--export", file});  // texts are quoted
-  EXPECT_EQ(Lines(ReadFileBytes(file)).at(0), "22.07.23,04:38,\"1001 left\";\r");
+  EXPECT_EQ(ReadFileBytes(file), "22.07.23,04:38,\"1001 left\";\r\n22.07.23,04:28,\"1000 left\";\r\n");
 
   r = Run({"dump", "--json"});
   ASSERT_EQ(r.status, kExitOk) << r.err;
@@ -384,7 +371,7 @@ TEST_F(CatalogCommands, ExportImportAndReport) {
   EXPECT_TRUE(Holds(ReadFileBytes(dir_ / "r.htm"), "<a href=\"http://news.example/\">News page</a>"));
 }
 
-TEST_F(CatalogCommands, RefusedCommandsSayWhyAndChangeNothing) {
+TEST_F(CatalogCommands, RefusedCommandsAndBrokenCatalogsSayWhyAndChangeNothing) {
   WriteRichCatalog();
   const std::string before = ReadFileBytes(path_);
   // Wrong arguments are usage errors, told in the command's name.
@@ -454,12 +441,9 @@ TEST_F(CatalogCommands, RefusedCommandsSayWhyAndChangeNothing) {
     EXPECT_TRUE(Ended(Run(args), kExitFailed, err)) << args[0];
   }
   EXPECT_TRUE(ReadFileBytes(path_) == before);
-}
 
-TEST_F(CatalogCommands, BrokenCatalogIsAFailureAndStaysUntouched) {
-  std::filesystem::create_directories(dir_ / "data");
-  const std::string bytes = quorvex::testing::WriteContents(quorvex::testing::MakeRichCatalog(3));
-  const std::string cut = bytes.substr(0, bytes.size() / 2);
+  // A broken catalog is a failure and stays untouched.
+  const std::string cut = before.substr(0, before.size() / 2);
   WriteFileBytes(path_, cut);
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"list"}, {"add", "--name", "x", "--url", "http://x/"}, {"alerts", "off", "Price"}, {"dump"}}) {

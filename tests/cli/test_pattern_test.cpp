@@ -59,24 +59,7 @@ class EndlessLines : public std::streambuf {
   char line_[2] = {'y', '\n'};
 };
 
-TEST_F(PatternCommands, EndlessSourcesStopAtThePageLimit) {
-  EndlessLines lines;
-  std::istream in(&lines);
-  std::ostringstream out;
-  std::ostringstream err;
-  CommandIo io{in, out, err};
-  EXPECT_EQ(RunCli({"test-pattern", "--pattern", "zz{?}", "-"}, io), kExitFailed);
-  EXPECT_TRUE(Holds(err.str(), "cut at 52000 bytes"));
-  // The first NUL ends a page, so a link to /dev/zero is an empty page at once.
-  std::filesystem::create_symlink("/dev/zero", dir / "zero");
-  auto run = RunCliCommand({"test-pattern", "--pattern", "", dir / "zero"});
-  EXPECT_EQ(run.status, kExitOk) << run.err;
-  EXPECT_EQ(run.out, RunCliCommand({"test-pattern", "--pattern", "", "-"}, "").out);
-  EXPECT_TRUE(Ended(RunCliCommand({"test-pattern", "--pattern-file", dir / "zero", "-"}, ""), kExitFailed,
-                    "cannot read pattern file"));
-}
-
-TEST_F(PatternCommands, FailuresExitWithStatusTwoAndUsageErrorsWithOne) {
+TEST_F(PatternCommands, FailuresExitWithStatusTwoUsageErrorsWithOneAndEndlessSourcesStop) {
   const std::string page = dir.Write("page.html", "a1b a2b");
   auto run = RunCliCommand({"test-pattern", "--pattern", "a{?}b", page});
   EXPECT_TRUE(Ended(run, kExitFailed, "No part of the pattern is unique"));
@@ -104,9 +87,25 @@ TEST_F(PatternCommands, FailuresExitWithStatusTwoAndUsageErrorsWithOne) {
        }) {
     EXPECT_TRUE(Ended(RunCliCommand(args), kExitUsage, "Usage: quorvex-cli " + args[0])) << args.size();
   }
-  auto help = RunCliCommand({"test-pattern", "--help"});
-  EXPECT_EQ(help.status, kExitOk);
-  EXPECT_TRUE(Holds(help.out, "--pattern-file"));
+  run = RunCliCommand({"test-pattern", "--help"});
+  EXPECT_EQ(run.status, kExitOk);
+  EXPECT_TRUE(Holds(run.out, "--pattern-file"));
+
+  // Endless sources stop at the page limit.
+  EndlessLines lines;
+  std::istream in(&lines);
+  std::ostringstream out;
+  std::ostringstream err;
+  CommandIo io{in, out, err};
+  EXPECT_EQ(RunCli({"test-pattern", "--pattern", "zz{?}", "-"}, io), kExitFailed);
+  EXPECT_TRUE(Holds(err.str(), "cut at 52000 bytes"));
+  // The first NUL ends a page, so a link to /dev/zero is an empty page at once.
+  std::filesystem::create_symlink("/dev/zero", dir / "zero");
+  run = RunCliCommand({"test-pattern", "--pattern", "", dir / "zero"});
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.out, RunCliCommand({"test-pattern", "--pattern", "", "-"}, "").out);
+  EXPECT_TRUE(Ended(RunCliCommand({"test-pattern", "--pattern-file", dir / "zero", "-"}, ""), kExitFailed,
+                    "cannot read pattern file"));
 }
 
 TEST_F(PatternCommands, SuggestPatternWritesAPatternThatTestPatternAccepts) {

@@ -62,7 +62,7 @@ class FetchSessionTest : public ::testing::Test {
   quorvex::testing::RecordingPrompt prompt;
 };
 
-TEST_F(FetchSessionTest, TakesItsValuesFromTheSettingsBroughtIntoRange) {
+TEST_F(FetchSessionTest, TakesTheSettingsInRangeAndRefusesWhileFetchesRunOrWithAnUnusableProxy) {
   SessionConfig config;
   config.timeoutSeconds = 10;
   config.retries = 2;
@@ -101,24 +101,17 @@ TEST_F(FetchSessionTest, TakesItsValuesFromTheSettingsBroughtIntoRange) {
   EXPECT_EQ(CurrentSession()->ProxyName(), "http=http://cache.lan:3128");
   EXPECT_EQ(CurrentSession()->ProxyServer(), "http://cache.lan");
   EXPECT_EQ(CurrentSession()->ProxyPort(), 3128);
-}
 
-TEST_F(FetchSessionTest, RefusedWhileFetchesRunOrWithAnUnusableProxy) {
-  ASSERT_TRUE(CreateSession(SessionConfig()));
+  // A new session is refused while fetches run.
   auto before = CurrentSession();
-  SessionConfig changed;
-  changed.timeoutSeconds = 30;
-  EXPECT_FALSE(CreateSession(changed, 2));
+  EXPECT_FALSE(CreateSession(SessionConfig(), 2));
   EXPECT_EQ(CurrentSession(), before);
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0], platform::GetString(61498));
   EXPECT_EQ(prompt.icons[0], platform::PromptIcon::None);
 
   // An unusable proxy leaves no session and says why.
-  SessionConfig config;
-  config.viaProxy = true;
   config.proxyServer = "  ";
-  config.proxyPort = 3128;
   EXPECT_FALSE(CreateSession(config));
   EXPECT_FALSE(CurrentSession());
   config.proxyServer = "proxy";
@@ -481,18 +474,27 @@ TEST_F(FetchWorkerTest, LocalFilesAreReadWithoutNetwork) {
   EXPECT_EQ(server.ConnectionCount(), 0u);
 }
 
-TEST_F(FetchWorkerTest, WithoutSessionTheFetchFails) {
+TEST_F(FetchWorkerTest, JobsEndCleanlyWithoutSessionTargetOrManager) {
+  // Without a session the fetch fails.
   CloseSession();
   auto job = std::make_shared<WDFetchJob>(server.Url("/page"), target);
   EXPECT_EQ(FetchWorker::Run(job, dispatcher), FetchResultFailed);
   EXPECT_EQ(dispatcher->RunPending(), 1u);
   EXPECT_EQ(target->finished, job);
   EXPECT_EQ(server.ConnectionCount(), 0u);
-}
 
-TEST_F(FetchWorkerTest, GivenUpJobKeepsItsResultAndOutlivesItsManager) {
+  // The job of a destroyed target is not handed back, and is freed.
+  server.Route("/late", HttpRoute{{HttpTestServer::Response("late\n")}, 300});
+  job = Start(server.Url("/late"));
+  target.reset();
+  ASSERT_TRUE(FetchWorker::WaitForAll(60s));
+  dispatcher->RunPending();
+  EXPECT_FALSE(job->IsFinished());
+  EXPECT_EQ(job.use_count(), 1);
+
+  // A given-up job keeps its result and outlives its manager.
   server.Route("/silent", HttpRoute{{}, 0, 0, true});
-  auto job = Start(server.Url("/silent"));
+  job = Start(server.Url("/silent"));
   // A job has one worker, and a worker needs a dispatcher.
   EXPECT_FALSE(StartWorker(job, dispatcher));
   EXPECT_FALSE(StartWorker(std::make_shared<WDFetchJob>(server.Url("/"), target), nullptr));
@@ -500,22 +502,11 @@ TEST_F(FetchWorkerTest, GivenUpJobKeepsItsResultAndOutlivesItsManager) {
   EXPECT_TRUE(job->GiveUp());
   EXPECT_FALSE(job->GiveUp());
   EXPECT_EQ(job->Result(), FetchResultTimedOut);
-  job.reset();  // the manager retires the job; the worker still holds it
-  SetStopFlag(true);
+  job.reset();  // the manager retires the job; the worker still holds it, and ends the fetch itself
   ASSERT_TRUE(FetchWorker::WaitForAll(60s));
   dispatcher->RunPending();
   EXPECT_EQ(target->Count(Notification::FetchFinished), 0u);
   EXPECT_TRUE(watch.expired());
-}
-
-TEST_F(FetchWorkerTest, JobOfADestroyedTargetIsNotHandedBackAndIsFreed) {
-  server.Route("/late", HttpRoute{{HttpTestServer::Response("late\n")}, 300});
-  auto job = Start(server.Url("/late"));
-  target.reset();
-  ASSERT_TRUE(FetchWorker::WaitForAll(60s));
-  dispatcher->RunPending();
-  EXPECT_FALSE(job->IsFinished());
-  EXPECT_EQ(job.use_count(), 1);
 }
 
 }  // namespace

@@ -442,18 +442,12 @@ TEST_F(RefreshScheduler, AutoFreshingOffLeavesTheTickIdleButUserCommandsFetch) {
   EXPECT_FALSE(IsStopFlagSet());
 }
 
-TEST_F(RefreshScheduler, DueRulesAtStartIntervalsAndTimedOutPages) {
+// Once per run is left to the model's tests.
+TEST_F(RefreshScheduler, DueRulesIntervalsTimedOutAndDisabledPages) {
   const int64_t start = app.Context().GetStartTime();
-  model::WDValue* atStart = AddServed("at start", "/x", "x\n");
   model::WDValue* interval = AddBeacon("interval", server.Url("/y"));
   model::WDValue* timedOut = AddBeacon("timed out", server.Url("/z"));
   model::WDValue* disabled = AddBeacon("disabled", server.Url("/w"));
-
-  // Once per run: due while the newest sample is older than the program's start.
-  atStart->GetHistory().AddRecord(model::WDHistoryRecord("old", start - 10));
-  EXPECT_TRUE(atStart->IsDue());
-  atStart->GetHistory().AddRecord(model::WDHistoryRecord("new", start));
-  EXPECT_FALSE(atStart->IsDue());
 
   // Every 5 minutes: due from newest + 300 s on.
   model::WDValPage* page = interval->GetPage();
