@@ -201,9 +201,8 @@ TEST_F(CatalogCommands, SetChangesFieldsAndMovesBeaconsBetweenPages) {
   EXPECT_EQ(alpha->GetPage()->m_freq.m_nCount, 3);
 
   // A new address without --yes: the others stay behind on the old page.
-  CliResult moved = Run({"set", "Alpha", "--url", "http://two/", "--enable", "--keep-all"});
-  ASSERT_EQ(moved.status, kExitOk) << moved.err;
-  EXPECT_TRUE(Holds(moved.err, "[no: give --yes to answer yes]"));
+  ASSERT_TRUE(Ended(Run({"set", "Alpha", "--url", "http://two/", "--enable", "--keep-all"}), kExitOk,
+                    "[no: give --yes to answer yes]"));
   c = Load();
   ASSERT_EQ(c.pages.size(), 2u);
   EXPECT_EQ(Beacon(c, "Alpha")->GetURL(), "http://two/");
@@ -213,9 +212,7 @@ TEST_F(CatalogCommands, SetChangesFieldsAndMovesBeaconsBetweenPages) {
   EXPECT_EQ(Beacon(c, "B")->GetURL(), "http://one/");
 
   // With --yes the others follow, and the old page goes.
-  moved = Run({"set", "B", "--url", "http://three/", "--yes"});
-  ASSERT_EQ(moved.status, kExitOk) << moved.err;
-  EXPECT_TRUE(Holds(moved.err, "[yes]"));
+  ASSERT_TRUE(Ended(Run({"set", "B", "--url", "http://three/", "--yes"}), kExitOk, "[yes]"));
   c = Load();
   ASSERT_EQ(c.pages.size(), 2u);
   EXPECT_EQ(Beacon(c, "B")->GetURL(), "http://three/");

@@ -188,10 +188,6 @@ TEST(PageBuffer, KeepsTheTextUpToTheLimitWithoutCarriageReturnsHoweverTheBodyIsS
   EXPECT_EQ(nul.Text(), "abc\ndef");
 }
 
-struct Window {
-  int calls = 0;
-};
-
 TEST(Dispatcher, RunsClosuresOnceInPostOrderAndDropsThoseOfDestroyedTargets) {
   Dispatcher dispatcher;
   std::vector<int> order;
@@ -246,20 +242,20 @@ TEST(Dispatcher, RunsClosuresOnceInPostOrderAndDropsThoseOfDestroyedTargets) {
   EXPECT_EQ(dispatcher.RunPending(), 3u);
 
   // A notification for a destroyed target is dropped and frees what it carries.
-  auto window = std::make_shared<Window>();
+  auto window = std::make_shared<int>(0);  // a window's count of calls
   auto payload = std::make_shared<int>(7);
   std::weak_ptr<int> watch = payload;
-  dispatcher.PostTo(std::weak_ptr<Window>(window), [payload](Window& w) { w.calls += *payload; });
+  dispatcher.PostTo(std::weak_ptr<int>(window), [payload](int& calls) { calls += *payload; });
   payload.reset();
   EXPECT_EQ(dispatcher.RunPending(), 1u);
-  EXPECT_EQ(window->calls, 7);
+  EXPECT_EQ(*window, 7);
   EXPECT_TRUE(watch.expired());
 
   payload = std::make_shared<int>(1);
   watch = payload;
-  dispatcher.PostTo(std::weak_ptr<Window>(window), [payload](Window& w) { w.calls += *payload; });
+  dispatcher.PostTo(std::weak_ptr<int>(window), [payload](int& calls) { calls += *payload; });
   payload.reset();
-  std::weak_ptr<Window> gone = window;
+  std::weak_ptr<int> gone = window;
   window.reset();
   EXPECT_FALSE(watch.expired());
   dispatcher.RunPending();
@@ -472,6 +468,9 @@ TEST_F(FetchWorkerTest, LocalFilesAreReadWithoutNetwork) {
     EXPECT_NE(job->ErrorText(), "") << url;
   }
   EXPECT_EQ(server.ConnectionCount(), 0u);
+  // A stop ends the read of a file too.
+  SetStopFlag(true);
+  EXPECT_EQ(FetchWorker::Run(std::make_shared<WDFetchJob>(file, target), dispatcher), FetchResultStopped);
 }
 
 TEST_F(FetchWorkerTest, JobsEndCleanlyWithoutSessionTargetOrManager) {

@@ -34,12 +34,6 @@ std::string ComposedBody(const std::string& body) {
   return message.m_strBody;
 }
 
-std::string Repeat(const std::string& piece, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) out += piece;
-  return out;
-}
-
 std::string Recipient(const CMailMessage& message, int index, int kind) {
   std::string address = "unset", name = "unset";
   if (!message.GetRecipient(address, name, index, kind)) return "(none)";
@@ -123,7 +117,7 @@ TEST(MailMessage, PlainMessageHeaderListsRecipientsWithoutBccAndAnEnglishDate) {
   EXPECT_FALSE(FormatMailDate(1234567890).empty());
 }
 
-TEST(MultipartMessage, ComposesAlertMailHeaderAndFiveStepBody) {
+TEST(MultipartMessage, ComposesAlertMailHeaderAndFiveStepBodyWithItsParts) {
   CMultipartMessage message;
   message.m_strFrom = "monitor@example.com";
   message.m_strSubject = "Price alert";
@@ -158,16 +152,15 @@ TEST(MultipartMessage, ComposesAlertMailHeaderAndFiveStepBody) {
       {"one\r\ntwo\r\n", kPreamble + kOpen + kTextHeader + "one\r\ntwo\r\n" + kClose},
   };
   for (const auto& [body, expected] : bodies) EXPECT_EQ(ComposedBody(body), expected) << body;
-}
 
-TEST(MultipartMessage, TextPartGoesFirstAndAttachmentsFollowInOrder) {
+  // Text parts go first and attachments follow in order.
   testing::TempFolder dir;
-  CMultipartMessage message;
-  message.AddPart("  " + dir.Write("data.bin", "hello") + " ", ContentOctetStream, "", 0, true);
-  message.AddPart("second text", ContentTextPlain, "", 0, false);
-  message.AddPart("/nonexistent/b.bin", ContentOctetStream, "", 0, true);
-  message.AddPart("first text", ContentTextPlain, "; charset=koi8-r", 0, false);
-  const auto& parts = message.GetParts();
+  CMultipartMessage parted;
+  parted.AddPart("  " + dir.Write("data.bin", "hello") + " ", ContentOctetStream, "", 0, true);
+  parted.AddPart("second text", ContentTextPlain, "", 0, false);
+  parted.AddPart("/nonexistent/b.bin", ContentOctetStream, "", 0, true);
+  parted.AddPart("first text", ContentTextPlain, "; charset=koi8-r", 0, false);
+  const auto& parts = parted.GetParts();
   ASSERT_EQ(parts.size(), 4u);
   EXPECT_EQ(parts[0].m_strContent, "first text");
   EXPECT_EQ(parts[1].m_strContent, "second text");
@@ -175,14 +168,14 @@ TEST(MultipartMessage, TextPartGoesFirstAndAttachmentsFollowInOrder) {
   EXPECT_EQ(parts[3].m_strContent, "/nonexistent/b.bin");
 
   // An attachment that cannot be opened leaves only its boundary line.
-  message.m_strBody = "body";
-  message.SetStampTime(kStamp);
-  message.Compose();
-  EXPECT_EQ(message.m_strBody, kPreamble + kOpen + kTextHeader + "body\r\n" + kOpen +
-                                   "Content-Type: text/plain; charset=koi8-r\r\nContent-Transfer-Encoding: 7Bit\r\n\r\n"
-                                   "first text\r\n" +
-                                   kOpen + kTextHeader + "second text\r\n" + kOpen + kFileHeader + "aGVsbG8=\r\n\r\n" +
-                                   kOpen + kClose);
+  parted.m_strBody = "body";
+  parted.SetStampTime(kStamp);
+  parted.Compose();
+  EXPECT_EQ(parted.m_strBody, kPreamble + kOpen + kTextHeader + "body\r\n" + kOpen +
+                                  "Content-Type: text/plain; charset=koi8-r\r\nContent-Transfer-Encoding: 7Bit\r\n\r\n"
+                                  "first text\r\n" +
+                                  kOpen + kTextHeader + "second text\r\n" + kOpen + kFileHeader + "aGVsbG8=\r\n\r\n" +
+                                  kOpen + kClose);
 }
 
 TEST(MultipartMessage, EveryMessageFindsTheSameTwoAgents) {
@@ -207,7 +200,8 @@ TEST(MultipartMessage, EveryMessageFindsTheSameTwoAgents) {
 
 TEST(TextPlainAgent, WrapsAtTheLastBlankWithTheCountingQuirks) {
   const std::string b70(70, 'b'), b75(75, 'b'), b76(76, 'b'), b77(77, 'b'), c10(10, 'c'), e100(100, 'e');
-  const std::string nines = Repeat("aaaaaaaaa ", 10);
+  std::string nines;
+  for (int i = 0; i < 10; ++i) nines += "aaaaaaaaa ";
   const std::pair<std::string, std::string> cases[] = {
       // The first line breaks at its 78th character.
       {b75 + " " + c10, b75 + "\r\n" + c10},
