@@ -126,8 +126,6 @@ TEST_F(CheckAndRun, FailuresGiveExitThreeWithTheirReasons) {
   run = Cli({"check", "Deep"});
   EXPECT_EQ(run.status, kExitOk) << run.out;
   EXPECT_TRUE(Holds(run.out, "changed  Deep: (none) -> 7\n"));
-  // The agent text of every fetch.
-  EXPECT_TRUE(Holds(server.Requests().back(), "User-Agent: Quorvex Agent\r\n"));
 
   // A file address too (file names and standard input: see the pattern command tests); an address that
   // cannot be fetched fails.

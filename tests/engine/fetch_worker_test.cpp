@@ -340,6 +340,15 @@ TEST_F(FetchWorkerTest, PlainPageComesBackWithTextAndNotifications) {
   Fetch(server.Url("/slow"), [](WDFetchJob& j) { j.RequestNotify(); });
   EXPECT_GE(target->Count(Notification::DataArriving), 2u);
   EXPECT_EQ(target->codes.back(), Notification::FetchFinished);
+
+  // A stop while the body arrives ends the fetch without text. The wake-up runs on the worker as it tells
+  // of the first chunk, before the second comes.
+  dispatcher->SetWakeUp([] { SetStopFlag(true); });
+  server.Serve("/chunks",
+               "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nfirst\r\n6\r\nsecond\r\n0\r\n\r\n");
+  job = Fetch(server.Url("/chunks"));
+  EXPECT_EQ(job->Result(), FetchResultStopped);
+  EXPECT_FALSE(job->HasText());
 }
 
 TEST_F(FetchWorkerTest, BodiesBecomeTextAsAPageIsStored) {

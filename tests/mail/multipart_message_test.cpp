@@ -26,14 +26,6 @@ const std::string kFileHeader =
     "Content-Disposition: attachment; filename=\"data.bin\"\r\n\r\n";
 constexpr int64_t kStamp = 1000000000;  // Sunday 9 September 2001, 01:46:40 UTC
 
-std::string ComposedBody(const std::string& body) {
-  CMultipartMessage message;
-  message.m_strBody = body;
-  message.SetStampTime(kStamp);
-  message.Compose();
-  return message.m_strBody;
-}
-
 std::string Recipient(const CMailMessage& message, int index, int kind) {
   std::string address = "unset", name = "unset";
   if (!message.GetRecipient(address, name, index, kind)) return "(none)";
@@ -151,7 +143,13 @@ TEST(MultipartMessage, ComposesAlertMailHeaderAndFiveStepBodyWithItsParts) {
       // Lines already ending in CR LF get no second one.
       {"one\r\ntwo\r\n", kPreamble + kOpen + kTextHeader + "one\r\ntwo\r\n" + kClose},
   };
-  for (const auto& [body, expected] : bodies) EXPECT_EQ(ComposedBody(body), expected) << body;
+  for (const auto& [body, expected] : bodies) {
+    CMultipartMessage composed;
+    composed.m_strBody = body;
+    composed.SetStampTime(kStamp);
+    composed.Compose();
+    EXPECT_EQ(composed.m_strBody, expected) << body;
+  }
 
   // Text parts go first and attachments follow in order.
   testing::TempFolder dir;
