@@ -3,7 +3,6 @@
 
 #include <ctime>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,19 +19,12 @@ namespace quorvex::cli {
 namespace {
 
 using quorvex::testing::CliResult;
+using quorvex::testing::Ended;
 using quorvex::testing::Holds;
 using quorvex::testing::ReadFileBytes;
 using quorvex::testing::ScopedEnv;
 using quorvex::testing::TempFolder;
 using quorvex::testing::WriteFileBytes;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) out.push_back(line);
-  return out;
-}
 
 class CatalogCommands : public ::testing::Test {
  protected:
@@ -78,7 +70,7 @@ class CatalogCommands : public ::testing::Test {
   std::string path_;
 };
 
-TEST_F(CatalogCommands, AddCreatesBeaconsOfEveryKindFoldersAndSchedules) {
+TEST_F(CatalogCommands, AddCreatesBeaconsOfEveryKindFoldersAndSchedulesShownAsEscapedUtf8) {
   ExpectOk({"add", "--name", "Price", "--url", "http://shop/", "--pattern", "Price:{?}<", "--unit", "USD", "--every",
             "30", "minutes", "--folder", "Shops/Europe"});
   ExpectOk({"add", "--name", "Title", "--url", "http://shop/", "--pattern", "<title>{?}<", "--at-start"});
@@ -120,86 +112,10 @@ TEST_F(CatalogCommands, AddCreatesBeaconsOfEveryKindFoldersAndSchedules) {
   ExpectOk({"add", "--name", "Minutely", "--url", "http://m/", "--every", "5", "minute"});
   EXPECT_EQ(Beacon(Load(), "Minutely")->GetPage()->m_freq.m_nUnit, model::kUnitMinutes);
 
-  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-           {"add", "--name", "x"},
-           {"add", "--url", "http://x/"},
-           {"add", "--name", "x", "--url", "http://x/", "--every", "5", "parsecs"},
-           {"add", "--name", "x", "--url", "http://x/", "--every", "0", "days"},
-           {"add", "--name", "x", "--url", "http://x/", "--every", "1", "days", "--at-start"},
-           {"add", "--name", "x", "--url", "http://x/", "--type", "folder"},
-           {"add", "--name", "x", "--url", "http://x/", "--type", "text"},
-           {"add", "--name", "x", "--url", "http://x/", "--bogus"},
-           {"add", "--name", "x", "--url", "http://x/", "stray"},
-           {"add", "--name", "x", "--url", "http://x/", "--every", "5", ""},
-           {"add", "--name", "x", "--url", "http://x/", "--every", "5 "},
-       }) {
-    const CliResult r = Run(bad);
-    EXPECT_EQ(r.status, kExitUsage) << bad.back();
-    EXPECT_TRUE(Holds(r.err, "quorvex-cli add:"));
-  }
-  EXPECT_EQ(Load().pages.size(), 4u);  // nothing was added by the refused commands
-}
-
-TEST_F(CatalogCommands, ListNumbersBeaconsAndIndentsFolders) {
-  WriteRichCatalog();
-  const CliResult r = Run({"list"});
-  ASSERT_EQ(r.status, kExitOk) << r.err;
-  const std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 11u) << r.out;
-  EXPECT_EQ(lines[0], "[Catalog]");
-  EXPECT_EQ(lines[1], "  [Shops]");
-  EXPECT_EQ(lines[2], "    [Europe]");
-  EXPECT_EQ(lines[3], "      [Germany]");
-  EXPECT_EQ(lines[4].rfind("        #1 Price  [", 0), 0u) << lines[4];
-  EXPECT_TRUE(Holds(lines[4], "1002.50 USD"));
-  EXPECT_TRUE(Holds(lines[4], "http://example.com/shop?id=1"));
-  EXPECT_EQ(lines[5].rfind("      #2 \xd0\x9a\xd1\x83\xd1\x80\xd1\x81  [error]", 0), 0u) << lines[5];
-  EXPECT_EQ(lines[6].rfind("    #3 Stock  [off]", 0), 0u) << lines[6];
-  EXPECT_EQ(lines[7].rfind("  #4 Whole page  [", 0), 0u) << lines[7];
-  EXPECT_EQ(lines[8], "  [Empty]");
-  EXPECT_EQ(lines[9].rfind("  #5 Monthly  [", 0), 0u) << lines[9];
-  EXPECT_EQ(lines[10].rfind("  #6 Headline  [", 0), 0u) << lines[10];
-  EXPECT_EQ(Run({"list", "extra"}).status, kExitUsage);
-}
-
-TEST_F(CatalogCommands, BeaconsAreFoundByNamePathAndNumber) {
-  WriteRichCatalog();
-  auto name_of = [&](const std::string& which) {
-    const CliResult r = Run({"show", which});
-    EXPECT_EQ(r.status, kExitOk) << which << ": " << r.err;
-    return Lines(r.out).empty() ? std::string() : Lines(r.out)[0];
-  };
-  EXPECT_EQ(name_of("Stock"), "name:        Stock");
-  EXPECT_EQ(name_of("Shops/Stock"), "name:        Stock");
-  EXPECT_EQ(name_of("#3"), "name:        Stock");
-  EXPECT_EQ(name_of("Shops/Europe/Germany/Price"), "name:        Price");
-
-  ExpectOk({"add", "--name", "Price", "--url", "http://other/", "--folder", "Other"});
-  const CliResult ambiguous = Run({"show", "Price"});
-  EXPECT_EQ(ambiguous.status, kExitFailed);
-  EXPECT_TRUE(Holds(ambiguous.err, "'Price' names 2 beacons"));
-  EXPECT_TRUE(Holds(ambiguous.err, "#1  Shops/Europe/Germany/Price"));
-  EXPECT_TRUE(Holds(ambiguous.err, "#7  Other/Price"));
-  EXPECT_EQ(name_of("Other/Price"), "name:        Price");
-
-  const CliResult missing = Run({"show", "Nothing"});
-  EXPECT_EQ(missing.status, kExitFailed);
-  EXPECT_TRUE(Holds(missing.err, "no beacon named 'Nothing'"));
-  EXPECT_EQ(Run({"show", "#99"}).status, kExitFailed);
-  EXPECT_EQ(Run({"show", "#0"}).status, kExitFailed);
-  // A number beyond any count is no beacon either (show, set and remove share the lookup).
-  const CliResult huge = Run({"show", "#99999999999999999999"});
-  EXPECT_EQ(huge.status, kExitFailed);
-  EXPECT_TRUE(Holds(huge.err, "no beacon #99999999999999999999"));
-  EXPECT_EQ(Run({"show"}).status, kExitUsage);
-  EXPECT_EQ(Run({"show", "a", "b"}).status, kExitUsage);
-}
-
-TEST_F(CatalogCommands, ConsoleTextIsUtf8WithControlsEscaped) {
   // A stored name may hold escape sequences and line breaks: neither reaches the terminal raw.
   ExpectOk({"add", "--name", "Evil\x1b]0;owned\x07\n#2 Fake\xc2\x9b", "--url", "http://x/"});
   const CliResult list = Run({"list"});
-  EXPECT_TRUE(Holds(list.out, "#1 Evil\\x1b]0;owned\\x07\\n#2 Fake\\u009b  ["));
+  EXPECT_TRUE(Holds(list.out, "#6 Evil\\x1b]0;owned\\x07\\n#2 Fake\\u009b  ["));
   EXPECT_EQ(list.out.find('\x1b'), std::string::npos);
 
   // The Russian language file is Windows-1251; its messages reach the terminal as UTF-8.
@@ -211,10 +127,28 @@ TEST_F(CatalogCommands, ConsoleTextIsUtf8WithControlsEscaped) {
   EXPECT_TRUE(Holds(russian.err, "\xd0"));  // Cyrillic letters
 }
 
-TEST_F(CatalogCommands, ShowPrintsEveryField) {
+TEST_F(CatalogCommands, ListAndShowPrintBeaconsFoundByNamePathAndNumber) {
   WriteRichCatalog();
-  const CliResult r = Run({"show", "Price"});
+  const CliResult r = Run({"list"});
   ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(
+      r.out,
+      "[Catalog]\n"
+      "  [Shops]\n"
+      "    [Europe]\n"
+      "      [Germany]\n"
+      "        #1 Price  [ALERT]  1002.50 USD  + 1  2023-07-22 04:46:40  http://example.com/shop?id=1\n"
+      "      #2 \xd0\x9a\xd1\x83\xd1\x80\xd1\x81  [error]  1002  + 1  2020-09-13 12:46:40  \xed\x95\x9c.example/rates\n"
+      "    #3 Stock  [off]  1001 left  -   2023-07-22 04:38:20  http://example.com/shop?id=1\n"
+      "  #4 Whole page  [ok]  - CRC -  ***   2096-10-02 07:06:40  "
+      "\xd0\xba\xd0\xbe\xd1\x80\xd0\xb7\xd0\xb8\xd0\xbd\xd0\xb0.html\n"
+      "  [Empty]\n"
+      "  #5 Monthly  [due]  1000 bold  ***   2020-09-13 12:26:40  \xed\x95\x9c.example/rates\n"
+      "  #6 Headline  [due]  1003 \xd0\x9d\xd0\xbe\xd0\xb2\xd0\xbe\xd1\x81\xd1\x82\xd0\xb8  ***   2023-11-14 22:43:20  "
+      "http://example.net/news\n");
+
+  const CliResult price = Run({"show", "Price"});
+  ASSERT_EQ(price.status, kExitOk) << price.err;
   for (const char* expected :
        {"folder path: Shops/Europe/Germany/Price\n", "kind:        number\n", "unit:        USD\n",
         "pattern:     Price:{?}</td>\n", "address:     http://example.com/shop?id=1\n", "charset:     Koi8\n",
@@ -223,14 +157,31 @@ TEST_F(CatalogCommands, ShowPrintsEveryField) {
         "    message: Price moved\n",
         "    e-mail to a@example.com;b@example.com subject \xd0\xa6\xd0\xb5\xd0\xbd\xd0\xb0\n",
         "    open: slot string 1 slot string 6 slot string 11\n"}) {
-    EXPECT_TRUE(Holds(r.out, expected));
+    EXPECT_TRUE(Holds(price.out, expected));
   }
-  const CliResult stock = Run({"show", "Stock"});
+  const CliResult stock = Run({"show", "#3"});
+  EXPECT_TRUE(Holds(stock.out, "name:        Stock\n"));
   EXPECT_TRUE(Holds(stock.out, "enabled:     no\n"));
   EXPECT_TRUE(Holds(stock.out, "history:     keep two, 2 samples\n"));
   // Windows-1251 is shown as UTF-8.
   EXPECT_TRUE(Holds(stock.out, "description: \xd0\x9d\xd0\xb0\xd0\xbb\xd0\xb8\xd1\x87\xd0\xb8\xd0\xb5\n"));
   EXPECT_TRUE(Holds(Run({"show", "Whole page"}).out, "alerts:      off, 1 events\n"));
+
+  auto name_of = [&](const std::string& which) {
+    const CliResult r = Run({"show", which});
+    EXPECT_EQ(r.status, kExitOk) << which << ": " << r.err;
+    return r.out.substr(0, r.out.find('\n'));
+  };
+  EXPECT_EQ(name_of("Stock"), "name:        Stock");
+  EXPECT_EQ(name_of("Shops/Stock"), "name:        Stock");
+  EXPECT_EQ(name_of("Shops/Europe/Germany/Price"), "name:        Price");
+
+  ExpectOk({"add", "--name", "Price", "--url", "http://other/", "--folder", "Other"});
+  const CliResult ambiguous = Run({"show", "Price"});
+  EXPECT_TRUE(Ended(ambiguous, kExitFailed, "'Price' names 2 beacons"));
+  EXPECT_TRUE(Holds(ambiguous.err, "#1  Shops/Europe/Germany/Price"));
+  EXPECT_TRUE(Holds(ambiguous.err, "#7  Other/Price"));
+  EXPECT_EQ(name_of("Other/Price"), "name:        Price");
 }
 
 TEST_F(CatalogCommands, SetChangesFieldsAndMovesBeaconsBetweenPages) {
@@ -250,9 +201,8 @@ TEST_F(CatalogCommands, SetChangesFieldsAndMovesBeaconsBetweenPages) {
   EXPECT_EQ(alpha->GetPage()->m_freq.m_nCount, 3);
 
   // A new address without --yes: the others stay behind on the old page.
-  CliResult moved = Run({"set", "Alpha", "--url", "http://two/", "--enable", "--keep-all"});
-  ASSERT_EQ(moved.status, kExitOk) << moved.err;
-  EXPECT_TRUE(Holds(moved.err, "[no: give --yes to answer yes]"));
+  ASSERT_TRUE(Ended(Run({"set", "Alpha", "--url", "http://two/", "--enable", "--keep-all"}), kExitOk,
+                    "[no: give --yes to answer yes]"));
   c = Load();
   ASSERT_EQ(c.pages.size(), 2u);
   EXPECT_EQ(Beacon(c, "Alpha")->GetURL(), "http://two/");
@@ -262,9 +212,7 @@ TEST_F(CatalogCommands, SetChangesFieldsAndMovesBeaconsBetweenPages) {
   EXPECT_EQ(Beacon(c, "B")->GetURL(), "http://one/");
 
   // With --yes the others follow, and the old page goes.
-  moved = Run({"set", "B", "--url", "http://three/", "--yes"});
-  ASSERT_EQ(moved.status, kExitOk) << moved.err;
-  EXPECT_TRUE(Holds(moved.err, "[yes]"));
+  ASSERT_TRUE(Ended(Run({"set", "B", "--url", "http://three/", "--yes"}), kExitOk, "[yes]"));
   c = Load();
   ASSERT_EQ(c.pages.size(), 2u);
   EXPECT_EQ(Beacon(c, "B")->GetURL(), "http://three/");
@@ -273,25 +221,11 @@ TEST_F(CatalogCommands, SetChangesFieldsAndMovesBeaconsBetweenPages) {
   ExpectOk({"set", "C", "--type", "checksum"});
   EXPECT_EQ(Beacon(Load(), "C")->GetKind(), model::kKindChecksum);
   EXPECT_EQ(Beacon(Load(), "C")->GetPattern(), "");
-  EXPECT_EQ(Run({"set", "C", "--type", "text"}).status, kExitFailed);  // a text beacon needs a pattern
-
-  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-           {"set"},
-           {"set", "B", "C"},
-           {"set", "B", "--charset", "9"},
-           {"set", "B", "--enable", "--disable"},
-           {"set", "B", "--keep-all", "--keep-two"},
-           {"set", "B", "--type", "group"},
-           {"set", "B", "--every", "often"},
-           {"set", "B", "--url", ""},
-       }) {
-    EXPECT_EQ(Run(bad).status, kExitUsage) << bad.back();
-  }
-  EXPECT_EQ(Run({"set", "Nobody", "--disable"}).status, kExitFailed);
 }
 
-TEST_F(CatalogCommands, EventsAreAddedListedAndRemoved) {
-  ExpectOk({"add", "--name", "P", "--url", "http://one/", "--pattern", "a{?}b", "--unit", "kg"});
+TEST_F(CatalogCommands, EventsAndAlertsAreSetAndRemoveDeletesTheBeacon) {
+  ExpectOk({"add", "--name", "P", "--url", "http://one/", "--pattern", "a{?}b", "--unit", "kg", "--folder", "F"});
+  ExpectOk({"add", "--name", "Q", "--url", "http://two/"});
   CliResult r = Run({"event",     "add",         "P",         "--op",           ">=",         "--operand",
                      "100",       "--once",      "--message", "heavy",          "--no-sound", "--mail-to",
                      "a@x;b@x",   "--mail-cc",   "c@x",       "--mail-bcc",     "d@x",        "--mail-subject",
@@ -314,39 +248,14 @@ TEST_F(CatalogCommands, EventsAreAddedListedAndRemoved) {
   EXPECT_EQ(Beacon(Load(), "P")->GetAlert().GetEvent(0).m_actEmail.m_strText, "see");
 
   ExpectOk({"event", "remove", "P", "1"});
-  const std::string left = "alerts on, 1 events\n1: # (previous sample)\n";
-  EXPECT_EQ(Run({"event", "list", "P"}).out, left);
-  EXPECT_EQ(Run({"event", "remove", "P", "5"}).status, kExitFailed);
-  EXPECT_EQ(Run({"event", "remove", "P", "0"}).status, kExitFailed);
-  EXPECT_EQ(Run({"event", "remove", "P", "99999999999999999999"}).status, kExitFailed);
+  EXPECT_EQ(Run({"event", "list", "P"}).out, "alerts on, 1 events\n1: # (previous sample)\n");
 
-  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-           {"event"},
-           {"event", "add"},
-           {"event", "rename", "P"},
-           {"event", "add", "P", "--op", "=="},
-           {"event", "add", "P"},
-           {"event", "add", "P", "--op", "=", "--mail-charset", "7"},
-           {"event", "add", "P", "--op", "=", "--exec", "a", "--exec", "b", "--exec", "c", "--exec", "d"},
-           {"event", "remove", "P"},
-           {"event", "list", "P", "1"},
-       }) {
-    EXPECT_EQ(Run(bad).status, kExitUsage) << bad.size();
-  }
-  EXPECT_EQ(Run({"event", "list", "P"}).out, left);
-}
-
-TEST_F(CatalogCommands, AlertsSwitchAndRemoveDeletesTheBeacon) {
-  ExpectOk({"add", "--name", "P", "--url", "http://one/", "--folder", "F"});
-  ExpectOk({"add", "--name", "Q", "--url", "http://two/"});
   ExpectOk({"alerts", "off", "P"});
   EXPECT_FALSE(Beacon(Load(), "P")->GetAlert().IsEnabled());
   const CliResult on = Run({"alerts", "on", "F/P"});
   EXPECT_EQ(on.status, kExitOk);
   EXPECT_EQ(on.out, "alerts on for F/P\n");
   EXPECT_TRUE(Beacon(Load(), "P")->GetAlert().IsEnabled());
-  EXPECT_EQ(Run({"alerts", "maybe", "P"}).status, kExitUsage);
-  EXPECT_EQ(Run({"alerts", "on"}).status, kExitUsage);
 
   const CliResult removed = Run({"remove", "#1"});
   ASSERT_EQ(removed.status, kExitOk) << removed.err;
@@ -356,11 +265,9 @@ TEST_F(CatalogCommands, AlertsSwitchAndRemoveDeletesTheBeacon) {
   ASSERT_EQ(c.pages.size(), 1u);  // its page went with it
   ASSERT_EQ(c.roots[0]->GetChildCount(), 2u);
   EXPECT_EQ(static_cast<const model::WDGroup*>(c.roots[0]->GetChild(0))->GetChildCount(), 0u);
-  EXPECT_EQ(Run({"remove", "P"}).status, kExitFailed);
-  EXPECT_EQ(Run({"remove"}).status, kExitUsage);
 }
 
-TEST_F(CatalogCommands, HistoryListsAndExports) {
+TEST_F(CatalogCommands, HistoryAndDumpExportWhatIsStored) {
   WriteRichCatalog();
   CliResult r = Run({"history", "Price"});
   ASSERT_EQ(r.status, kExitOk) << r.err;
@@ -377,20 +284,14 @@ TEST_F(CatalogCommands, HistoryListsAndExports) {
             "22.07.23,04:46,1002.50 USD;\r\n22.07.23,04:36,1001.50 USD;\r\n22.07.23,04:26,1000.50 USD;\r\n");
 
   ExpectOk({"history", "Price", "--export", file, "--combine", "--field-sep", "\t", "--record-sep", "|"});
-  EXPECT_EQ(Lines(ReadFileBytes(file)).at(0), "22.07.23 04:46\t1002.50 USD|\r");
+  EXPECT_EQ(ReadFileBytes(file),
+            "22.07.23 04:46\t1002.50 USD|\r\n22.07.23 04:36\t1001.50 USD|\r\n22.07.23 04:26\t1000.50 USD|\r\n");
   ExpectOk({"history", "Price", "--export", file, "--date-only"});
-  EXPECT_EQ(Lines(ReadFileBytes(file)).at(2), "22.07.23 ,1000.50 USD;\r");
+  EXPECT_EQ(ReadFileBytes(file), "22.07.23 ,1002.50 USD;\r\n22.07.23 ,1001.50 USD;\r\n22.07.23 ,1000.50 USD;\r\n");
   ExpectOk({"history", "Stock", "--export", file});  // texts are quoted
-  EXPECT_EQ(Lines(ReadFileBytes(file)).at(0), "22.07.23,04:38,\"1001 left\";\r");
+  EXPECT_EQ(ReadFileBytes(file), "22.07.23,04:38,\"1001 left\";\r\n22.07.23,04:28,\"1000 left\";\r\n");
 
-  EXPECT_EQ(Run({"history", "Price", "--export", dir_ / "missing/folder/x.sdf"}).status, kExitFailed);
-  EXPECT_EQ(Run({"history", "Price", "--field-sep", ",,"}).status, kExitUsage);
-  EXPECT_EQ(Run({"history"}).status, kExitUsage);
-}
-
-TEST_F(CatalogCommands, DumpWritesTheWholeCatalogAsJson) {
-  WriteRichCatalog();
-  const CliResult r = Run({"dump", "--json"});
+  r = Run({"dump", "--json"});
   ASSERT_EQ(r.status, kExitOk) << r.err;
   nlohmann::json j = nlohmann::json::parse(r.out, nullptr, false);
   ASSERT_FALSE(j.is_discarded()) << r.out.substr(0, 200);
@@ -426,34 +327,27 @@ TEST_F(CatalogCommands, DumpWritesTheWholeCatalogAsJson) {
           "description": "", "children": [{"folder": "Germany", "description": "de", "children": [{"beacon": "Price"}]},
           {"beacon": "Курс"}]}, {"beacon": "Stock"}]}, {"beacon": "Whole page"},
           {"folder": "Empty", "description": "", "children": []}, {"beacon": "Monthly"}, {"beacon": "Headline"}]}])"));
-  EXPECT_EQ(Run({"dump", "extra"}).status, kExitUsage);
 }
 
 TEST_F(CatalogCommands, ExportImportAndReport) {
-  auto add = Run({"add", "--name", "Gold", "--url", "http://rates.example/gold", "--pattern", "Gold\t{?}\n", "--unit",
-                  "USD", "--every", "6", "hours"});
-  ASSERT_EQ(add.status, kExitOk) << add.err;
+  ExpectOk({"add", "--name", "Gold", "--url", "http://rates.example/gold", "--pattern", "Gold\t{?}\n", "--unit", "USD",
+            "--every", "6", "hours"});
 
-  auto exported = Run({"export", "Gold", dir_ / "gold.bcn"});
-  ASSERT_EQ(exported.status, kExitOk) << exported.err;
+  ExpectOk({"export", "Gold", dir_ / "gold.bcn"});
   exchange::ContainerReadResult read = exchange::ContainerReader::ReadFile(dir_ / "gold.bcn");
   ASSERT_TRUE(read.ok());
   EXPECT_EQ(read.beacons[0].pattern, "Gold\t{?}\n");
   EXPECT_EQ(read.beacons[0].interval, 6);
-  EXPECT_EQ(Run({"export", "Nothing", dir_ / "x.bcn"}).status, kExitFailed);
-  EXPECT_EQ(Run({"export", "Gold"}).status, kExitUsage);
 
   WriteFileBytes(dir_ / "News page.url", "[InternetShortcut]\r\nURL=http://news.example/\r\n");
   ASSERT_EQ(::mkfifo((dir_ / "pipe.bcn").c_str(), 0600), 0);  // refused at once, never waited on
   auto imported = Run(
       {"import", "--folder", "In", dir_ / "gold.bcn", dir_ / "News page.url", dir_ / "none.bcn", dir_ / "pipe.bcn"});
-  EXPECT_EQ(imported.status, kExitFailed);  // two of four files cannot be read
+  EXPECT_TRUE(Ended(imported, kExitFailed, "pipe.bcn: not a regular file"));  // two of four files cannot be read
+  EXPECT_TRUE(Holds(imported.err, "none.bcn"));
   EXPECT_TRUE(Holds(imported.out, "  added In/Gold\n"));
   EXPECT_TRUE(Holds(imported.out, "  added In/News page\n"));
-  EXPECT_TRUE(Holds(imported.err, "none.bcn"));
-  EXPECT_TRUE(Holds(imported.err, "pipe.bcn: not a regular file"));
-  auto list = Run({"list"});
-  EXPECT_TRUE(Holds(list.out, "News page"));
+  EXPECT_TRUE(Holds(Run({"list"}).out, "News page"));
 
   // Asked, the answer is no unless --yes.
   auto asked = Run({"import", "--ask", dir_ / "gold.bcn"});
@@ -461,7 +355,6 @@ TEST_F(CatalogCommands, ExportImportAndReport) {
   EXPECT_TRUE(Holds(asked.out, ": 0 beacons"));
   asked = Run({"import", "--ask", "--yes", dir_ / "gold.bcn"});
   EXPECT_TRUE(Holds(asked.out, ": 1 beacon\n"));
-  EXPECT_EQ(Run({"import"}).status, kExitUsage);
   // A local file as page address is asked about even without --ask.
   WriteFileBytes(dir_ / "local.bcn", "[Local]\nURL=file:///etc/hostname\n");
   asked = Run({"import", dir_ / "local.bcn"});
@@ -471,23 +364,87 @@ TEST_F(CatalogCommands, ExportImportAndReport) {
   EXPECT_TRUE(Holds(asked.out, "  added Local\n"));
 
   WriteFileBytes(dir_ / "t.htm", "<h1><!Quorvex [DATE_NOW]></h1>\n<!Quorvex [CATALOGTABLE]>\n");
-  auto report = Run({"report", "--template", dir_ / "t.htm", "--out", dir_ / "r.htm"});
-  ASSERT_EQ(report.status, kExitOk) << report.err;
-  const std::string html = ReadFileBytes(dir_ / "r.htm");
-  EXPECT_TRUE(Holds(html, "<a href=\"http://news.example/\">News page</a>"));
-  EXPECT_EQ(Run({"report", "--template", dir_ / "none.htm", "--out", dir_ / "r.htm"}).status, kExitFailed);
+  ExpectOk({"report", "--template", dir_ / "t.htm", "--out", dir_ / "r.htm"});
+  EXPECT_TRUE(Holds(ReadFileBytes(dir_ / "r.htm"), "<a href=\"http://news.example/\">News page</a>"));
 }
 
-TEST_F(CatalogCommands, BrokenCatalogIsAFailureAndStaysUntouched) {
-  std::filesystem::create_directories(dir_ / "data");
-  const std::string bytes = quorvex::testing::WriteContents(quorvex::testing::MakeRichCatalog(3));
-  const std::string cut = bytes.substr(0, bytes.size() / 2);
+TEST_F(CatalogCommands, RefusedCommandsAndBrokenCatalogsSayWhyAndChangeNothing) {
+  WriteRichCatalog();
+  const std::string before = ReadFileBytes(path_);
+  // Wrong arguments are usage errors, told in the command's name.
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"add", "--name", "x"},
+           {"add", "--url", "http://x/"},
+           {"add", "--name", "x", "--url", "http://x/", "--every", "5", "parsecs"},
+           {"add", "--name", "x", "--url", "http://x/", "--every", "0", "days"},
+           {"add", "--name", "x", "--url", "http://x/", "--every", "1", "days", "--at-start"},
+           {"add", "--name", "x", "--url", "http://x/", "--type", "folder"},
+           {"add", "--name", "x", "--url", "http://x/", "--type", "text"},
+           {"add", "--name", "x", "--url", "http://x/", "--bogus"},
+           {"add", "--name", "x", "--url", "http://x/", "stray"},
+           {"add", "--name", "x", "--url", "http://x/", "--every", "5", ""},
+           {"add", "--name", "x", "--url", "http://x/", "--every", "5 "},
+           {"set"},
+           {"set", "Price", "Stock"},
+           {"set", "Price", "--charset", "9"},
+           {"set", "Price", "--enable", "--disable"},
+           {"set", "Price", "--keep-all", "--keep-two"},
+           {"set", "Price", "--type", "group"},
+           {"set", "Price", "--every", "often"},
+           {"set", "Price", "--url", ""},
+           {"event"},
+           {"event", "add"},
+           {"event", "rename", "Price"},
+           {"event", "add", "Price", "--op", "=="},
+           {"event", "add", "Price"},
+           {"event", "add", "Price", "--op", "=", "--mail-charset", "7"},
+           {"event", "add", "Price", "--op", "=", "--exec", "a", "--exec", "b", "--exec", "c", "--exec", "d"},
+           {"event", "remove", "Price"},
+           {"event", "list", "Price", "1"},
+           {"list", "extra"},
+           {"show"},
+           {"show", "a", "b"},
+           {"alerts", "maybe", "Price"},
+           {"alerts", "on"},
+           {"remove"},
+           {"history"},
+           {"history", "Price", "--field-sep", ",,"},
+           {"dump", "extra"},
+           {"export", "Price"},
+           {"import"},
+           {"check", "--all", "Price"},
+           {"run", "--interval", "0"},
+           {"run", "extra"}}) {
+    EXPECT_TRUE(Ended(Run(args), kExitUsage, "quorvex-cli " + args[0] + ": ")) << args.back();
+  }
+  // Missing beacons and unreadable files are failures.
+  const std::string missing = dir_ / "missing/x";
+  for (const auto& [args, err] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"show", "Nothing"}, "no beacon named 'Nothing'"},
+           {{"show", "#99"}, "no beacon #99"},
+           {{"show", "#0"}, "no beacon #0"},
+           // A number beyond any count is no beacon either (show, set and remove share the lookup).
+           {{"show", "#99999999999999999999"}, "no beacon #99999999999999999999"},
+           {{"set", "Nobody", "--disable"}, "no beacon named 'Nobody'"},
+           {{"set", "Whole page", "--type", "text"}, "a text or number beacon needs a pattern"},
+           {{"event", "remove", "Price", "5"}, "no event 5"},
+           {{"event", "remove", "Price", "0"}, "no event 0"},
+           {{"event", "remove", "Price", "99999999999999999999"}, "no event 99999999999999999999"},
+           {{"remove", "Nothing"}, "no beacon named 'Nothing'"},
+           {{"history", "Price", "--export", missing}, missing},
+           {{"export", "Nothing", dir_ / "x.bcn"}, "no beacon named 'Nothing'"},
+           {{"report", "--template", missing, "--out", dir_ / "r.htm"}, missing},
+           {{"check", "Nobody"}, "no beacon named 'Nobody'"}}) {
+    EXPECT_TRUE(Ended(Run(args), kExitFailed, err)) << args[0];
+  }
+  EXPECT_TRUE(ReadFileBytes(path_) == before);
+
+  // A broken catalog is a failure and stays untouched.
+  const std::string cut = before.substr(0, before.size() / 2);
   WriteFileBytes(path_, cut);
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"list"}, {"add", "--name", "x", "--url", "http://x/"}, {"alerts", "off", "Price"}, {"dump"}}) {
-    const CliResult r = Run(args);
-    EXPECT_EQ(r.status, kExitFailed) << args[0];
-    EXPECT_TRUE(Holds(r.err, "end of file"));
+    EXPECT_TRUE(Ended(Run(args), kExitFailed, "end of file")) << args[0];
   }
   EXPECT_TRUE(ReadFileBytes(path_) == cut);
 }

@@ -22,27 +22,27 @@ namespace quorvex::cli {
 namespace {
 
 using namespace std::chrono_literals;
+using quorvex::testing::Ended;
 using quorvex::testing::Holds;
 using quorvex::testing::HttpRoute;
 using quorvex::testing::HttpTestServer;
 using quorvex::testing::RunCliCommand;
 
-// An address on loopback where nothing listens.
-std::string ClosedPortUrl() {
-  return "http://127.0.0.1:" + std::to_string(testing::ClosedLoopbackPort()) + "/";
-}
-
 class CheckAndRun : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { testing::ClearProxyEnvironment(); }
 
-  testing::CliResult Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--catalog", catalog});
+  // Runs a command on a catalog of the test's folder.
+  testing::CliResult Cli(std::vector<std::string> args, const std::string& file = "catalog.dat") {
+    args.insert(args.begin(), {"--catalog", dir / file});
     return RunCliCommand(args);
   }
+  void Ok(const std::vector<std::string>& args, const std::string& file = "catalog.dat") {
+    const auto run = Cli(args, file);
+    ASSERT_EQ(run.status, kExitOk) << run.out << run.err;
+  }
   void Add(const std::string& name, const std::string& url, const std::string& pattern) {
-    auto run = Cli({"add", "--name", name, "--url", url, "--pattern", pattern});
-    ASSERT_EQ(run.status, kExitOk) << run.err;
+    Ok({"add", "--name", name, "--url", url, "--pattern", pattern});
   }
   // Starts quorvex-cli with the catalog and args, its output in files named after tag.
   pid_t Spawn(const std::string& tag, std::vector<std::string> args) {
@@ -61,15 +61,14 @@ TEST_F(CheckAndRun, CheckRecordsTheDuePagesAndSavesTheCatalog) {
   server.Serve("/other", HttpTestServer::Response("other\n"));
   Add("Price", server.Url("/price"), "<b>{?}</b>");
   Add("Other", server.Url("/other"), "");
-  ASSERT_EQ(Cli({"event", "add", "Price", "--op", ">", "--operand", "10", "--message", "too dear"}).status, kExitOk);
+  Ok({"event", "add", "Price", "--op", ">", "--operand", "10", "--message", "too dear"});
 
   auto run = Cli({"check"});
   EXPECT_EQ(run.status, kExitOk) << run.err;
   EXPECT_EQ(run.out.rfind("Checked 2 pages: 2 changed, 0 failed, 1 alert\n", 0), 0u) << run.out;
   EXPECT_TRUE(Holds(run.out, "changed  Price: (none) -> 12.5\n"));
   EXPECT_TRUE(Holds(run.out, "alert    Price: too dear (Value is greater than 10; value 12.5)\n"));
-  auto history = Cli({"history", "Price"});
-  EXPECT_TRUE(Holds(history.out, "  12.5\n"));
+  EXPECT_TRUE(Holds(Cli({"history", "Price"}).out, "  12.5\n"));
 
   // Only the named beacon's page; an unchanged value is no change.
   run = Cli({"check", "Price"});
@@ -78,15 +77,24 @@ TEST_F(CheckAndRun, CheckRecordsTheDuePagesAndSavesTheCatalog) {
   EXPECT_EQ(server.GetCount("/price"), 2u);
   EXPECT_EQ(server.GetCount("/other"), 1u);
 
-  EXPECT_EQ(Cli({"check", "Nobody"}).status, kExitFailed);
-  EXPECT_EQ(Cli({"check", "--all", "Price"}).status, kExitUsage);
+  // An error page is a failure, not a change: nothing is recorded and nothing fires.
+  Ok({"event", "add", "Other", "--op", "#", "--message", "changed"});
+  server.Serve("/other", HttpTestServer::Response("<h1>Down for maintenance</h1>\n", "", "503 Service Unavailable"));
+  run = Cli({"check", "Other"});
+  EXPECT_EQ(run.status, kExitPageFailed);
+  EXPECT_EQ(run.out,
+            "Checked 1 page: 0 changed, 1 failed, 0 alerts\nfailed   Other: The page could not be opened. HTTP 503 "
+            "Service Unavailable (" +
+                server.Url("/other") + ")\n");
+  EXPECT_TRUE(Holds(Cli({"show", "Other"}).out, ", 1 samples\n"));
 }
 
 TEST_F(CheckAndRun, FailuresGiveExitThreeWithTheirReasons) {
   const std::string deep = std::string(60000, 'x') + "\n<b>7</b>\n";
   server.Serve("/deep", HttpTestServer::Response(deep));
   server.Serve("/ok", HttpTestServer::Response("<b>1</b>\n"));
-  const std::string closed = ClosedPortUrl();
+  // An address on loopback where nothing listens.
+  const std::string closed = "http://127.0.0.1:" + std::to_string(testing::ClosedLoopbackPort()) + "/";
   Add("Broken", closed, "");
   Add("Deep", server.Url("/deep"), "<b>{?}</b>");
   Add("Fine", server.Url("/ok"), "<b>{?}</b>");
@@ -109,8 +117,7 @@ TEST_F(CheckAndRun, FailuresGiveExitThreeWithTheirReasons) {
 
   // The same page through test-pattern says the same; a raised limit reaches the value.
   auto test = RunCliCommand({"test-pattern", "--pattern", "<b>{?}</b>", server.Url("/deep")});
-  EXPECT_EQ(test.status, kExitFailed);
-  EXPECT_TRUE(Holds(test.err, "999: "));
+  EXPECT_TRUE(Ended(test, kExitFailed, "999: "));
   EXPECT_TRUE(Holds(test.err, "quorvex-cli settings CONNECTION.PageLimit N"));
   ASSERT_EQ(RunCliCommand({"settings", "CONNECTION.PageLimit", "70000"}).status, kExitOk);
   test = RunCliCommand({"test-pattern", "--pattern", "<b>{?}</b>", server.Url("/deep")});
@@ -119,47 +126,20 @@ TEST_F(CheckAndRun, FailuresGiveExitThreeWithTheirReasons) {
   run = Cli({"check", "Deep"});
   EXPECT_EQ(run.status, kExitOk) << run.out;
   EXPECT_TRUE(Holds(run.out, "changed  Deep: (none) -> 7\n"));
-}
 
-TEST_F(CheckAndRun, ErrorPageIsAFailureNotAChange) {
-  server.Serve("/shop", HttpTestServer::Response("all good\n"));
-  Add("Shop", server.Url("/shop"), "");
-  ASSERT_EQ(Cli({"event", "add", "Shop", "--op", "#", "--message", "changed"}).status, kExitOk);
-  ASSERT_EQ(Cli({"check", "--all"}).status, kExitOk);
-
-  server.Serve("/shop", HttpTestServer::Response("<h1>Down for maintenance</h1>\n", "", "503 Service Unavailable"));
-  auto run = Cli({"check", "--all"});
-  EXPECT_EQ(run.status, kExitPageFailed);
-  EXPECT_EQ(run.out,
-            "Checked 1 page: 0 changed, 1 failed, 0 alerts\nfailed   Shop: The page could not be opened. HTTP 503 "
-            "Service Unavailable (" +
-                server.Url("/shop") + ")\n");
-  EXPECT_TRUE(Holds(Cli({"show", "Shop"}).out, ", 1 samples\n"));
-}
-
-TEST_F(CheckAndRun, TestPatternFetchesAddressesAndReadsFiles) {
-  server.Serve("/p", HttpTestServer::Response("<i>\r\nvalue</i>\r\n"));
-  auto run = RunCliCommand({"test-pattern", "--pattern", "<i>{?}</i>", server.Url("/p")});
-  EXPECT_EQ(run.status, kExitOk) << run.err;
-  EXPECT_EQ(run.out, "value\n");
-  // The agent text of every fetch.
-  ASSERT_FALSE(server.Requests().empty());
-  EXPECT_TRUE(Holds(server.Requests().back(), "User-Agent: Quorvex Agent\r\n"));
-
-  // A file address too (file names and standard input: see the pattern command tests).
+  // A file address too (file names and standard input: see the pattern command tests); an address that
+  // cannot be fetched fails.
   const std::string file = dir.Write("page.html", "<i>\r\nvalue</i>\r\n");
   EXPECT_EQ(RunCliCommand({"test-pattern", "--pattern", "<i>{?}</i>", "file://" + file}).out, "value\n");
-
-  run = RunCliCommand({"test-pattern", "--pattern", "<i>{?}</i>", ClosedPortUrl()});
-  EXPECT_EQ(run.status, kExitFailed);
-  EXPECT_TRUE(Holds(run.err, "cannot fetch"));
-  EXPECT_TRUE(Holds(run.err, "(fetch result 1)"));
+  test = RunCliCommand({"test-pattern", "--pattern", "<i>{?}</i>", closed});
+  EXPECT_TRUE(Ended(test, kExitFailed, "cannot fetch"));
+  EXPECT_TRUE(Holds(test.err, "(fetch result 1)"));
 }
 
 TEST_F(CheckAndRun, RunTicksRecordsFiresAlertsAndSaves) {
   server.Serve("/n", HttpTestServer::Response("<b>5</b>\n"));
   Add("N", server.Url("/n"), "<b>{?}</b>");
-  ASSERT_EQ(Cli({"event", "add", "N", "--op", "=", "--operand", "5", "--message", "five"}).status, kExitOk);
+  Ok({"event", "add", "N", "--op", "=", "--operand", "5", "--message", "five"});
   auto run = Cli({"run", "--interval", "1", "--ticks", "2"});
   EXPECT_EQ(run.status, kExitOk) << run.err;
   EXPECT_TRUE(Holds(run.out, "  watching 1 pages of " + catalog + ", a pass every 1 s\n"));
@@ -167,9 +147,6 @@ TEST_F(CheckAndRun, RunTicksRecordsFiresAlertsAndSaves) {
   EXPECT_TRUE(Holds(run.out, "  alert  N: five (Value equals 5; value 5)\n"));
   EXPECT_TRUE(Holds(run.out, "stopped; catalog saved"));
   EXPECT_TRUE(Holds(Cli({"history", "N"}).out, "  5\n"));
-
-  EXPECT_EQ(Cli({"run", "--interval", "0"}).status, kExitUsage);
-  EXPECT_EQ(Cli({"run", "extra"}).status, kExitUsage);
 }
 
 // The agent owns the catalog: a command's change reaches it and survives its end, and a stop still
@@ -196,17 +173,14 @@ TEST_F(CheckAndRun, AgentStopsOnSigtermAndKeepsWhatCommandsAdded) {
       << testing::ReadFileBytes(out) << testing::ReadFileBytes(dir / "agent.err");
 
   // A second owner is refused; a command gets the catalog from the agent, which then samples the new beacon.
-  auto second = Cli({"run", "--ticks", "1"});
-  EXPECT_EQ(second.status, kExitFailed);
-  EXPECT_TRUE(Holds(second.err, "process " + std::to_string(pid)));
+  EXPECT_TRUE(Ended(Cli({"run", "--ticks", "1"}), kExitFailed, "process " + std::to_string(pid)));
   Add("B", server.Url("/b"), "<b>{?}</b>");
   ASSERT_TRUE(waitFor("changed  B: (none) -> 4")) << testing::ReadFileBytes(out);
   // An owner that does not answer: the command changes nothing and says so.
   ASSERT_EQ(kill(pid, SIGSTOP), 0);
   auto frozen = Cli({"add", "--name", "C", "--url", server.Url("/b"), "--pattern", "x{?}"});
   ASSERT_EQ(kill(pid, SIGCONT), 0);
-  EXPECT_EQ(frozen.status, kExitFailed);
-  EXPECT_TRUE(Holds(frozen.err, "did not answer; nothing was changed"));
+  EXPECT_TRUE(Ended(frozen, kExitFailed, "did not answer; nothing was changed"));
 
   ASSERT_EQ(kill(pid, SIGTERM), 0);
   EXPECT_EQ(testing::WaitExit(pid), kExitOk) << testing::ReadFileBytes(dir / "agent.err");
@@ -252,16 +226,8 @@ TEST_F(CheckAndRun, SimultaneousAddsBothSurvive) {
 // QUORVEX_CACHE_DIR and shared by two catalogs.
 class ChangesCommand : public CheckAndRun {
  protected:
-  testing::CliResult Cli(const std::string& catalog, std::vector<std::string> args) {
-    args.insert(args.begin(), {"--catalog", dir / catalog});
-    return RunCliCommand(args);
-  }
-  void Ok(const std::string& catalog, const std::vector<std::string>& args) {
-    const auto run = Cli(catalog, args);
-    ASSERT_EQ(run.status, kExitOk) << run.out << run.err;
-  }
-  size_t Listed(const std::string& catalog, const std::string& beacon) {
-    const std::string out = Cli(catalog, {"changes", beacon, "--list"}).out;
+  size_t Listed(const std::string& beacon, const std::string& file = "catalog.dat") {
+    const std::string out = Cli({"changes", beacon, "--list"}, file).out;
     return out.rfind("No snapshots", 0) == 0 ? 0 : std::count(out.begin(), out.end(), '\n');
   }
   static std::string Page(const std::string& cls, const std::string& price) {
@@ -276,45 +242,45 @@ TEST_F(ChangesCommand, ShowsWhatChangedBetweenTwoChecks) {
   server.Serve("/b", HttpTestServer::Response("b\n"));
   server.Serve("/c", HttpTestServer::Response("c\n"));
   for (const char* name : {"a", "b", "c"}) {
-    Ok("one.dat", {"add", "--name", name, "--url", server.Url(std::string("/") + name)});
+    Ok({"add", "--name", name, "--url", server.Url(std::string("/") + name)});
   }
-  Ok("one.dat", {"check", "--all"});  // the three pages fetched together
-  EXPECT_EQ(Listed("one.dat", "a") + Listed("one.dat", "b") + Listed("one.dat", "c"), 3u);
+  Ok({"check", "--all"});  // the three pages fetched together
+  EXPECT_EQ(Listed("a") + Listed("b") + Listed("c"), 3u);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "cache/snapshots"));
-  EXPECT_EQ(Cli("one.dat", {"changes", "a"}).status, kExitFailed);
+  EXPECT_EQ(Cli({"changes", "a"}).status, kExitFailed);
 
   // The alert mail and the alert line tell the change when asked to.
   testing::LoopbackServer smtp(testing::SmtpDialogue({}));
-  Ok("one.dat", {"settings", "EMAIL.Email", "monitor@example.com"});
-  Ok("one.dat", {"settings", "EMAIL.SMTPServ", "127.0.0.1:" + std::to_string(smtp.Port())});
-  Ok("one.dat", {"settings", "EMAIL.IncludeChanges", "1"});
-  Ok("one.dat", {"event", "add", "a", "--op", "#", "--message", "new", "--mail-to", "ann@example.com"});
+  Ok({"settings", "EMAIL.Email", "monitor@example.com"});
+  Ok({"settings", "EMAIL.SMTPServ", "127.0.0.1:" + std::to_string(smtp.Port())});
+  Ok({"settings", "EMAIL.IncludeChanges", "1"});
+  Ok({"event", "add", "a", "--op", "#", "--message", "new", "--mail-to", "ann@example.com"});
   server.Serve("/a", Page("new", "4"));
-  const auto check = Cli("one.dat", {"check", "--all"});
+  const auto check = Cli({"check", "--all"});
   EXPECT_TRUE(Holds(check.out, "; added: Tea 4)"));
   EXPECT_TRUE(Holds(smtp.Received(), "Changes on the page:\r\n- Tea 3\r\n+ Tea 4\r\n"));
 
-  const auto shown = Cli("one.dat", {"changes", "a"});
+  const auto shown = Cli({"changes", "a"});
   EXPECT_EQ(shown.status, kExitOk) << shown.err;
   EXPECT_EQ(shown.out.rfind("--- #1 ", 0), 0u) << shown.out;
   EXPECT_TRUE(Holds(shown.out, "\n@@ -1,2 +1,2 @@\n-Tea 3\n+Tea 4\n Milk 2\n"));
   EXPECT_EQ(shown.out.find('\033'), std::string::npos) << "plain when not on a terminal";
-  const auto raw = Cli("one.dat", {"changes", "a", "--raw", "--from", "1", "--to", "0"});
+  const auto raw = Cli({"changes", "a", "--raw", "--from", "1", "--to", "0"});
   EXPECT_TRUE(Holds(raw.out, "\n-<div class=\"old\">\n-<p>Tea 3</p>\n+<div class=\"new\">\n+<p>Tea 4</p>\n"));
-  EXPECT_EQ(Listed("one.dat", "a"), 2u);
-  EXPECT_EQ(Cli("one.dat", {"changes", "a", "--from", "2"}).status, kExitFailed);
-  EXPECT_EQ(Cli("one.dat", {"changes", "a", "--to", "x"}).status, kExitUsage);
+  EXPECT_EQ(Listed("a"), 2u);
+  EXPECT_EQ(Cli({"changes", "a", "--from", "2"}).status, kExitFailed);
+  EXPECT_EQ(Cli({"changes", "a", "--to", "x"}).status, kExitUsage);
 
   // A second catalog watching page b shares its snapshots; an unchanged text adds none.
-  Ok("two.dat", {"add", "--name", "b2", "--url", server.Url("/b")});
-  Ok("two.dat", {"check", "--all"});
-  EXPECT_EQ(Listed("two.dat", "b2"), 1u);
+  Ok({"add", "--name", "b2", "--url", server.Url("/b")}, "two.dat");
+  Ok({"check", "--all"}, "two.dat");
+  EXPECT_EQ(Listed("b2", "two.dat"), 1u);
   server.Serve("/b", HttpTestServer::Response("b changed\n"));
-  Ok("two.dat", {"check", "--all"});
-  EXPECT_EQ(Listed("one.dat", "b"), 2u);
+  Ok({"check", "--all"}, "two.dat");
+  EXPECT_EQ(Listed("b"), 2u);
   // Snapshots belong to the address: a beacon moved to page b sees b's.
-  Ok("one.dat", {"set", "c", "--url", server.Url("/b")});
-  EXPECT_EQ(Listed("one.dat", "c"), 2u);
+  Ok({"set", "c", "--url", server.Url("/b")});
+  EXPECT_EQ(Listed("c"), 2u);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The command line itself: help, usage, option parsing, settings, the catalog option and mail-test.
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <algorithm>
 
 #include "cli/catalog_option.h"
 #include "cli/command.h"
@@ -17,6 +17,7 @@
 namespace quorvex::cli {
 namespace {
 
+using quorvex::testing::Ended;
 using quorvex::testing::Holds;
 using quorvex::testing::RunCliCommand;
 using quorvex::testing::ScopedEnv;
@@ -40,19 +41,16 @@ TEST(Cli, HelpUsageErrorsAndArguments) {
   EXPECT_FALSE(ArgParser({"--pattern"}, {"pattern"}, {}).Ok());
 }
 
-TEST(SettingsCommand, ListsGetsAndSetsEverySetting) {
+TEST(SettingsCommand, ListsGetsAndSetsEverySettingAndTheCatalogOfTheRun) {
   TempFolder dir;
   ScopedEnv config("QUORVEX_CONFIG_DIR", dir.Path());
 
   auto list = RunCliCommand({"settings"});
   ASSERT_EQ(list.status, kExitOk) << list.err;
-  std::istringstream lines(list.out);
-  std::string line;
-  std::vector<std::string> names;
-  while (std::getline(lines, line)) names.push_back(line.substr(0, line.find('=')));
-  ASSERT_EQ(names.size(), 34u) << list.out;
-  EXPECT_EQ(names.front(), "INTERFACE.HistoryDeepth");
-  EXPECT_EQ(names.back(), "RData.Data4");
+  // One line a setting, from the first to the last.
+  EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 34) << list.out;
+  EXPECT_EQ(list.out.rfind("INTERFACE.HistoryDeepth=", 0), 0u);
+  EXPECT_EQ(list.out.rfind("\nRData.Data4="), list.out.rfind('\n', list.out.size() - 2));
   EXPECT_TRUE(Holds(list.out, "\nCONNECTION.ProxyServer=http://localhost\n"));
 
   const std::string value = " a=b;c\tline\nnext ";
@@ -69,17 +67,12 @@ TEST(SettingsCommand, ListsGetsAndSetsEverySetting) {
 
   EXPECT_EQ(RunCliCommand({"settings", "EMAIL.Nope"}).status, kExitFailed);
   EXPECT_EQ(RunCliCommand({"settings", "EMAIL.Nope", "x"}).status, kExitFailed);
-  auto bad = RunCliCommand({"settings", "CONNECTION.ProxyPort", "eighty"});
-  EXPECT_EQ(bad.status, kExitFailed);
-  EXPECT_TRUE(Holds(bad.err, "whole number"));
+  EXPECT_TRUE(Ended(RunCliCommand({"settings", "CONNECTION.ProxyPort", "eighty"}), kExitFailed, "whole number"));
   EXPECT_EQ(RunCliCommand({"settings", "a", "b", "c"}).status, kExitUsage);
   EXPECT_EQ(RunCliCommand({"settings", "--bogus"}).status, kExitUsage);
   EXPECT_EQ(RunCliCommand({"settings", "CONNECTION.ProxyPort"}).out, "80\n");
-}
 
-TEST(SettingsCommand, CatalogOptionChoosesTheCatalogOfTheRun) {
-  TempFolder dir;
-  ScopedEnv config("QUORVEX_CONFIG_DIR", dir.Path());
+  // The catalog option chooses the catalog of the run.
   ScopedEnv data("XDG_DATA_HOME", dir / "data");
   settings::AppContext context;
   EXPECT_EQ(ResolveCatalogPath(std::string()), dir / "data/Quorvex/maindata.dat");
@@ -108,17 +101,12 @@ TEST(MailTestCommand, ShowsTheDialogueAndTheResultOrTheFailure) {
 
   app.Settings().m_strSMTPServ = "";
   EXPECT_EQ(RunCliCommand({"mail-test"}).status, kExitUsage);
-  auto unset = RunCliCommand({"mail-test", "--to", "ann@example.com"});
-  EXPECT_EQ(unset.status, kExitFailed);
-  EXPECT_TRUE(Holds(unset.err, platform::GetString(platform::ids::kMsgMailNotConfigured)));
+  EXPECT_TRUE(Ended(RunCliCommand({"mail-test", "--to", "ann@example.com"}), kExitFailed,
+                    platform::GetString(platform::ids::kMsgMailNotConfigured)));
 
-  testing::SmtpScript script;
-  script.rcpt["ann@example.com"] = "550 no such user\r\n";
-  testing::LoopbackServer refusing(testing::SmtpDialogue(script));
+  testing::LoopbackServer refusing(testing::SmtpDialogue({.rcpt = {{"ann@example.com", "550 no such user\r\n"}}}));
   app.Settings().m_strSMTPServ = "127.0.0.1:" + std::to_string(refusing.Port());
-  auto refused = RunCliCommand({"mail-test", "--to", "ann@example.com"});
-  EXPECT_EQ(refused.status, kExitFailed);
-  EXPECT_TRUE(Holds(refused.err, "550"));
+  EXPECT_TRUE(Ended(RunCliCommand({"mail-test", "--to", "ann@example.com"}), kExitFailed, "550"));
 }
 
 }  // namespace

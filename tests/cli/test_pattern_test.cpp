@@ -12,6 +12,7 @@
 namespace quorvex::cli {
 namespace {
 
+using quorvex::testing::Ended;
 using quorvex::testing::Holds;
 using quorvex::testing::RunCliCommand;
 
@@ -58,7 +59,39 @@ class EndlessLines : public std::streambuf {
   char line_[2] = {'y', '\n'};
 };
 
-TEST_F(PatternCommands, EndlessSourcesStopAtThePageLimit) {
+TEST_F(PatternCommands, FailuresExitWithStatusTwoUsageErrorsWithOneAndEndlessSourcesStop) {
+  const std::string page = dir.Write("page.html", "a1b a2b");
+  auto run = RunCliCommand({"test-pattern", "--pattern", "a{?}b", page});
+  EXPECT_TRUE(Ended(run, kExitFailed, "No part of the pattern is unique"));
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err.rfind("1000: ", 0), 0u) << run.err;
+  EXPECT_EQ(RunCliCommand({"test-pattern", "--pattern", "zz{?}", page}).err.rfind("999: ", 0), 0u);
+  EXPECT_EQ(RunCliCommand({"test-pattern", "--pattern", "{?}b", page}).err.rfind("1001: ", 0), 0u);
+  EXPECT_EQ(RunCliCommand({"test-pattern", "--pattern", "a", dir / "missing"}).status, kExitFailed);
+  EXPECT_EQ(RunCliCommand({"test-pattern", "--pattern-file", dir / "missing", page}).status, kExitFailed);
+  EXPECT_EQ(RunCliCommand({"suggest-pattern", "--value", "5", dir / "missing"}).status, kExitFailed);
+
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"test-pattern", page},
+           {"test-pattern", "--pattern", "a"},
+           {"test-pattern", "--pattern", "a", page, page},
+           {"test-pattern", "--pattern", "a", "--pattern-file", page, page},
+           {"test-pattern", "--pattern", "a", "--charset", "4", page},
+           {"test-pattern", "--pattern", "a", "--bogus", page},
+           // A value the page lacks, or a place it lacks, is a usage error too.
+           {"suggest-pattern", "--value", "6", page},
+           {"suggest-pattern", "--line", "0", "--column", "1", "--value", "6", page},
+           {"suggest-pattern", "--line", "5", "--column", "0", "--length", "1", page},
+           {"suggest-pattern", "--length", "1", page},
+           {"suggest-pattern", "--value", "5"},
+       }) {
+    EXPECT_TRUE(Ended(RunCliCommand(args), kExitUsage, "Usage: quorvex-cli " + args[0])) << args.size();
+  }
+  run = RunCliCommand({"test-pattern", "--help"});
+  EXPECT_EQ(run.status, kExitOk);
+  EXPECT_TRUE(Holds(run.out, "--pattern-file"));
+
+  // Endless sources stop at the page limit.
   EndlessLines lines;
   std::istream in(&lines);
   std::ostringstream out;
@@ -68,41 +101,11 @@ TEST_F(PatternCommands, EndlessSourcesStopAtThePageLimit) {
   EXPECT_TRUE(Holds(err.str(), "cut at 52000 bytes"));
   // The first NUL ends a page, so a link to /dev/zero is an empty page at once.
   std::filesystem::create_symlink("/dev/zero", dir / "zero");
-  auto run = RunCliCommand({"test-pattern", "--pattern", "", dir / "zero"});
+  run = RunCliCommand({"test-pattern", "--pattern", "", dir / "zero"});
   EXPECT_EQ(run.status, kExitOk) << run.err;
   EXPECT_EQ(run.out, RunCliCommand({"test-pattern", "--pattern", "", "-"}, "").out);
-  run = RunCliCommand({"test-pattern", "--pattern-file", dir / "zero", "-"}, "");
-  EXPECT_EQ(run.status, kExitFailed);
-  EXPECT_TRUE(Holds(run.err, "cannot read pattern file"));
-}
-
-TEST_F(PatternCommands, TestPatternFailuresExitWithStatusTwoAndUsageErrorsWithOne) {
-  const std::string page = dir.Write("page.html", "a1b a2b");
-  auto run = RunCliCommand({"test-pattern", "--pattern", "a{?}b", page});
-  EXPECT_EQ(run.status, kExitFailed);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err.rfind("1000: ", 0), 0u) << run.err;
-  EXPECT_TRUE(Holds(run.err, "No part of the pattern is unique"));
-  EXPECT_EQ(RunCliCommand({"test-pattern", "--pattern", "zz{?}", page}).err.rfind("999: ", 0), 0u);
-  EXPECT_EQ(RunCliCommand({"test-pattern", "--pattern", "{?}b", page}).err.rfind("1001: ", 0), 0u);
-  EXPECT_EQ(RunCliCommand({"test-pattern", "--pattern", "a", dir / "missing"}).status, kExitFailed);
-  EXPECT_EQ(RunCliCommand({"test-pattern", "--pattern-file", dir / "missing", page}).status, kExitFailed);
-
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {"test-pattern", page},
-           {"test-pattern", "--pattern", "a"},
-           {"test-pattern", "--pattern", "a", page, page},
-           {"test-pattern", "--pattern", "a", "--pattern-file", page, page},
-           {"test-pattern", "--pattern", "a", "--charset", "4", page},
-           {"test-pattern", "--pattern", "a", "--bogus", page},
-       }) {
-    run = RunCliCommand(args);
-    EXPECT_EQ(run.status, kExitUsage) << args.size();
-    EXPECT_TRUE(Holds(run.err, "Usage:"));
-  }
-  auto help = RunCliCommand({"test-pattern", "--help"});
-  EXPECT_EQ(help.status, kExitOk);
-  EXPECT_TRUE(Holds(help.out, "--pattern-file"));
+  EXPECT_TRUE(Ended(RunCliCommand({"test-pattern", "--pattern-file", dir / "zero", "-"}, ""), kExitFailed,
+                    "cannot read pattern file"));
 }
 
 TEST_F(PatternCommands, SuggestPatternWritesAPatternThatTestPatternAccepts) {
@@ -117,9 +120,7 @@ TEST_F(PatternCommands, SuggestPatternWritesAPatternThatTestPatternAccepts) {
   EXPECT_EQ(run.out, "7.00 \n") << pattern;
 
   // A value that occurs twice needs its place; the places are listed.
-  run = RunCliCommand({"suggest-pattern", "--value", "3.50", page});
-  EXPECT_EQ(run.status, kExitUsage);
-  EXPECT_TRUE(Holds(run.err, "--line 2 --column 22"));
+  EXPECT_TRUE(Ended(RunCliCommand({"suggest-pattern", "--value", "3.50", page}), kExitUsage, "--line 2 --column 22"));
   for (const std::string option : {"--length", "--value"}) {
     run = RunCliCommand(
         {"suggest-pattern", "--line", "2", "--column", "22", option, option == "--length" ? "4" : "3.50", page});
@@ -132,20 +133,10 @@ TEST_F(PatternCommands, SuggestPatternWritesAPatternThatTestPatternAccepts) {
 
   // Nothing can come before a value at the very start of the page.
   run = RunCliCommand({"suggest-pattern", "--value", "42", "-"}, "42 apples");
-  EXPECT_EQ(run.status, kExitFailed);
-  EXPECT_TRUE(Holds(run.err, "no search pattern"));
+  EXPECT_TRUE(Ended(run, kExitFailed, "no search pattern"));
   EXPECT_EQ(run.out, "");
 
-  const std::string small = dir.Write("p.txt", "Price: 5\n");
-  EXPECT_EQ(RunCliCommand({"suggest-pattern", "--value", "6", small}).status, kExitUsage);
-  EXPECT_EQ(RunCliCommand({"suggest-pattern", "--line", "0", "--column", "7", "--value", "6", small}).status,
-            kExitUsage);
-  EXPECT_EQ(RunCliCommand({"suggest-pattern", "--line", "5", "--column", "0", "--length", "1", small}).status,
-            kExitUsage);
-  EXPECT_EQ(RunCliCommand({"suggest-pattern", "--length", "1", small}).status, kExitUsage);
-  EXPECT_EQ(RunCliCommand({"suggest-pattern", "--value", "5"}).status, kExitUsage);
-  EXPECT_EQ(RunCliCommand({"suggest-pattern", "--value", "5", dir / "missing"}).status, kExitFailed);
-  run = RunCliCommand({"suggest-pattern", "--line", "0", "--column", "7", "--length", "1", small});
+  run = RunCliCommand({"suggest-pattern", "--line", "0", "--column", "7", "--length", "1", "-"}, "Price: 5\n");
   EXPECT_EQ(run.status, kExitOk) << run.err;
   EXPECT_EQ(run.out, "Price:{?}\n");
 }

@@ -1,16 +1,21 @@
-// The catalog document: its file, its pages, and its refresh pass against a real HTTP server on
-// loopback (which pages are fetched when, how many at once, and how jobs are given up and retired).
+// The catalog document: its file, its pages, its mail deliveries, and its refresh pass against a real HTTP
+// server on loopback (the online check, which pages are fetched when, how many at once, and how jobs are given
+// up and retired).
 #include "engine/qvx_doc.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/fetch_session.h"
 #include "engine/fetch_worker.h"
+#include "engine/mail_deliveries.h"
+#include "engine/online_check.h"
+#include "model/alert.h"
 #include "model/history_record.h"
 #include "platform/agent_state.h"
 #include "platform/clock.h"
@@ -21,6 +26,7 @@
 #include "support/loopback.h"
 #include "support/recording_prompt.h"
 #include "support/rich_catalog.h"
+#include "support/scripted_smtp_server.h"
 #include "support/temp_folder.h"
 #include "support/test_app.h"
 
@@ -99,35 +105,6 @@ TEST_F(CatalogDocument, BrokenOrCutFileIsReportedAndNeverOverwritten) {
   }
 }
 
-TEST_F(CatalogDocument, MovingABeaconAsksAboutTheOthersAndDropsEmptyPages) {
-  doc.OnNewDocument(path);
-  model::WDValue* a = AddBeacon("a", "http://one/");
-  model::WDValue* b = AddBeacon("b", "http://one/");
-  a->GetPage()->m_freq.m_bAtStartOnly = 0;
-  a->GetPage()->m_freq.m_nCount = 7;
-
-  prompt.answer = false;
-  ASSERT_TRUE(a->AttachToPage("http://two/"));
-  EXPECT_EQ(prompt.questions.size(), 1u);
-  EXPECT_NE(a->GetPage(), b->GetPage());
-  EXPECT_EQ(a->GetPage()->m_freq.m_nCount, 7);  // the schedule travels with the beacon
-  EXPECT_EQ(doc.GetPages().size(), 2u);
-
-  prompt.answer = true;
-  ASSERT_TRUE(a->AttachToPage("http://three/"));  // "two" is left empty and deleted, no question
-  EXPECT_EQ(prompt.questions.size(), 1u);
-  EXPECT_EQ(doc.GetPages().size(), 2u);
-  ASSERT_TRUE(b->AttachToPage("http://three/"));
-  EXPECT_EQ(doc.GetPages().size(), 1u);
-  EXPECT_EQ(a->GetPage(), b->GetPage());
-
-  model::WDValue* c = AddBeacon("c", "http://four/");
-  ASSERT_TRUE(b->AttachToPage("http://four/"));  // a stays behind on "three": question answered yes
-  EXPECT_EQ(prompt.questions.size(), 2u);
-  EXPECT_EQ(a->GetPage(), c->GetPage());
-  EXPECT_EQ(doc.GetPages().size(), 1u);
-}
-
 TEST_F(CatalogDocument, RepairFlattensAnOlderRootAndPlacesOrphans) {
   doc.OnNewDocument(path);
   model::WDValue* a = AddBeacon("a", "http://one/", "x{?}y");
@@ -151,7 +128,10 @@ TEST_F(CatalogDocument, RepairFlattensAnOlderRootAndPlacesOrphans) {
   EXPECT_EQ(doc.GetRoot()->GetChild(1), b);
 }
 
-TEST_F(CatalogDocument, OpeningAndSavingKeepsEveryByte) {
+// A folder class of a later version that the catalog file cannot store.
+class UnstorableGroup : public model::WDGroup {};
+
+TEST_F(CatalogDocument, OpeningAndSavingKeepsEveryByteAndAFailedSaveKeepsTheFile) {
   const std::string bytes = testing::WriteContents(testing::MakeRichCatalog(50));
   testing::WriteFileBytes(path, bytes);
   ASSERT_TRUE(doc.OnNewDocument(path));
@@ -175,15 +155,8 @@ TEST_F(CatalogDocument, OpeningAndSavingKeepsEveryByte) {
   ASSERT_TRUE(doc.OnNewDocument(path));
   EXPECT_FALSE(doc.IsModified());
   EXPECT_EQ(doc.AllBeacons()[0]->GetAlert().GetEventCount(), 2u);
-}
 
-// A folder class of a later version that the catalog file cannot store.
-class UnstorableGroup : public model::WDGroup {};
-
-TEST_F(CatalogDocument, CatalogThatCannotBeWrittenLeavesTheFileAlone) {
-  ASSERT_TRUE(doc.OnNewDocument(path));
-  AddBeacon("a", "http://one/");
-  ASSERT_TRUE(doc.Save());
+  // A catalog that cannot be written leaves the file alone.
   const std::string saved = testing::ReadFileBytes(path);
   doc.GetRoot()->AddChild(new UnstorableGroup);
   EXPECT_FALSE(doc.Save());
@@ -191,6 +164,62 @@ TEST_F(CatalogDocument, CatalogThatCannotBeWrittenLeavesTheFileAlone) {
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].rfind(platform::GetString(platform::ids::kMsgCantOpenFile), 0), 0u);
   EXPECT_TRUE(testing::ReadFileBytes(path) == saved);
+}
+
+// A relay that says nothing until released is set.
+testing::LoopbackServer::Script HeldRelay(std::promise<void>& released) {
+  return [future = released.get_future().share()](testing::ServerConnection& c) {
+    if (future.wait_for(10s) == std::future_status::ready) testing::SmtpDialogue({})(c);
+  };
+}
+
+// The e-mail action with a document: delivered off the calling thread, its result through the dispatcher.
+TEST_F(CatalogDocument, MailActionReturnsAtOnceAndTheResultComesThroughTheDispatcher) {
+  model::WDValPage page("http://shop.example.com/");
+  page.AddValue(std::make_unique<model::WDValue>());
+  model::WDAlertEmail& mail =
+      page.GetValue(0)->GetAlert().AddEvent(std::make_unique<model::WDEventMessager>()).m_actEmail;
+  mail.m_bEnabled = 1;
+  mail.m_strTo = "ann@example.com";
+  app.Settings().m_strEmail = "monitor@example.com";
+  app.Settings().m_nTimeOut = 5;
+  // Drains the dispatcher until a closure ran or a generous deadline passed.
+  const auto runUntilSomethingRan = [&] {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (doc.GetDispatcher()->WaitAndRun(100ms) == 0 && std::chrono::steady_clock::now() < deadline) {
+    }
+  };
+  const std::string label = platform::GetString(platform::ids::kEmailLabel) + "ann@example.com\n";
+
+  std::promise<void> released;
+  testing::LoopbackServer server(HeldRelay(released));
+  app.Settings().m_strSMTPServ = "127.0.0.1:" + std::to_string(server.Port());
+  // The relay has not even greeted yet: the action does not wait for it.
+  EXPECT_TRUE(mail.Fire());
+  EXPECT_EQ(doc.PendingMail(), 1u);
+  EXPECT_TRUE(prompt.messages.empty());
+  released.set_value();
+  runUntilSomethingRan();
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0], label + platform::GetString(platform::ids::kMsgMailSent));
+  EXPECT_EQ(doc.PendingMail(), 0u);
+  EXPECT_NE(server.Received().find("RCPT TO: <ann@example.com>"), std::string::npos);
+
+  // A delivery still running at the end is given up with a message.
+  std::promise<void> late;
+  testing::LoopbackServer lateServer(HeldRelay(late));
+  app.Settings().m_strSMTPServ = "127.0.0.1:" + std::to_string(lateServer.Port());
+  EXPECT_TRUE(mail.Fire());
+  EXPECT_EQ(doc.FinishMail(200ms), 1u);
+  ASSERT_EQ(prompt.messages.size(), 2u);
+  EXPECT_EQ(prompt.messages[1], label + platform::GetString(platform::ids::kMsgMailGivenUp));
+  EXPECT_EQ(prompt.icons[1], platform::PromptIcon::Exclamation);
+  EXPECT_EQ(doc.PendingMail(), 0u);
+  // The late result of the given-up delivery is told nobody.
+  late.set_value();
+  lateServer.Received();
+  runUntilSomethingRan();
+  EXPECT_EQ(prompt.messages.size(), 2u);
 }
 
 class RecordingTarget : public FetchTarget {
@@ -206,6 +235,72 @@ class CountingAgentState : public platform::AgentStateHost {
   void UpdateAgentState() override { ++calls; }
   int calls = 0;
 };
+
+TEST(OnlineCheck, ClassifiesAddresses) {
+  using A = NetworkAnswer;
+  EXPECT_EQ(ClassifyAddresses({}), A::None);
+  EXPECT_EQ(ClassifyAddresses({"127.0.0.1", "127.0.1.1", "::1"}), A::None);
+  EXPECT_EQ(ClassifyAddresses({"169.254.3.4"}), A::LinkLocal);
+  EXPECT_EQ(ClassifyAddresses({"fe80::1"}), A::LinkLocal);
+  EXPECT_EQ(ClassifyAddresses({"192.168.1.20"}), A::Private);
+  EXPECT_EQ(ClassifyAddresses({"169.254.3.4", "10.0.0.5"}), A::Private);
+  EXPECT_EQ(ClassifyAddresses({"172.16.0.1"}), A::Private);
+  EXPECT_EQ(ClassifyAddresses({"172.31.255.1"}), A::Private);
+  EXPECT_EQ(ClassifyAddresses({"100.64.0.1"}), A::Private);
+  EXPECT_EQ(ClassifyAddresses({"fd12:3456::1"}), A::Private);
+  EXPECT_EQ(ClassifyAddresses({"172.32.0.1"}), A::Public);
+  EXPECT_EQ(ClassifyAddresses({"172.15.0.1"}), A::Public);
+  EXPECT_EQ(ClassifyAddresses({"192.169.0.1"}), A::Public);
+  EXPECT_EQ(ClassifyAddresses({"10.1.1.1", "93.184.216.34"}), A::Public);
+  EXPECT_EQ(ClassifyAddresses({"fe80::1", "2001:db8::7"}), A::Public);
+  EXPECT_EQ(ClassifyAddresses({"::ffff:192.168.0.2"}), A::Private);
+  EXPECT_EQ(ClassifyAddresses({"not an address", "", "300.1.1.1"}), A::None);
+
+  EXPECT_TRUE(CountsAsOnline(A::Public));
+  EXPECT_TRUE(CountsAsOnline(A::Private));
+  EXPECT_FALSE(CountsAsOnline(A::LinkLocal));
+  EXPECT_FALSE(CountsAsOnline(A::None));
+}
+
+TEST(OnlineCheck, AsksOncePerTickAndKeepsTheAnswerUntilInvalidatedOrOfflineWhenItCannot) {
+  std::vector<std::string> addresses = {"192.168.1.20"};
+  int asked = 0;
+  WDOnlineCheck check([&](std::vector<std::string>& out) {
+    ++asked;
+    out = addresses;
+    return true;
+  });
+  EXPECT_EQ(check.GetState(), WDOnlineCheck::Unknown);
+  EXPECT_EQ(check.IsOnline(), 1);
+  EXPECT_EQ(check.IsOnline(), 1);
+  EXPECT_EQ(asked, 1);
+  addresses = {"127.0.0.1", "169.254.0.9"};
+  EXPECT_EQ(check.IsOnline(), 1);
+  check.Invalidate();
+  EXPECT_EQ(check.GetState(), WDOnlineCheck::Unknown);
+  EXPECT_EQ(check.IsOnline(), 0);
+  EXPECT_EQ(check.GetState(), WDOnlineCheck::Offline);
+  EXPECT_EQ(asked, 2);
+
+  // Offline while asking, and when the addresses cannot be listed.
+  WDOnlineCheck* self = nullptr;
+  int inner = -1;
+  WDOnlineCheck reentered([&](std::vector<std::string>& out) {
+    inner = self->IsOnline();
+    self->Invalidate();  // stays Asking
+    out = {"8.8.8.8"};
+    return true;
+  });
+  self = &reentered;
+  EXPECT_EQ(reentered.IsOnline(), 1);
+  EXPECT_EQ(inner, 0);
+
+  WDOnlineCheck failing([](std::vector<std::string>& out) {
+    out = {"8.8.8.8"};
+    return false;
+  });
+  EXPECT_EQ(failing.IsOnline(), 0);
+}
 
 WDOnlineCheck FixedNetwork(std::vector<std::string> addresses) {
   return WDOnlineCheck([addresses](std::vector<std::string>& out) {
@@ -312,22 +407,6 @@ TEST_F(RefreshScheduler, AsManyAsPossibleStartsUpToTheCeilingAndTheRestAsSlotsFr
   }
 }
 
-TEST_F(RefreshScheduler, AddressesDifferingInCaseShareOneFetch) {
-  model::WDValue* a = AddServed("a", "/Same", "<b>41</b>\n", "<b>{?}</b>");
-  model::WDValue* b = AddBeacon("b", server.Url("/SAME"), "<b>{?}</b>");
-  ASSERT_EQ(a->GetPage(), b->GetPage());
-  EXPECT_EQ(doc.RefreshAll(), 1);
-  EXPECT_TRUE(doc.GetFetchManager().IsUrlInProgress(server.Url("/same")));
-  // Another page record with the address in other letters is not fetched beside it.
-  model::WDValPage stray(server.Url("/sAmE"));
-  stray.AddValue(std::make_unique<model::WDValue>());
-  EXPECT_EQ(Refusal(&stray, 1), StartRefusal::InProgress);
-  Drain();
-  EXPECT_EQ(server.Requests().size(), 1u);
-  EXPECT_EQ(a->GetLastText(true, 0), "41");
-  EXPECT_EQ(b->GetLastText(true, 0), "41");
-}
-
 TEST_F(RefreshScheduler, AutoFreshingOffLeavesTheTickIdleButUserCommandsFetch) {
   app.Settings().m_bAutoFreshing = 0;
   model::WDValue* a = AddServed("a", "/a", "a\n");
@@ -348,29 +427,27 @@ TEST_F(RefreshScheduler, AutoFreshingOffLeavesTheTickIdleButUserCommandsFetch) {
   doc.GetFetchManager().RequestStop();
   EXPECT_FALSE(IsStopFlagSet());
 
-  // Stop ends every running fetch.
+  // Stop ends every running fetch. Until then another page record with the address in other letters is
+  // not fetched beside it.
   server.Route("/hang", HttpRoute{{}, 0, 0, true});
   model::WDValue* hang = AddBeacon("hang", server.Url("/hang"));
   EXPECT_EQ(doc.RefreshAll(), 3);
+  EXPECT_TRUE(doc.GetFetchManager().IsUrlInProgress(server.Url("/HANG")));
+  model::WDValPage stray(server.Url("/Hang"));
+  stray.AddValue(std::make_unique<model::WDValue>());
   EXPECT_TRUE(doc.StopAll());
-  EXPECT_EQ(Refusal(hang->GetPage(), 1), StartRefusal::InProgress);
+  EXPECT_EQ(Refusal(&stray, 1), StartRefusal::InProgress);
   Drain();
   EXPECT_EQ(hang->GetPage()->m_nState, FetchResultStopped);
   EXPECT_FALSE(IsStopFlagSet());
 }
 
-TEST_F(RefreshScheduler, DueRulesAtStartIntervalsAndTimedOutPages) {
+// Once per run is left to the model's tests.
+TEST_F(RefreshScheduler, DueRulesIntervalsTimedOutAndDisabledPages) {
   const int64_t start = app.Context().GetStartTime();
-  model::WDValue* atStart = AddServed("at start", "/x", "x\n");
   model::WDValue* interval = AddBeacon("interval", server.Url("/y"));
   model::WDValue* timedOut = AddBeacon("timed out", server.Url("/z"));
   model::WDValue* disabled = AddBeacon("disabled", server.Url("/w"));
-
-  // Once per run: due while the newest sample is older than the program's start.
-  atStart->GetHistory().AddRecord(model::WDHistoryRecord("old", start - 10));
-  EXPECT_TRUE(atStart->IsDue());
-  atStart->GetHistory().AddRecord(model::WDHistoryRecord("new", start));
-  EXPECT_FALSE(atStart->IsDue());
 
   // Every 5 minutes: due from newest + 300 s on.
   model::WDValPage* page = interval->GetPage();
@@ -421,7 +498,8 @@ TEST_F(RefreshScheduler, OfflineThePassFetchesOnlyPagesOnThisMachine) {
   model::WDValue* local = AddBeacon("local", "file://" + file, "<i>{?}</i>");
   model::WDValue* here = AddBeacon("here", server.Url("/here"));
   model::WDValue* net = AddBeacon("net", netUrl);
-  EXPECT_EQ(doc.OnTimerTick(), 3);
+  model::WDValue* secure = AddBeacon("secure", "https://192.0.2.77/");
+  EXPECT_EQ(doc.OnTimerTick(), 4);
   EXPECT_EQ(doc.IsBusy(), 2u);
   Drain();
   EXPECT_EQ(local->GetLastText(true, 0), "local");
@@ -432,11 +510,15 @@ TEST_F(RefreshScheduler, OfflineThePassFetchesOnlyPagesOnThisMachine) {
   EXPECT_TRUE(doc.StartPageFetch(net->GetPage(), 1));
   Drain();
   EXPECT_EQ(net->GetHistory().GetCount(), 1);
-  // With a proxy, a private address counts as online.
+  // With a proxy, a private address counts as online. Secure pages go through the proxy too, as a tunnel.
   doc.OnlineCheck() = FixedNetwork({"192.168.1.20"});
   EXPECT_TRUE(doc.StartPageFetch(net->GetPage(), 0));
   Drain();
-  EXPECT_EQ(server.Requests().size(), 3u);
+  EXPECT_TRUE(doc.StartPageFetch(secure->GetPage(), 0));
+  Drain();
+  EXPECT_EQ(secure->GetPage()->m_nState, FetchResultFailed);
+  ASSERT_EQ(server.Requests().size(), 4u);
+  EXPECT_EQ(server.Requests()[3].rfind("CONNECT 192.0.2.77:443 HTTP/1.1\r\n", 0), 0u);
 }
 
 TEST_F(RefreshScheduler, OverdueJobIsGivenUpAndStopsThePassUntilAllAreRetired) {

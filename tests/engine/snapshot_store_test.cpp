@@ -39,7 +39,7 @@ std::vector<fs::path> Files(const std::string& folder) {
   return files;
 }
 
-TEST(SnapshotStore, KeepsOnlyChangesAndRotatesAtTheCountAndTheSpace) {
+TEST(SnapshotStore, KeepsOnlyChangesRotatesAtTheCountAndTheSpaceAndSkipsBrokenFiles) {
   testing::TempFolder dir;
   {
     SnapshotStore store(dir.Path());
@@ -48,6 +48,8 @@ TEST(SnapshotStore, KeepsOnlyChangesAndRotatesAtTheCountAndTheSpace) {
       store.Submit(kUrl, "text " + std::to_string(i), 100 + i);
       store.Submit(kUrl, "text " + std::to_string(i), 200 + i);  // unchanged: no snapshot
     }
+    // What still waits to be written is read as well.
+    EXPECT_EQ(store.Read(kUrl, store.List(kUrl).front()), "text 4");
     store.Flush();
     EXPECT_EQ(Times(store, kUrl), (std::vector<int64_t>{104, 103, 102}));
     // Letter case aside, an address is one page, as the catalog sees it.
@@ -80,15 +82,14 @@ TEST(SnapshotStore, KeepsOnlyChangesAndRotatesAtTheCountAndTheSpace) {
   EXPECT_TRUE(again.List("http://b/").empty());
   EXPECT_EQ(Times(again, "http://a/"), std::vector<int64_t>{3});
   EXPECT_EQ(Files(space.Path()).size(), 2u);
-}
 
-TEST(SnapshotStore, ACutOrDamagedFileIsNoSnapshot) {
-  testing::TempFolder dir;
-  SnapshotStore store(dir.Path());
+  // A cut or damaged file is no snapshot.
+  testing::TempFolder crashed;
+  SnapshotStore store(crashed.Path());
   store.Submit(kUrl, "first\n", 1);
   store.Submit(kUrl, "second\n", 2);
   store.Flush();
-  const std::vector<fs::path> files = Files(dir.Path());
+  const std::vector<fs::path> files = Files(crashed.Path());
   ASSERT_EQ(files.size(), 2u);
   const std::string whole = testing::ReadFileBytes(files[1].string());
   // Every cut is recognised, and so is a damaged byte of the text.
@@ -115,8 +116,8 @@ TEST(SnapshotStore, ACutOrDamagedFileIsNoSnapshot) {
   store.Submit(kUrl, "second\n", 3);
   store.Flush();
   EXPECT_EQ(Times(store, kUrl), (std::vector<int64_t>{3, 1}));
-  EXPECT_EQ(Files(dir.Path()).size(), 2u);
-  EXPECT_TRUE(SnapshotStore(dir / "missing").List(kUrl).empty());
+  EXPECT_EQ(Files(crashed.Path()).size(), 2u);
+  EXPECT_TRUE(SnapshotStore(crashed / "missing").List(kUrl).empty());
 }
 
 }  // namespace

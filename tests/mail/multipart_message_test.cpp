@@ -26,20 +26,6 @@ const std::string kFileHeader =
     "Content-Disposition: attachment; filename=\"data.bin\"\r\n\r\n";
 constexpr int64_t kStamp = 1000000000;  // Sunday 9 September 2001, 01:46:40 UTC
 
-std::string ComposedBody(const std::string& body) {
-  CMultipartMessage message;
-  message.m_strBody = body;
-  message.SetStampTime(kStamp);
-  message.Compose();
-  return message.m_strBody;
-}
-
-std::string Repeat(const std::string& piece, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) out += piece;
-  return out;
-}
-
 std::string Recipient(const CMailMessage& message, int index, int kind) {
   std::string address = "unset", name = "unset";
   if (!message.GetRecipient(address, name, index, kind)) return "(none)";
@@ -60,6 +46,14 @@ TEST(MailMessage, RecipientListsSplitAtSemicolonsAndSkipBlankEntries) {
   // The name keeps the blank before "<"; addresses lose the blanks around them.
   EXPECT_EQ(Recipient(message, 0, RecipientBcc), "Ann Lee |ann@example.com");
   EXPECT_EQ(Recipient(message, 1, RecipientBcc), "|d@example.com");
+  // A bad kind or index leaves the outputs untouched.
+  EXPECT_TRUE(message.AddRecipient("x@example.com", "X", 3));  // accepted, but goes nowhere
+  EXPECT_EQ(message.GetRecipientCount(RecipientTo), 2);
+  EXPECT_EQ(message.GetRecipientCount(3), 0);
+  EXPECT_EQ(message.GetRecipientCount(-1), 0);
+  EXPECT_EQ(Recipient(message, 2, RecipientTo), "(none)");
+  EXPECT_EQ(Recipient(message, -1, RecipientTo), "(none)");
+  EXPECT_EQ(Recipient(message, 0, 3), "(none)");
 
   // A malformed entry stops the list but keeps the entries before it.
   CMailMessage cut;
@@ -71,20 +65,7 @@ TEST(MailMessage, RecipientListsSplitAtSemicolonsAndSkipBlankEntries) {
   EXPECT_EQ(cut.GetRecipientCount(RecipientTo), 1);
 }
 
-TEST(MailMessage, BadKindOrIndexLeavesOutputsUntouched) {
-  CMailMessage message;
-  EXPECT_TRUE(message.AddRecipient("a@example.com", "A", RecipientTo));
-  EXPECT_TRUE(message.AddRecipient("x@example.com", "X", 3));  // accepted, but goes nowhere
-  EXPECT_EQ(message.GetRecipientCount(RecipientTo), 1);
-  EXPECT_EQ(message.GetRecipientCount(3), 0);
-  EXPECT_EQ(message.GetRecipientCount(-1), 0);
-  EXPECT_EQ(Recipient(message, 1, RecipientTo), "(none)");
-  EXPECT_EQ(Recipient(message, -1, RecipientTo), "(none)");
-  EXPECT_EQ(Recipient(message, 0, 3), "(none)");
-  EXPECT_EQ(Recipient(message, 0, RecipientTo), "A|a@example.com");
-}
-
-TEST(MailMessage, PlainMessageHeaderListsRecipientsWithoutBcc) {
+TEST(MailMessage, PlainMessageHeaderListsRecipientsWithoutBccAndAnEnglishDate) {
   CMailMessage message;
   message.m_strFrom = "me@example.com";
   message.m_strSubject = "Hi";
@@ -105,19 +86,18 @@ TEST(MailMessage, PlainMessageHeaderListsRecipientsWithoutBcc) {
             "X-Mailer: Test Mailer\r\n"
             "\r\n");
   EXPECT_EQ(message.m_strBody, "text\r\n");
-}
 
-TEST(MailMessage, DateIsEnglishStrftimeAndEmptyWhenTooLong) {
+  // The date is English, and empty when too long.
   EXPECT_EQ(FormatMailDate(1700000000, 0, "UTC"), "Tue, 14 Nov 23 22:13:20 UTC");
   EXPECT_EQ(FormatMailDate(1700000000, 7200, "EET"), "Wed, 15 Nov 23 00:13:20 EET");
   // 24 characters before the zone name: a name of 103 still fits 127, one of 104 does not.
   EXPECT_EQ(FormatMailDate(1700000000, 0, std::string(103, 'Z')).size(), 127u);
   EXPECT_EQ(FormatMailDate(1700000000, 0, std::string(104, 'Z')), "");
 
-  CMailMessage message;
-  message.SetTimeZone(0, std::string(200, 'Z'));
-  message.Compose();
-  EXPECT_NE(message.GetHeader().find("\r\nDate: \r\n"), std::string::npos);
+  CMailMessage longZone;
+  longZone.SetTimeZone(0, std::string(200, 'Z'));
+  longZone.Compose();
+  EXPECT_NE(longZone.GetHeader().find("\r\nDate: \r\n"), std::string::npos);
 
   // Without a stamp, the clock's time in the local zone.
   platform::SetFixedNow(1234567890);
@@ -129,7 +109,7 @@ TEST(MailMessage, DateIsEnglishStrftimeAndEmptyWhenTooLong) {
   EXPECT_FALSE(FormatMailDate(1234567890).empty());
 }
 
-TEST(MultipartMessage, ComposesAlertMailHeaderAndFiveStepBody) {
+TEST(MultipartMessage, ComposesAlertMailHeaderAndFiveStepBodyWithItsParts) {
   CMultipartMessage message;
   message.m_strFrom = "monitor@example.com";
   message.m_strSubject = "Price alert";
@@ -163,17 +143,22 @@ TEST(MultipartMessage, ComposesAlertMailHeaderAndFiveStepBody) {
       // Lines already ending in CR LF get no second one.
       {"one\r\ntwo\r\n", kPreamble + kOpen + kTextHeader + "one\r\ntwo\r\n" + kClose},
   };
-  for (const auto& [body, expected] : bodies) EXPECT_EQ(ComposedBody(body), expected) << body;
-}
+  for (const auto& [body, expected] : bodies) {
+    CMultipartMessage composed;
+    composed.m_strBody = body;
+    composed.SetStampTime(kStamp);
+    composed.Compose();
+    EXPECT_EQ(composed.m_strBody, expected) << body;
+  }
 
-TEST(MultipartMessage, TextPartGoesFirstAndAttachmentsFollowInOrder) {
+  // Text parts go first and attachments follow in order.
   testing::TempFolder dir;
-  CMultipartMessage message;
-  message.AddPart("  " + dir.Write("data.bin", "hello") + " ", ContentOctetStream, "", 0, true);
-  message.AddPart("second text", ContentTextPlain, "", 0, false);
-  message.AddPart("/nonexistent/b.bin", ContentOctetStream, "", 0, true);
-  message.AddPart("first text", ContentTextPlain, "; charset=koi8-r", 0, false);
-  const auto& parts = message.GetParts();
+  CMultipartMessage parted;
+  parted.AddPart("  " + dir.Write("data.bin", "hello") + " ", ContentOctetStream, "", 0, true);
+  parted.AddPart("second text", ContentTextPlain, "", 0, false);
+  parted.AddPart("/nonexistent/b.bin", ContentOctetStream, "", 0, true);
+  parted.AddPart("first text", ContentTextPlain, "; charset=koi8-r", 0, false);
+  const auto& parts = parted.GetParts();
   ASSERT_EQ(parts.size(), 4u);
   EXPECT_EQ(parts[0].m_strContent, "first text");
   EXPECT_EQ(parts[1].m_strContent, "second text");
@@ -181,32 +166,40 @@ TEST(MultipartMessage, TextPartGoesFirstAndAttachmentsFollowInOrder) {
   EXPECT_EQ(parts[3].m_strContent, "/nonexistent/b.bin");
 
   // An attachment that cannot be opened leaves only its boundary line.
-  message.m_strBody = "body";
-  message.SetStampTime(kStamp);
-  message.Compose();
-  EXPECT_EQ(message.m_strBody, kPreamble + kOpen + kTextHeader + "body\r\n" + kOpen +
-                                   "Content-Type: text/plain; charset=koi8-r\r\nContent-Transfer-Encoding: 7Bit\r\n\r\n"
-                                   "first text\r\n" +
-                                   kOpen + kTextHeader + "second text\r\n" + kOpen + kFileHeader + "aGVsbG8=\r\n\r\n" +
-                                   kOpen + kClose);
+  parted.m_strBody = "body";
+  parted.SetStampTime(kStamp);
+  parted.Compose();
+  EXPECT_EQ(parted.m_strBody, kPreamble + kOpen + kTextHeader + "body\r\n" + kOpen +
+                                  "Content-Type: text/plain; charset=koi8-r\r\nContent-Transfer-Encoding: 7Bit\r\n\r\n"
+                                  "first text\r\n" +
+                                  kOpen + kTextHeader + "second text\r\n" + kOpen + kFileHeader + "aGVsbG8=\r\n\r\n" +
+                                  kOpen + kClose);
 }
 
 TEST(MultipartMessage, EveryMessageFindsTheSameTwoAgents) {
+  CContentAgentRegistry& registry = CContentAgentRegistry::Instance();
   CMultipartMessage first;
-  size_t count = CContentAgentRegistry::Instance().GetCount();
-  const CContentAgent* text = CContentAgentRegistry::Instance().FindAgent(ContentTextPlain);
+  size_t count = registry.GetCount();
+  const CContentAgent* text = registry.FindAgent(ContentTextPlain);
   for (int i = 0; i < 5; ++i) CMultipartMessage another;
-  EXPECT_EQ(CContentAgentRegistry::Instance().GetCount(), count);
-  EXPECT_EQ(CContentAgentRegistry::Instance().FindAgent(ContentTextPlain), text);
-  ASSERT_NE(CContentAgentRegistry::Instance().FindAgent(ContentOctetStream), nullptr);
-  EXPECT_EQ(CContentAgentRegistry::Instance().FindAgent(ContentOctetStream)->GetContentType(),
-            "application/octet-stream");
-  EXPECT_EQ(CContentAgentRegistry::Instance().FindAgent(7), nullptr);
+  EXPECT_EQ(registry.GetCount(), count);
+  EXPECT_EQ(registry.FindAgent(ContentTextPlain), text);
+  ASSERT_NE(registry.FindAgent(ContentOctetStream), nullptr);
+  EXPECT_EQ(registry.FindAgent(ContentOctetStream)->GetContentType(), "application/octet-stream");
+  EXPECT_EQ(registry.FindAgent(7), nullptr);
+
+  // The text part is seven-bit whatever its bytes and the encoding asked for.
+  std::string dest = "before\r\n";
+  EXPECT_TRUE(text->AppendPart("\xd0\x9f\xd1\x80\xd0\xb8", "", 3, true, dest));
+  EXPECT_EQ(dest, "before\r\n" + kTextHeader + "\xd0\x9f\xd1\x80\xd0\xb8");
+  EXPECT_TRUE(text->QueryType(ContentTextPlain));
+  EXPECT_FALSE(text->QueryType(ContentOctetStream));
 }
 
 TEST(TextPlainAgent, WrapsAtTheLastBlankWithTheCountingQuirks) {
   const std::string b70(70, 'b'), b75(75, 'b'), b76(76, 'b'), b77(77, 'b'), c10(10, 'c'), e100(100, 'e');
-  const std::string nines = Repeat("aaaaaaaaa ", 10);
+  std::string nines;
+  for (int i = 0; i < 10; ++i) nines += "aaaaaaaaa ";
   const std::pair<std::string, std::string> cases[] = {
       // The first line breaks at its 78th character.
       {b75 + " " + c10, b75 + "\r\n" + c10},
@@ -234,16 +227,7 @@ TEST(TextPlainAgent, WrapsAtTheLastBlankWithTheCountingQuirks) {
   EXPECT_EQ(CTextPlainAgent(20).WrapText("one two three four five six"), "one two three four\r\nfive six");
 }
 
-TEST(TextPlainAgent, PartIsSevenBitWhateverTheBytesAndEncoding) {
-  CTextPlainAgent agent;
-  std::string dest = "before\r\n";
-  EXPECT_TRUE(agent.AppendPart("\xd0\x9f\xd1\x80\xd0\xb8", "", 3, true, dest));
-  EXPECT_EQ(dest, "before\r\n" + kTextHeader + "\xd0\x9f\xd1\x80\xd0\xb8");
-  EXPECT_TRUE(agent.QueryType(ContentTextPlain));
-  EXPECT_FALSE(agent.QueryType(ContentOctetStream));
-}
-
-TEST(OctetStreamAgent, FileGoesOutInBase64LinesOfFiftyFourBytes) {
+TEST(OctetStreamAgent, FileGoesOutInStandardBase64LinesOfFiftyFourBytes) {
   testing::TempFolder dir;
   COctetStreamAgent agent;
   CBase64Encoder b64;
@@ -272,10 +256,8 @@ TEST(OctetStreamAgent, FileGoesOutInBase64LinesOfFiftyFourBytes) {
   EXPECT_EQ(agent.BuildPartHeader("/x/report.final.txt", "", 0, false),
             "Content-Type: application/octet-stream\r\nContent-Transfer-Encoding: base64\r\n"
             "Content-Disposition: attachment; filename=\"report.final.txt\"\r\n\r\n");
-}
 
-TEST(Base64Encoder, StandardAlphabetAndPadding) {
-  CBase64Encoder b64;
+  // The standard alphabet and padding; decoding gives the bytes back.
   EXPECT_EQ(b64.Encode(""), "");
   EXPECT_EQ(b64.Encode("f"), "Zg==");
   EXPECT_EQ(b64.Encode("fo"), "Zm8=");

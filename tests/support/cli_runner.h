@@ -67,4 +67,12 @@ inline int WaitExit(pid_t pid) {
   return WEXITSTATUS(status);
 }
 
+// Passes when the run ended with status and its standard error holds errPart; a failure shows both.
+inline ::testing::AssertionResult Ended(const CliResult& run, int status, const std::string& errPart = "") {
+  if (run.status == status && run.err.find(errPart) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "exit " << run.status << " (wanted " << status << "), wanted \"" << errPart
+                                       << "\" in the error:\n"
+                                       << run.err;
+}
+
 }  // namespace quorvex::testing

@@ -59,7 +59,7 @@ struct SmtpScript {
   std::vector<std::string> greeting{"220 test.local ready\r\n"};  // sent piece by piece, with pauses
   std::string helo = "250 hello\r\n";
   std::string mail = "250 sender ok\r\n";
-  std::map<std::string, std::string> rcpt;  // reply by address; others get "250 recipient ok"
+  std::map<std::string, std::string> rcpt{};  // reply by address; others get "250 recipient ok"
   std::string data = "354 send it\r\n";
   std::string end = "250 queued\r\n";
   std::string quit = "221 bye\r\n";
