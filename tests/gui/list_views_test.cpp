@@ -58,8 +58,7 @@ class ListViewsTest : public QObject {
   }
   void cleanupTestCase() { platform::SetFixedNow(-1); }
   void FolderListAndTimeLine();
-  void ScaleAndGridStep();
-  void GraphDaysMarkerAndFolder();
+  void GraphScaleDaysMarkerAndFolder();
 };
 
 void ListViewsTest::FolderListAndTimeLine() {
@@ -110,15 +109,13 @@ void ListViewsTest::FolderListAndTimeLine() {
   QCOMPARE(rows.headerData(4, Qt::Horizontal).toString(), QStringLiteral("Address"));
 
   const QPalette palette = QGuiApplication::palette();
-  const auto changeColour = [&rows](int row) {
-    return rows.data(rows.index(row, kBcnChange), Qt::ForegroundRole).value<QColor>();
-  };
-  QCOMPARE(Cell(rows, 0, kBcnChange), QStringLiteral("+ 1.5"));
-  QCOMPARE(changeColour(0), TintColor(RowTint::Rise, palette));
-  QCOMPARE(Cell(rows, 1, kBcnChange), QStringLiteral("- 1.5"));
-  QCOMPARE(changeColour(1), TintColor(RowTint::Fall, palette));
-  QCOMPARE(Cell(rows, 2, kBcnChange), QStringLiteral("- "));
-  QCOMPARE(changeColour(2), TintColor(RowTint::Normal, palette));
+  const std::pair<const char*, RowTint> tints[] = {
+      {"+ 1.5", RowTint::Rise}, {"- 1.5", RowTint::Fall}, {"- ", RowTint::Normal}};
+  for (int row = 0; row < 3; ++row) {
+    QCOMPARE(Cell(rows, row, kBcnChange), QString::fromLatin1(tints[row].first));
+    QCOMPARE(rows.data(rows.index(row, kBcnChange), Qt::ForegroundRole).value<QColor>(),
+             TintColor(tints[row].second, palette));
+  }
   QVERIFY(TintColor(RowTint::Rise, palette) != TintColor(RowTint::Fall, palette));
   QCOMPARE(Cell(rows, 3, kBcnDate), QString::fromStdString(text::FormatLocalTime(1650000000, text::DateFormat())));
   QCOMPARE(Cell(rows, 3, kBcnAddress), QStringLiteral("http://fresh.example/"));
@@ -194,7 +191,7 @@ void ListViewsTest::FolderListAndTimeLine() {
   QCOMPARE(line->GetSelectedRecord(), rise->GetHistory().GetAt(1));
 }
 
-void ListViewsTest::ScaleAndGridStep() {
+void ListViewsTest::GraphScaleDaysMarkerAndFolder() {
   // Nothing to span: the range of 3.
   QCOMPARE(graph::ComputeValueScale(0, 0, 110).fRange, 3.0);
   QCOMPARE(graph::ComputeValueScale(0, 0, 110).fScale, 0.03);
@@ -220,27 +217,11 @@ void ListViewsTest::ScaleAndGridStep() {
   QCOMPARE(graph::GridStep(100, 2.0), 40.0);  // 10 pixels apart: doubled
   QCOMPARE(graph::GridStep(100, 0.5), 20.0);  // 40 pixels apart
 
-  // Only negative samples, through the view: the range is |min| and the zero line lies above them.
-  model::WDValue value;
-  Fill(value, {"-5", "-2", "-4"}, kHour);
-  WDGraphView view([&value] { return &value; });
-  view.resize(300, 200);
-  view.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&view));
-  view.OnNotify(TabNotify::SelectionApplied, {});
-  const graph::ValueScale& scale = view.GetValueScale();
-  QCOMPARE(scale.fRange, 5.0);
-  QCOMPARE(view.GetGraphRect().height(), 150);
-  const int zero = graph::ValueToY(169, scale, 0);
-  QVERIFY(zero > 0);
-  QVERIFY(zero < graph::ValueToY(169, scale, -2));
-  QVERIFY(graph::ValueToY(169, scale, -5) <= 169);
-}
-
-void ListViewsTest::GraphDaysMarkerAndFolder() {
   // Thirty days of samples, one every three days, in a view ten days wide.
   model::WDValue value;
   Fill(value, {"10", "12", "11", "15", "14", "13", "18", "16", "17", "20", "19"}, 3 * kDay);
+  model::WDValue negative;
+  Fill(negative, {"-5", "-2", "-4"}, kHour);
   model::WDGroup folder;
   model::WDItem* shown = &value;
   WDGraphView view([&shown] { return shown; });
@@ -284,6 +265,17 @@ void ListViewsTest::GraphDaysMarkerAndFolder() {
   QCOMPARE(view.GetMarkX(), 9 * 24);
   QCOMPARE(view.horizontalScrollBar()->value(), 9 * 24 - 120);
   QVERIFY(!view.OnNotify(TabNotify::Store, {}));
+
+  // Only negative samples: the range is |min| and the zero line lies above them.
+  shown = &negative;
+  view.OnNotify(TabNotify::SelectionApplied, {});
+  view.viewport()->grab();
+  const graph::ValueScale& scale = view.GetValueScale();
+  QCOMPARE(scale.fRange, 5.0);
+  const int zero = graph::ValueToY(169, scale, 0);
+  QVERIFY(zero > 0);
+  QVERIFY(zero < graph::ValueToY(169, scale, -2));
+  QVERIFY(graph::ValueToY(169, scale, -5) <= 169);
 
   // A folder leaves only the background.
   shown = &folder;

@@ -1,5 +1,5 @@
 // The panes of a beacon's tabs on real widgets. The link tab: the test button's rules, the test as a
-// check runs it, character sets, and fetches into the page-source pane against a loopback server. The
+// check runs it, character sets, find, and fetches into the page-source pane against a loopback server. The
 // property panes: the history strip and the screen pane, the control pane's alert event rows, loading,
 // enabling rules, immediate changes and store.
 #include "engine/fetch_pass.h"
@@ -31,10 +31,6 @@ namespace {
 namespace ids = platform::ids;
 namespace vid = view_ids;
 
-std::string Str(uint16_t id) {
-  return platform::GetString(id);
-}
-
 }  // namespace
 
 class PanesTest : public QObject {
@@ -42,7 +38,6 @@ class PanesTest : public QObject {
 
  private slots:
   void LinkPanesFetchAndTest();
-  void SourceFind();
   void PropertyPanesLoadAndStore();
 };
 
@@ -113,10 +108,9 @@ void PanesTest::LinkPanesFetchAndTest() {
   QVERIFY(note->toPlainText().isEmpty());
 
   // "Make pattern" writes a pattern for the selected value and tests it at once.
-  WDSourceView* source = panes.source;
-  source->SetRawText("<p>Price: <b>7</b></p>");
-  source->SelectPageBytes(13, 1);
-  QVERIFY(source->MakePattern());
+  panes.source->SetRawText("<p>Price: <b>7</b></p>");
+  panes.source->SelectPageBytes(13, 1);
+  QVERIFY(panes.source->MakePattern());
   QVERIFY(!panes.pattern->toPlainText().isEmpty());
   QCOMPARE(panes.value->toPlainText(), QStringLiteral("7"));
 
@@ -177,26 +171,8 @@ void PanesTest::LinkPanesFetchAndTest() {
   QVERIFY(panes.source->toPlainText().contains(QStringLiteral("404")));
   QVERIFY(!testEnabled());
 
-  // The waiting text at once; closing the program mid-fetch is harmless and ends the fetch soon.
-  server.Route("/slow", testing::HttpRoute{{}, 0, 0, true});
-  panes.address->AddressBox()->setEditText(FromBytes(server.Url("/slow")));
-  QVERIFY(panes.address->ConfirmAddress());
-  QVERIFY(panes.source->toPlainText().contains(Text(platform::ids::kMsgFetching)));
-  QTest::qWait(100);
-  tab.frame->CloseFrame(false);
-  tab.frame.reset();
-  QVERIFY(engine::FetchWorker::WaitForAll(std::chrono::seconds(5)));
-  tab.doc.GetDispatcher()->RunPending();
-}
-
-void PanesTest::SourceFind() {
-  // Find in the page source of a checksum beacon: match case, direction and wrap.
-  test::FrameFixture f;
-  model::WDValue* page = test::AddBeacon(f.doc, "Page", "https://page.example/");
-  f.MakeFrame();
-  QVERIFY(f.tree->SelectItem(page));
-  QVERIFY(f.tree->DoCommand(page, platform::cmd::kShowLink, false));
-  WDSourceView* source = FindLinkPanes(*f.frame).source;
+  // Find in the page source: match case, direction and wrap.
+  WDSourceView* source = panes.source;
   source->SetRawText("Abc abc\nabc");
   source->moveCursor(QTextCursor::Start);
   QVERIFY(source->FindText(QStringLiteral("abc"), false, true, false));
@@ -210,6 +186,17 @@ void PanesTest::SourceFind() {
   dialog->SetText(QStringLiteral("xyz"));
   QVERIFY(!dialog->Find(true));
   QVERIFY(dialog->Status().contains(QStringLiteral("xyz")));
+
+  // The waiting text at once; closing the program mid-fetch is harmless and ends the fetch soon.
+  server.Route("/slow", testing::HttpRoute{{}, 0, 0, true});
+  panes.address->AddressBox()->setEditText(FromBytes(server.Url("/slow")));
+  QVERIFY(panes.address->ConfirmAddress());
+  QVERIFY(panes.source->toPlainText().contains(Text(platform::ids::kMsgFetching)));
+  QTest::qWait(100);
+  tab.frame->CloseFrame(false);
+  tab.frame.reset();
+  QVERIFY(engine::FetchWorker::WaitForAll(std::chrono::seconds(5)));
+  tab.doc.GetDispatcher()->RunPending();
 }
 
 void PanesTest::PropertyPanesLoadAndStore() {
@@ -250,7 +237,7 @@ void PanesTest::PropertyPanesLoadAndStore() {
 
   // Clearing asks 61461; Yes empties the history and the tree takes the history tab away.
   strip->ClearButton()->click();
-  QCOMPARE(p.prompt.questions, std::vector<std::string>{Str(ids::kAskClearHistory)});
+  QCOMPARE(p.prompt.questions, std::vector<std::string>{platform::GetString(ids::kAskClearHistory)});
   QCOMPARE(t->GetHistory().GetCount(), 3);
   p.prompt.SetNextAnswer(true);
   strip->ClearButton()->click();
@@ -288,7 +275,7 @@ void PanesTest::PropertyPanesLoadAndStore() {
   list->setCurrentRow(0);
   QVERIFY(control->DeleteButton()->isEnabled());
   control->DeleteButton()->click();
-  QCOMPARE(p.prompt.questions.back(), Str(ids::kAskDeleteEvent));
+  QCOMPARE(p.prompt.questions.back(), platform::GetString(ids::kAskDeleteEvent));
   QCOMPARE(n->GetAlert().GetEventCount(), size_t{2});
   p.prompt.SetNextAnswer(true);
   control->DeleteButton()->click();
@@ -321,7 +308,7 @@ void PanesTest::PropertyPanesLoadAndStore() {
   control->TypeList()->setCurrentIndex(2);
   control->KeepHistoryBox()->setChecked(false);
   frame.Views().Notify(TabNotify::Store, {});
-  QCOMPARE(p.prompt.messages, std::vector<std::string>{Str(ids::kMsgPositiveInteger)});
+  QCOMPARE(p.prompt.messages, std::vector<std::string>{platform::GetString(ids::kMsgPositiveInteger)});
   QCOMPARE(t->GetKind(), model::kKindText);
   QVERIFY(t->GetHistory().IsKeepAll());
   // Moving to another tab stores what was typed.
