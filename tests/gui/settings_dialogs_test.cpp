@@ -27,8 +27,8 @@ void ClickOk(const QWidget& dialog) {
 }
 
 // Opens the Options sheet, lets edit work on it and clicks OK; whether OK closed it.
-bool RunSheet(settings::WDSettings& s, const std::function<void(COptionsSheet&)>& edit, bool firstStart = false) {
-  COptionsSheet sheet(s, firstStart);
+bool RunSheet(settings::WDSettings& s, const std::function<void(COptionsSheet&)>& edit) {
+  COptionsSheet sheet(s, false);
   sheet.show();
   edit(sheet);
   ClickOk(sheet);
@@ -176,13 +176,11 @@ void SettingsDialogsTest::OptionsSheetPages() {
   QCOMPARE(d.prompt.messages.size(), size_t{3});
 
   // Without the template the entry cannot be made: said, and the other settings still apply.
-  RunSheet(
-      s,
-      [](COptionsSheet& sheet) {
-        Find<QCheckBox>(sheet, "StartWithSession")->setChecked(true);
-        Find<QCheckBox>(sheet, "SavePrompt")->setChecked(true);
-      },
-      true);
+  COptionsSheet first(s, true);
+  first.show();
+  Find<QCheckBox>(first, "StartWithSession")->setChecked(true);
+  Find<QCheckBox>(first, "SavePrompt")->setChecked(true);
+  ClickOk(first);
   QCOMPARE(d.prompt.messages.size(), size_t{4});
   QVERIFY(d.prompt.messages.back().find("Quorvex Agent.desktop") != std::string::npos);
   QCOMPARE(s.m_bSavePrompt, 1);
@@ -263,10 +261,8 @@ void SettingsDialogsTest::FirstStartAndFontDialog() {
   // The font dialog alone: the four slots, a size changed at once, a style, and reset.
   CFontDialog dialog(s, true);
   dialog.show();
-  QCOMPARE(dialog.windowTitle(), QStringLiteral("Display fonts"));
   auto* slotList = Find<QListWidget>(dialog, "FontSlots");
   QCOMPARE(slotList->count(), 4);
-  QCOMPARE(slotList->item(3)->text(), QStringLiteral("Notes"));
   QCOMPARE(slotList->currentRow(), 0);
   // A face not installed here stays as stored while other values change.
   auto* size = Find<QLineEdit>(dialog, "FontSize");

@@ -34,16 +34,6 @@ QTextCharFormat FormatOf(QTextEdit* view, const QString& text) {
   return {};
 }
 
-// The format of the text of the first line marked with sign ("+ " added, "- " removed).
-QTextCharFormat LineFormat(QTextEdit* view, const QString& sign) {
-  for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
-    if (!block.text().startsWith(sign)) continue;
-    auto it = block.begin();
-    return (++it).fragment().charFormat();
-  }
-  return {};
-}
-
 bool IsGreen(const QColor& colour) {
   return colour.green() > colour.red() + 40 && colour.green() > colour.blue() + 40;
 }
@@ -226,8 +216,8 @@ void TreeViewTest::ChangesWindowShowsAndStepsThroughChanges() {
   QVERIFY(!window->NextButton()->isEnabled());
   window->TextOnlyBox()->setChecked(false);
   QCOMPARE(window->HunkCount(), 1);
-  QVERIFY(IsGreen(LineFormat(window->DiffView(), QStringLiteral("+ ")).foreground().color()));
-  QVERIFY(LineFormat(window->DiffView(), QStringLiteral("- ")).fontStrikeOut());
+  QVERIFY(IsGreen(FormatOf(window->DiffView(), QStringLiteral("<b>")).foreground().color()));
+  QVERIFY(FormatOf(window->DiffView(), QStringLiteral("Price: 12 EUR</p>")).fontStrikeOut());
   window->TextOnlyBox()->setChecked(true);
 
   // Previous goes to the change before, at its last run; the added line is green, the removed struck.
