@@ -99,6 +99,22 @@ void PanesTest::LinkPanesFetchAndTest() {
   QVERIFY(!panes.pattern->UpdatePane(true));
   QCOMPARE(whole->GetPattern(), std::string());
 
+  // Find in its page source: match case, direction and wrap.
+  WDSourceView* source = panes.source;
+  source->SetRawText("Abc abc\nabc");
+  source->moveCursor(QTextCursor::Start);
+  QVERIFY(source->FindText(QStringLiteral("abc"), false, true, false));
+  QCOMPARE(source->textCursor().selectionStart(), 4);
+  QVERIFY(source->FindText(QStringLiteral("abc"), false, true, false));
+  QVERIFY(!source->FindText(QStringLiteral("abc"), false, true, false));
+  QVERIFY(source->FindText(QStringLiteral("ABC"), false, false, true));
+  QCOMPARE(source->textCursor().selectionStart(), 0);
+  source->ShowFindDialog();
+  FindDialog* dialog = source->GetFindDialog();
+  dialog->SetText(QStringLiteral("xyz"));
+  QVERIFY(!dialog->Find(true));
+  QVERIFY(dialog->Status().contains(QStringLiteral("xyz")));
+
   // The note follows the selection the same way.
   auto* note = test::View<WDNoteView>(*tab.frame, view_ids::kNote);
   QVERIFY(tab.tree->DoCommand(whole, platform::cmd::kShowNote, false));
@@ -170,22 +186,6 @@ void PanesTest::LinkPanesFetchAndTest() {
   QVERIFY(panes.source->toPlainText().contains(Text(platform::ids::kMsgCantOpenFile)));
   QVERIFY(panes.source->toPlainText().contains(QStringLiteral("404")));
   QVERIFY(!testEnabled());
-
-  // Find in the page source: match case, direction and wrap.
-  WDSourceView* source = panes.source;
-  source->SetRawText("Abc abc\nabc");
-  source->moveCursor(QTextCursor::Start);
-  QVERIFY(source->FindText(QStringLiteral("abc"), false, true, false));
-  QCOMPARE(source->textCursor().selectionStart(), 4);
-  QVERIFY(source->FindText(QStringLiteral("abc"), false, true, false));
-  QVERIFY(!source->FindText(QStringLiteral("abc"), false, true, false));
-  QVERIFY(source->FindText(QStringLiteral("ABC"), false, false, true));
-  QCOMPARE(source->textCursor().selectionStart(), 0);
-  source->ShowFindDialog();
-  FindDialog* dialog = source->GetFindDialog();
-  dialog->SetText(QStringLiteral("xyz"));
-  QVERIFY(!dialog->Find(true));
-  QVERIFY(dialog->Status().contains(QStringLiteral("xyz")));
 
   // The waiting text at once; closing the program mid-fetch is harmless and ends the fetch soon.
   server.Route("/slow", testing::HttpRoute{{}, 0, 0, true});
