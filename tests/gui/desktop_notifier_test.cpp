@@ -21,12 +21,8 @@ constexpr int kPatience = 60000;
 struct Child {
   QProcess process;
   ~Child() {
-    if (process.state() == QProcess::NotRunning) return;
-    process.terminate();
-    if (!process.waitForFinished(5000)) {
-      process.kill();
-      process.waitForFinished(5000);
-    }
+    process.kill();
+    process.waitForFinished(5000);
   }
 };
 

@@ -246,14 +246,6 @@ void ShellTest::Icons() {
   for (int id : ids) {
     QVERIFY2(Draws(ResourceIcon(id), 16) && Draws(ResourceIcon(id), 64), qPrintable(QString::number(id)));
   }
-  const char* names[] = {icon::kApp,         icon::kBeacon,      icon::kBeaconDue,    icon::kBeaconOff,
-                         icon::kBeaconAlert, icon::kBeaconError, icon::kBeaconFetch2, icon::kBeaconFetch3,
-                         icon::kFolder,      icon::kFolderOpen,  icon::kTrayIdle,     icon::kNewBeacon,
-                         icon::kNewFolder,   icon::kRefreshAll,  icon::kRefreshNow,   icon::kStop,
-                         icon::kSave,        icon::kImport,      icon::kExport,       icon::kReport,
-                         icon::kDelete,      icon::kOptions,     icon::kHelp,         icon::kAbout,
-                         icon::kWrapLines,   icon::kHtmlTags};
-  for (const char* name : names) QVERIFY2(Draws(Icon(QString::fromLatin1(name)), 16), name);
   QVERIFY(QFile::exists(QString::fromLatin1(icon::kSplashPath)));
   const QStringList files = QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("*.svg")});
   QVERIFY(files.size() >= 33);
