@@ -390,6 +390,46 @@ void ViewsTest::FrameworkLayoutTabsNotificationsAndSplitters() {
   }
   QVERIFY(!IsOnActiveTab(frame.GetObject(vid::kFolderList)));
 
+  // Only resizable splitters move; one that cannot move keeps its fixed pane (the screen row).
+  const auto splitter = [&frame](int id) { return qobject_cast<WDSplitterWnd*>(frame.GetObject(id)); };
+  QVERIFY(tabs->SetActiveTab(vid::kTabBeaconText));
+  WDSplitterWnd* stiff = splitter(vid::kBeaconTextRows);
+  QCOMPARE(stiff->handleWidth(), 0);
+  QVERIFY(stiff->handle(1)->testAttribute(Qt::WA_TransparentForMouseEvents));
+  DragHandle(*stiff, 40);
+  QCOMPARE(stiff->sizes().at(0), 90);
+  stiff->resize(stiff->width(), 140);
+  QCOMPARE(stiff->sizes(), QList<int>({90, 50}));
+
+  QVERIFY(tabs->SetActiveTab(vid::kTabHistoryText));
+  WDSplitterWnd* movable = splitter(vid::kHistoryTextColumns);
+  QVERIFY(movable->handleWidth() > 0);
+  DragHandle(*movable, 40);
+  QCOMPARE(movable->sizes().at(0), 250);
+  movable->resize(movable->width() + 100, movable->height());  // the user's division stays; the other pane grows
+  QCOMPARE(movable->sizes().at(0), 250);
+  QCOMPARE(movable->PaneSize(0), 250);
+  movable->SetResizable(false);
+  QCOMPARE(movable->handleWidth(), 0);
+  DragHandle(*movable, 40);
+  QCOMPARE(movable->sizes().at(0), 210);  // back to the fixed size, and it stays
+
+  // The test bar keeps its 40 pixels in a splitter the user cannot move, however small or large.
+  QVERIFY(tabs->SetActiveTab(vid::kTabLink));
+  WDSplitterWnd* rows = splitter(vid::kLinkLowerRows);
+  rows->resize(300, 41);
+  QCOMPARE(rows->sizes(), QList<int>({1, 40}));
+  rows->resize(300, 333);
+  QCOMPARE(rows->sizes(), QList<int>({293, 40}));
+  // Not for a resizable splitter, nor for an unmarked lower pane.
+  rows->SetResizable(true);
+  rows->resize(300, 300);
+  QVERIFY(rows->sizes().at(1) != 40);
+  rows->SetResizable(false);
+  frame.GetObject(vid::kLinkControl)->setProperty(kLEControlProperty, false);
+  rows->resize(300, 333);
+  QVERIFY(rows->sizes().at(1) != 40);
+
   // A disabled tab cannot be chosen, neither by the program nor by a click.
   QVERIFY(tabs->SetActiveTab(vid::kTabFolderList));
   QSignalSpy changed(tabs, &TTabWnd::ActiveTabChanged);
@@ -452,65 +492,6 @@ void ViewsTest::FrameworkLayoutTabsNotificationsAndSplitters() {
   delete frame.GetObject(vid::kLinkValue);
   QCOMPARE(frame.Notify(TabNotify::SelectionApplied, {}), vid::kLastView - 2);
   QCOMPARE(placeholder(vid::kLinkControl)->LastCode(), TabNotify::SelectionApplied);
-
-  // Only resizable splitters move; a splitter that cannot move keeps its fixed pane.
-  QWidget splitters;
-  splitters.resize(400, 700);
-  auto* stiff = new WDSplitterWnd(Qt::Horizontal, false, &splitters);
-  stiff->setGeometry(0, 0, 400, 140);
-  stiff->addWidget(new PlaceholderView(1));
-  stiff->addWidget(new PlaceholderView(2));
-  stiff->SetFixedPane(0, 161);
-  auto* movable = new WDSplitterWnd(Qt::Vertical, true, &splitters);
-  movable->setGeometry(0, 150, 400, 150);
-  movable->addWidget(new PlaceholderView(3));
-  movable->addWidget(new PlaceholderView(4));
-  movable->SetFixedPane(0, 30);
-  // A lower pane marked as the test bar keeps its 40 pixels in a splitter the user cannot move.
-  auto* rows = new WDSplitterWnd(Qt::Vertical, false, &splitters);
-  rows->addWidget(new PlaceholderView(17));
-  auto* bar = new QLabel;
-  MarkLEControl(bar);
-  rows->addWidget(bar);
-  rows->setGeometry(0, 310, 300, 200);
-  splitters.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&splitters));
-
-  QCOMPARE(stiff->handleWidth(), 0);
-  QVERIFY(stiff->handle(1)->testAttribute(Qt::WA_TransparentForMouseEvents));
-  QCOMPARE(stiff->sizes(), QList<int>({161, 239}));
-  DragHandle(*stiff, 40);
-  QCOMPARE(stiff->sizes(), QList<int>({161, 239}));
-  stiff->resize(300, 140);
-  QCOMPARE(stiff->sizes(), QList<int>({161, 139}));
-
-  QVERIFY(movable->handleWidth() > 0);
-  QCOMPARE(movable->sizes().at(0), 30);
-  DragHandle(*movable, 40);
-  QCOMPARE(movable->sizes().at(0), 70);
-  movable->resize(400, 200);  // the user's division stays; the other pane grows
-  QCOMPARE(movable->sizes().at(0), 70);
-  QCOMPARE(movable->PaneSize(0), 70);
-
-  movable->SetResizable(false);
-  QCOMPARE(movable->handleWidth(), 0);
-  DragHandle(*movable, 40);
-  QCOMPARE(movable->sizes().at(0), 30);  // back to the fixed size, and it stays
-
-  QCOMPARE(rows->sizes(), QList<int>({160, 40}));
-  rows->resize(300, 41);
-  QCOMPARE(rows->sizes(), QList<int>({1, 40}));
-  rows->resize(300, 333);
-  QCOMPARE(rows->sizes(), QList<int>({293, 40}));
-
-  // Not for a resizable splitter, nor for an unmarked lower pane.
-  rows->SetResizable(true);
-  rows->resize(300, 300);
-  QVERIFY(rows->sizes().at(1) != 40);
-  rows->SetResizable(false);
-  bar->setProperty(kLEControlProperty, false);
-  rows->resize(300, 333);
-  QVERIFY(rows->sizes().at(1) != 40);
 }
 
 void ViewsTest::FolderListAndTimeLine() {
