@@ -1,8 +1,6 @@
-// The dialogs on real widgets. Those of one beacon: the new-beacon wizard (its pages and buttons, the
-// title fetch from a loopback server, closing it while a fetch runs, the beacon it files), the alert
-// window (its texts as shown, the count, the menu's commands, the cascade), the alert event editor and
-// the history export. The settings dialogs, page by page: the Options sheet's rules and OK sequence, the
-// Language page, the E-mail page's test message, the font dialog and the first start.
+// The dialogs on real widgets: those of one beacon (the new-beacon wizard with a title fetch from a loopback
+// server, the alert window, the alert event editor, the history export) and the settings dialogs (the
+// Options sheet page by page, the E-mail page's test message to a loopback server, fonts, first start).
 #include "engine/fetch_session.h"
 #include "engine/fetch_worker.h"
 #include "gui/shell/alert_host.h"
@@ -88,14 +86,13 @@ class DialogsTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void WizardAndAlertWindows();
-  void EventEditorAndHistoryExport();
+  void WizardAlertWindowsEventEditorAndHistoryExport();
   void OptionsSheetPages();
   void EmailTestMessage();
   void FirstStartAndFontDialog();
 };
 
-void DialogsTest::WizardAndAlertWindows() {
+void DialogsTest::WizardAlertWindowsEventEditorAndHistoryExport() {
   using namespace platform::cmd;
   test::FrameFixture fixture;
   auto* shop = static_cast<model::WDGroup*>(fixture.doc.GetRoot()->AddChild(new model::WDGroup("Shop", "")));
@@ -271,10 +268,8 @@ void DialogsTest::WizardAndAlertWindows() {
   alerts.RunCommand(second, platform::cmd::kNewFolder);
   QCOMPARE(alerts.CountOpenAlertWindows(), 0);
   alerts.Attach(nullptr);
-}
 
-void DialogsTest::EventEditorAndHistoryExport() {
-  test::FrameFixture fixture;
+  // The alert event editor: the operators of the value's kind.
   model::WDValue text, number, checksum;
   number.SetKind(model::kKindNumber);
   checksum.SetKind(model::kKindChecksum);

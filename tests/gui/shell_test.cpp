@@ -63,11 +63,9 @@ QProcess* StartProgram(QObject* parent, const QStringList& args) {
 // Whether the icon draws something (not only transparent pixels) at size px.
 bool Draws(const QIcon& icon, int size) {
   const QImage image = icon.pixmap(size, size).toImage();
-  if (image.isNull()) return false;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (qAlpha(image.pixel(x, y)) != 0) return true;
-  return false;
+  QImage blank(image.size(), image.format());
+  blank.fill(Qt::transparent);
+  return !image.isNull() && image != blank;
 }
 
 }  // namespace
@@ -111,16 +109,15 @@ void ShellTest::CommandLine() {
   }
 
   test::TestHome home;
-  QFile existing(home.Path(QStringLiteral("Hideout.bcn")));
-  QVERIFY(existing.open(QIODevice::WriteOnly));
-  existing.close();
+  const std::string given = home.PathBytes(QStringLiteral("Hideout.bcn"));
+  QVERIFY(platform::WriteFileAtomically(given, {}));
 
   // A path that exists is a file to import, never slash options, though it holds "/hide" and "/c".
-  StartOptions options = ParseArguments({existing.fileName().toStdString(), "/cNew.BCN", "/hide"});
+  StartOptions options = ParseArguments({given, "/cNew.BCN", "/hide"});
   QVERIFY(options.hiddenStart);
   QCOMPARE(options.containerFile, std::string("new.bcn"));
   QCOMPARE(options.containerAsGiven, std::string("New.BCN"));
-  QCOMPARE(options.importFiles, std::vector<std::string>{existing.fileName().toStdString()});
+  QCOMPARE(options.importFiles, std::vector<std::string>{given});
 
   options = ParseArguments({"--catalog", "/tmp/My.dat", "--hide", "page.bcn"});
   QCOMPARE(options.workFile, std::string("/tmp/My.dat"));
@@ -131,7 +128,6 @@ void ShellTest::CommandLine() {
   QVERIFY(!ParseArguments({"--bogus"}).error.empty());
 
   // On a case-sensitive file system the name as given is used when only it exists.
-  const std::string given = existing.fileName().toStdString();
   const std::string lowered = home.PathBytes(QStringLiteral("hideout.bcn"));
   QCOMPARE(StartOptions::ExistingCase(lowered, given), given);
   QCOMPARE(StartOptions::ExistingCase(lowered, "/nowhere/Hideout.bcn"), lowered);
@@ -139,11 +135,9 @@ void ShellTest::CommandLine() {
 
 void ShellTest::AgentStatePlacementAndTrayMenu() {
   test::FrameFixture f;
-  QFile page(f.home.Path(QStringLiteral("page.html")));
-  QVERIFY(page.open(QIODevice::WriteOnly));
-  page.write("<p>Price: 7</p>");
-  page.close();
-  model::WDValue* beacon = test::AddBeacon(f.doc, "Price", "file://" + page.fileName().toStdString(), "Price: {?}<");
+  const std::string page = f.home.PathBytes(QStringLiteral("page.html"));
+  QVERIFY(platform::WriteFileAtomically(page, "<p>Price: 7</p>"));
+  model::WDValue* beacon = test::AddBeacon(f.doc, "Price", "file://" + page, "Price: {?}<");
   CMainFrame& frame = f.MakeFrame();
 
   // Menus from the language file: the context menus show their first command bold.

@@ -1,12 +1,6 @@
-// The views of the main window on real widgets: the catalog tree (its model, the tab rules, deleting,
-// naming, moving, and a real fetch), the Changes window that its item command opens, on real snapshots
-// of a page, the folder list and the time-lines (their models, rows, colours, commands and the
-// notifications they follow), the history graph (its scale, grid and day lines, and what it paints),
-// and the view framework they live in (layout by object id, tabs, splitters, notifications). The panes
-// of a beacon's tabs: the link tab (the test button's rules, the test as a check runs it, character
-// sets, find, and fetches into the page-source pane against a loopback server) and the property panes
-// (the history strip and the screen pane, the control pane's alert event rows, loading, enabling rules,
-// immediate changes and store).
+// The views of the main window on real widgets, and the framework they live in: the catalog tree with a
+// real fetch and the Changes window on real snapshots, the folder list, the time-lines and the history
+// graph, the link tab against a loopback server, and the property panes of a beacon's tabs.
 #include <algorithm>
 #include <ctime>
 
@@ -124,18 +118,19 @@ class ViewsTest : public QObject {
     platform::SetFixedNow(kNow);
   }
   void cleanupTestCase() { platform::SetFixedNow(-1); }
-  void ModelTabsDeletingMovingAndFetching();
-  void ChangesWindowShowsAndStepsThroughChanges();
   void FrameworkLayoutTabsNotificationsAndSplitters();
   void FolderListAndTimeLine();
   void GraphScaleDaysMarkerAndFolder();
   void LinkPanesFetchAndTest();
   void PropertyPanesLoadAndStore();
+  void TreeModelTabsDeletingMovingFetchingAndChanges();
 };
 
-void ViewsTest::ModelTabsDeletingMovingAndFetching() {
+void ViewsTest::TreeModelTabsDeletingMovingFetchingAndChanges() {
   // A catalog: root > Shop (A, B: numbers with history) and Empty; Notes (C: text, one sample) at the root.
   test::FrameFixture cat;
+  // Snapshots go to the test's own cache (this test runs last: the variable outlives the home).
+  qputenv("QUORVEX_CACHE_DIR", cat.home.Path(QStringLiteral("cache")).toLocal8Bit());
   auto* shop = static_cast<model::WDGroup*>(cat.doc.GetRoot()->AddChild(new model::WDGroup("Shop", "")));
   auto* empty = static_cast<model::WDGroup*>(shop->AddChild(new model::WDGroup("Empty", "")));
   model::WDValue* a =
@@ -237,8 +232,9 @@ void ViewsTest::ModelTabsDeletingMovingAndFetching() {
   QCOMPARE(shop->GetChildCount(), size_t{1});
   QCOMPARE(model->rowCount(model->IndexOf(shop)), 1);
 
-  // A real fetch of a new beacon at the root, whose list is shown.
-  cat.context.Settings().m_nSnapshots = 0;  // nothing is written into the user's cache
+  // A real fetch of a new beacon at the root, whose list is shown; no snapshot of its page is kept.
+  const int snapshots = cat.context.Settings().m_nSnapshots;
+  cat.context.Settings().m_nSnapshots = 0;
   QVERIFY(tree->SelectItem(cat.doc.GetRoot()));
   testing::HttpTestServer server;
   server.Serve("/price", testing::HttpTestServer::Response("<b>42 EUR</b>"));
@@ -263,31 +259,26 @@ void ViewsTest::ModelTabsDeletingMovingAndFetching() {
   QCOMPARE(list->Model()->data(list->Model()->index(row, 1)).toString(), QStringLiteral("42 EUR"));
   tree->OnAnimationStep(2);
   QCOMPARE(model->StateImage(model->IndexOf(price)), state_image::kNormal);
-}
 
-void ViewsTest::ChangesWindowShowsAndStepsThroughChanges() {
-  test::FrameFixture fixture;
-  qputenv("QUORVEX_CACHE_DIR", fixture.home.Path(QStringLiteral("cache")).toLocal8Bit());
-  model::WDValue* beacon = test::AddBeacon(fixture.doc, "Shop", kUrl);
-  fixture.MakeFrame();
+  // The Changes window of a page: nothing to show says why (snapshots switched off, or none yet); a folder
+  // has no page.
+  model::WDValue* beacon = test::AddBeacon(cat.doc, "Shop", kUrl);
+  QVERIFY(tree->AddItem(beacon, cat.doc.GetRoot()));
   const auto open = [&]() -> ChangesWindow* {
-    fixture.tree->SelectItem(beacon);
-    return fixture.frame->OnCommand(kShowChanges) ? fixture.frame->findChild<ChangesWindow*>() : nullptr;
+    tree->SelectItem(beacon);
+    return cat.frame->OnCommand(kShowChanges) ? cat.frame->findChild<ChangesWindow*>() : nullptr;
   };
-  // Nothing to show says why: no snapshots yet, or snapshots switched off; a folder has no page.
   ChangesWindow* window = open();
   QVERIFY(window);
+  QCOMPARE(window->DiffView()->toPlainText(), Text(platform::ids::kChangesSnapshotsOff));
+  QVERIFY(!tree->DoCommand(cat.doc.GetRoot(), platform::cmd::kShowChanges, true));
+  cat.context.Settings().m_nSnapshots = snapshots;
+  window->Reload();
   QCOMPARE(window->SnapshotList()->count(), 0);
   QCOMPARE(window->DiffView()->toPlainText(), Text(platform::ids::kChangesNoSnapshots));
   QVERIFY(!window->NextButton()->isEnabled() && !window->PreviousButton()->isEnabled());
-  const int snapshots = fixture.context.Settings().m_nSnapshots;
-  fixture.context.Settings().m_nSnapshots = 0;
-  window->Reload();
-  QCOMPARE(window->DiffView()->toPlainText(), Text(platform::ids::kChangesSnapshotsOff));
-  QVERIFY(!fixture.tree->DoCommand(fixture.doc.GetRoot(), platform::cmd::kShowChanges, true));
-  fixture.context.Settings().m_nSnapshots = snapshots;
 
-  engine::SnapshotStore& store = fixture.doc.Snapshots();
+  engine::SnapshotStore& store = cat.doc.Snapshots();
   store.Submit(kUrl, Page("Price: 10 EUR", "<p>Old line</p>\n", ""), 1000);
   store.Submit(kUrl, Page("Price: 12 EUR", "", "<p>New line</p>\n"), 2000);
   store.Submit(kUrl, Page("<b>Price: 12 EUR</b>", "", "<p>New line</p>\n"), 3000);  // markup only
@@ -333,7 +324,7 @@ void ViewsTest::ChangesWindowShowsAndStepsThroughChanges() {
 
   // The command again raises the same window.
   QCOMPARE(open(), window);
-  QCOMPARE(fixture.frame->findChildren<ChangesWindow*>().size(), 1);
+  QCOMPARE(cat.frame->findChildren<ChangesWindow*>().size(), 1);
 }
 
 void ViewsTest::FrameworkLayoutTabsNotificationsAndSplitters() {
@@ -354,7 +345,6 @@ void ViewsTest::FrameworkLayoutTabsNotificationsAndSplitters() {
 
   TTabWnd* tabs = frame.TabWindow();
   QCOMPARE(tabs->TabCount(), vid::kTabCount);
-  namespace ids = platform::ids;
   const uint16_t labels[] = {ids::kTabFolder,  ids::kTabBeacon,  ids::kTabBeacon,  ids::kTabNote,
                              ids::kTabControl, ids::kTabHistory, ids::kTabHistory, ids::kTabLink};
   const int tabOfView[] = {0, 1, 1, 2, 2, 3, 4, 5, 5, 5, 6, 6, 6, 7, 7, 7, 7, 7};
