@@ -119,8 +119,7 @@ class ViewsTest : public QObject {
   }
   void cleanupTestCase() { platform::SetFixedNow(-1); }
   void FrameworkLayoutTabsNotificationsAndSplitters();
-  void FolderListAndTimeLine();
-  void GraphScaleDaysMarkerAndFolder();
+  void FolderListTimeLineAndGraph();
   void LinkPanesFetchAndTest();
   void PropertyPanesLoadAndStore();
   void TreeModelTabsDeletingMovingFetchingAndChanges();
@@ -484,7 +483,7 @@ void ViewsTest::FrameworkLayoutTabsNotificationsAndSplitters() {
   QCOMPARE(placeholder(vid::kLinkControl)->LastCode(), TabNotify::SelectionApplied);
 }
 
-void ViewsTest::FolderListAndTimeLine() {
+void ViewsTest::FolderListTimeLineAndGraph() {
   // Texts too long for their column end in dots; the column titles need their commas.
   const QFontMetrics metrics(QApplication::font());
   const QString address = QStringLiteral("http://www.example.com/a/very/long/path/to/a/page/that/goes/on.html");
@@ -611,10 +610,8 @@ void ViewsTest::FolderListAndTimeLine() {
   QCOMPARE(line->RebuildCount(), built + 1);
   QCOMPARE(samples.rowCount(), 4);
   QCOMPARE(line->GetSelectedRecord(), rise->GetHistory().GetAt(1));
-}
 
-void ViewsTest::GraphScaleDaysMarkerAndFolder() {
-  // Nothing to span: the range of 3.
+  // The history graph's scale: nothing to span gives the range of 3.
   QCOMPARE(graph::ComputeValueScale(0, 0, 110).fRange, 3.0);
   QCOMPARE(graph::ComputeValueScale(0, 0, 110).fScale, 0.03);
   // Positive samples are measured from zero, so that equal ones sit near the top.
