@@ -119,7 +119,7 @@ class ViewsTest : public QObject {
   }
   void cleanupTestCase() { platform::SetFixedNow(-1); }
   void FrameworkLayoutTabsNotificationsAndSplitters();
-  void FolderListTimeLineAndGraph();
+  void GraphFolderListAndTimeLine();
   void LinkPanesFetchAndTest();
   void PropertyPanesLoadAndStore();
   void TreeModelTabsDeletingMovingFetchingAndChanges();
@@ -483,7 +483,106 @@ void ViewsTest::FrameworkLayoutTabsNotificationsAndSplitters() {
   QCOMPARE(placeholder(vid::kLinkControl)->LastCode(), TabNotify::SelectionApplied);
 }
 
-void ViewsTest::FolderListTimeLineAndGraph() {
+void ViewsTest::GraphFolderListAndTimeLine() {
+  // The history graph's scale: nothing to span gives the range of 3.
+  QCOMPARE(graph::ComputeValueScale(0, 0, 110).fRange, 3.0);
+  QCOMPARE(graph::ComputeValueScale(0, 0, 110).fScale, 0.03);
+  // Positive samples are measured from zero, so that equal ones sit near the top.
+  const graph::ValueScale equal = graph::ComputeValueScale(7, 7, 110);
+  QCOMPARE(equal.fRange, 7.0);
+  QCOMPARE(equal.nZeroOffset, 0);
+  QCOMPARE(graph::ValueToY(110, equal, 7), 10);
+  // Both signs: the whole span, zero lifted by the negative part.
+  const graph::ValueScale both = graph::ComputeValueScale(8, -3, 110);
+  QCOMPARE(both.fRange, 11.0);
+  QCOMPARE(both.nZeroOffset, 28);
+
+  // Grid steps: round values, doubled when their lines would lie too close.
+  const double fine = 1e-6;  // units per pixel: no doubling
+  QCOMPARE(graph::GridStep(3, fine), 0.6);
+  QCOMPARE(graph::GridStep(50, fine), 10.0);
+  QCOMPARE(graph::GridStep(100, fine), 20.0);
+  QCOMPARE(graph::GridStep(1234, fine), 200.0);
+  QCOMPARE(graph::GridStep(0.05, fine), 0.01);
+  QCOMPARE(graph::GridStep(0.3, fine), 1.0);  // a step of 0 becomes 1
+  QCOMPARE(graph::GridStep(7, fine), 1.0);    // 1.4 cut to a whole number
+  QCOMPARE(graph::GridStep(100, 2.0), 40.0);  // 10 pixels apart: doubled
+  QCOMPARE(graph::GridStep(100, 0.5), 20.0);  // 40 pixels apart
+
+  // Thirty days of samples, one every three days, in a view ten days wide.
+  model::WDValue value;
+  Fill(value, {"10", "12", "11", "15", "14", "13", "18", "16", "17", "20", "19"}, 3 * kDay);
+  model::WDValue negative;
+  Fill(negative, {"-5", "-2", "-4"}, kHour);
+  model::WDGroup folder;
+  model::WDItem* shown = &value;
+  WDGraphView view([&shown] { return shown; });
+  // Told while hidden, as on a tab not shown: the centring holds once the view has its size.
+  view.OnNotify(TabNotify::SelectionApplied, {});
+  view.resize(240, 200);
+  view.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&view));
+  QCOMPARE(view.GetMarkX(), 30 * 24);  // now, at the newest sample
+  QCOMPARE(view.horizontalScrollBar()->value(), 30 * 24 - 240);
+  QCOMPARE(view.GetWindowSeconds(), 240 * kHour);
+  view.viewport()->grab();
+  const graph::DayLines& days = view.GetPaintedDayLines();
+  QCOMPARE(days.lines.size(), size_t{10});
+  int monthStarts = 0;
+  for (const graph::DayLine& line : days.lines) {
+    QVERIFY(line.labelled);
+    monthStarts += line.monthStart;
+  }
+  QCOMPARE(days.lines.front().day, 20);  // the view ends at the newest sample, 20 March
+  QCOMPARE(days.lines.back().day, 11);
+  QVERIFY(days.month.has_value());
+  QCOMPARE(monthStarts, 0);
+
+  // Scrolled back over 1 March: that day line is red.
+  view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum() - 19 * 24);
+  const QImage back = view.viewport()->grab().toImage();
+  const auto first = std::find_if(view.GetPaintedDayLines().lines.begin(), view.GetPaintedDayLines().lines.end(),
+                                  [](const graph::DayLine& line) { return line.monthStart; });
+  QVERIFY(first != view.GetPaintedDayLines().lines.end());
+  QCOMPARE(first->day, 1);
+  const int x = static_cast<int>(first->x) - view.horizontalScrollBar()->value();
+  int red = 0;
+  for (int y = 0; y < view.GetGraphRect().bottom(); ++y) red += back.pixelColor(x, y).rgb() == qRgb(255, 0, 0);
+  QVERIFY(red > 20);
+
+  // The sample chosen on a time-line gets the marker, centred.
+  Chooser chooser;
+  chooser.record = value.GetHistory().GetAt(3);
+  QVERIFY(view.OnNotify(TabNotify::Changed, {nullptr, {}, 0, &chooser}));
+  QCOMPARE(view.GetMarkX(), 9 * 24);
+  QCOMPARE(view.horizontalScrollBar()->value(), 9 * 24 - 120);
+  QVERIFY(!view.OnNotify(TabNotify::Store, {}));
+
+  // Only negative samples: the range is |min| and the zero line lies above them.
+  shown = &negative;
+  view.OnNotify(TabNotify::SelectionApplied, {});
+  view.viewport()->grab();
+  const graph::ValueScale& scale = view.GetValueScale();
+  QCOMPARE(scale.fRange, 5.0);
+  const int zero = graph::ValueToY(169, scale, 0);
+  QVERIFY(zero > 0);
+  QVERIFY(zero < graph::ValueToY(169, scale, -2));
+  QVERIFY(graph::ValueToY(169, scale, -5) <= 169);
+
+  // A folder leaves only the background.
+  shown = &folder;
+  view.OnNotify(TabNotify::SelectionApplied, {});
+  QCOMPARE(view.ComputeScale(), 0.0);
+  const QImage image = view.viewport()->grab().toImage();
+  const QColor paper = QColor::fromRgb(kGraphPaperRgb);
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor expected = y < image.height() - graph::kPaintBand ? paper : view.BandColor();
+      if (image.pixelColor(x, y).rgb() != expected.rgb())
+        QFAIL(qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+    }
+  }
+
   // Texts too long for their column end in dots; the column titles need their commas.
   const QFontMetrics metrics(QApplication::font());
   const QString address = QStringLiteral("http://www.example.com/a/very/long/path/to/a/page/that/goes/on.html");
@@ -610,105 +709,6 @@ void ViewsTest::FolderListTimeLineAndGraph() {
   QCOMPARE(line->RebuildCount(), built + 1);
   QCOMPARE(samples.rowCount(), 4);
   QCOMPARE(line->GetSelectedRecord(), rise->GetHistory().GetAt(1));
-
-  // The history graph's scale: nothing to span gives the range of 3.
-  QCOMPARE(graph::ComputeValueScale(0, 0, 110).fRange, 3.0);
-  QCOMPARE(graph::ComputeValueScale(0, 0, 110).fScale, 0.03);
-  // Positive samples are measured from zero, so that equal ones sit near the top.
-  const graph::ValueScale equal = graph::ComputeValueScale(7, 7, 110);
-  QCOMPARE(equal.fRange, 7.0);
-  QCOMPARE(equal.nZeroOffset, 0);
-  QCOMPARE(graph::ValueToY(110, equal, 7), 10);
-  // Both signs: the whole span, zero lifted by the negative part.
-  const graph::ValueScale both = graph::ComputeValueScale(8, -3, 110);
-  QCOMPARE(both.fRange, 11.0);
-  QCOMPARE(both.nZeroOffset, 28);
-
-  // Grid steps: round values, doubled when their lines would lie too close.
-  const double fine = 1e-6;  // units per pixel: no doubling
-  QCOMPARE(graph::GridStep(3, fine), 0.6);
-  QCOMPARE(graph::GridStep(50, fine), 10.0);
-  QCOMPARE(graph::GridStep(100, fine), 20.0);
-  QCOMPARE(graph::GridStep(1234, fine), 200.0);
-  QCOMPARE(graph::GridStep(0.05, fine), 0.01);
-  QCOMPARE(graph::GridStep(0.3, fine), 1.0);  // a step of 0 becomes 1
-  QCOMPARE(graph::GridStep(7, fine), 1.0);    // 1.4 cut to a whole number
-  QCOMPARE(graph::GridStep(100, 2.0), 40.0);  // 10 pixels apart: doubled
-  QCOMPARE(graph::GridStep(100, 0.5), 20.0);  // 40 pixels apart
-
-  // Thirty days of samples, one every three days, in a view ten days wide.
-  model::WDValue value;
-  Fill(value, {"10", "12", "11", "15", "14", "13", "18", "16", "17", "20", "19"}, 3 * kDay);
-  model::WDValue negative;
-  Fill(negative, {"-5", "-2", "-4"}, kHour);
-  model::WDGroup folder;
-  model::WDItem* shown = &value;
-  WDGraphView view([&shown] { return shown; });
-  // Told while hidden, as on a tab not shown: the centring holds once the view has its size.
-  view.OnNotify(TabNotify::SelectionApplied, {});
-  view.resize(240, 200);
-  view.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&view));
-  QCOMPARE(view.GetMarkX(), 30 * 24);  // now, at the newest sample
-  QCOMPARE(view.horizontalScrollBar()->value(), 30 * 24 - 240);
-  QCOMPARE(view.GetWindowSeconds(), 240 * kHour);
-  view.viewport()->grab();
-  const graph::DayLines& days = view.GetPaintedDayLines();
-  QCOMPARE(days.lines.size(), size_t{10});
-  int monthStarts = 0;
-  for (const graph::DayLine& line : days.lines) {
-    QVERIFY(line.labelled);
-    monthStarts += line.monthStart;
-  }
-  QCOMPARE(days.lines.front().day, 20);  // the view ends at the newest sample, 20 March
-  QCOMPARE(days.lines.back().day, 11);
-  QVERIFY(days.month.has_value());
-  QCOMPARE(monthStarts, 0);
-
-  // Scrolled back over 1 March: that day line is red.
-  view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum() - 19 * 24);
-  const QImage back = view.viewport()->grab().toImage();
-  const auto first = std::find_if(view.GetPaintedDayLines().lines.begin(), view.GetPaintedDayLines().lines.end(),
-                                  [](const graph::DayLine& line) { return line.monthStart; });
-  QVERIFY(first != view.GetPaintedDayLines().lines.end());
-  QCOMPARE(first->day, 1);
-  const int x = static_cast<int>(first->x) - view.horizontalScrollBar()->value();
-  int red = 0;
-  for (int y = 0; y < view.GetGraphRect().bottom(); ++y) red += back.pixelColor(x, y).rgb() == qRgb(255, 0, 0);
-  QVERIFY(red > 20);
-
-  // The sample chosen on a time-line gets the marker, centred.
-  Chooser chooser;
-  chooser.record = value.GetHistory().GetAt(3);
-  QVERIFY(view.OnNotify(TabNotify::Changed, {nullptr, {}, 0, &chooser}));
-  QCOMPARE(view.GetMarkX(), 9 * 24);
-  QCOMPARE(view.horizontalScrollBar()->value(), 9 * 24 - 120);
-  QVERIFY(!view.OnNotify(TabNotify::Store, {}));
-
-  // Only negative samples: the range is |min| and the zero line lies above them.
-  shown = &negative;
-  view.OnNotify(TabNotify::SelectionApplied, {});
-  view.viewport()->grab();
-  const graph::ValueScale& scale = view.GetValueScale();
-  QCOMPARE(scale.fRange, 5.0);
-  const int zero = graph::ValueToY(169, scale, 0);
-  QVERIFY(zero > 0);
-  QVERIFY(zero < graph::ValueToY(169, scale, -2));
-  QVERIFY(graph::ValueToY(169, scale, -5) <= 169);
-
-  // A folder leaves only the background.
-  shown = &folder;
-  view.OnNotify(TabNotify::SelectionApplied, {});
-  QCOMPARE(view.ComputeScale(), 0.0);
-  const QImage image = view.viewport()->grab().toImage();
-  const QColor paper = QColor::fromRgb(kGraphPaperRgb);
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      const QColor expected = y < image.height() - graph::kPaintBand ? paper : view.BandColor();
-      if (image.pixelColor(x, y).rgb() != expected.rgb())
-        QFAIL(qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
-    }
-  }
 }
 
 void ViewsTest::LinkPanesFetchAndTest() {
