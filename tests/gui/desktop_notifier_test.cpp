@@ -93,10 +93,8 @@ class DesktopNotifierTest : public QObject {
 
     std::string shown;
     DesktopNotifier notifier([&shown](const std::string& name) { shown = name; });
-    platform::AlertWindowContent content;
-    content.name = "Dunst beacon";
-    content.description = "The page changed";
-    content.lastText = "42 items";
+    const platform::AlertWindowContent content{
+        .description = "The page changed", .lastText = "42 items", .name = "Dunst beacon"};
 
     // No service: nothing goes out on the bus and nothing is reported.
     static int messages = 0;

@@ -219,10 +219,8 @@ void DialogsTest::WizardAlertWindowsEventEditorAndHistoryExport() {
   QCOMPARE(fixture.ActiveTab(), view_ids::kTabControl);
 
   // An alert window's texts: wrapped and cut as shown.
-  platform::AlertWindowContent content;
-  content.name = std::string(40, 'n');
-  content.description = "\n\nthe value is greater than 100 and more";
-  content.text = "tab\there";
+  platform::AlertWindowContent content{
+      .description = "\n\nthe value is greater than 100 and more", .text = "tab\there", .name = std::string(40, 'n')};
   for (int i = 0; i < 20; ++i) content.lastText += "line " + std::to_string(i) + "\n";
   const AlertLayout layout = AlertLayout::From(content);
   QCOMPARE(layout.title, QString(32, QLatin1Char('n')) + QStringLiteral("..."));
@@ -467,8 +465,7 @@ void DialogsTest::OptionsSheetPages() {
 
 void DialogsTest::EmailTestMessage() {
   Dialogs d;
-  testing::SmtpScript script;
-  testing::LoopbackServer server(testing::SmtpDialogue(script));
+  testing::LoopbackServer server(testing::SmtpDialogue({}));
   COptionsSheet sheet(d.s, false);
   sheet.show();
   SetText(sheet, "Email", QStringLiteral("watcher@example.org"));
@@ -489,16 +486,14 @@ void DialogsTest::EmailTestMessage() {
   QVERIFY(d.s.m_strEmail.empty());
 
   // A refusing server's reply is shown; closing the sheet while a test runs drops its result.
-  testing::SmtpScript refusing;
-  refusing.mail = "550 sender refused\r\n";
-  testing::LoopbackServer refuser(testing::SmtpDialogue(refusing));
+  testing::LoopbackServer refuser(testing::SmtpDialogue({.mail = "550 sender refused\r\n"}));
   SetText(sheet, "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(refuser.Port()));
   send->click();
   QVERIFY(finished.wait(15000));
   QCOMPARE(finished.back().front().toBool(), false);
   QVERIFY(d.prompt.messages.back().find("550") != std::string::npos);
   {
-    testing::LoopbackServer slow(testing::SmtpDialogue(script));
+    testing::LoopbackServer slow(testing::SmtpDialogue({}));
     auto closing = std::make_unique<COptionsSheet>(d.s, false);
     closing->show();
     SetText(*closing, "Email", QStringLiteral("watcher@example.org"));
