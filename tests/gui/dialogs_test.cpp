@@ -87,8 +87,7 @@ class DialogsTest : public QObject {
 
  private slots:
   void WizardAlertWindowsEventEditorAndHistoryExport();
-  void OptionsSheetPages();
-  void EmailTestMessage();
+  void EmailTestAndOptionsSheetPages();
   void FirstStartAndFontDialog();
 };
 
@@ -332,9 +331,51 @@ void DialogsTest::WizardAlertWindowsEventEditorAndHistoryExport() {
   QCOMPARE(fixture.prompt.messages.size(), size_t{2});
 }
 
-void DialogsTest::OptionsSheetPages() {
+void DialogsTest::EmailTestAndOptionsSheetPages() {
   Dialogs d;
   settings::WDSettings& s = d.s;
+  // The E-mail page's test message, to a loopback server.
+  testing::LoopbackServer server(testing::SmtpDialogue({}));
+  COptionsSheet sheet(s, false);
+  sheet.show();
+  SetText(sheet, "Email", QStringLiteral("watcher@example.org"));
+  SetText(sheet, "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(server.Port()));
+  auto* send = Find<QPushButton>(sheet, "SendTestMail");
+  QSignalSpy finished(Find<WDSetEmail>(sheet, "EmailPage"), &WDSetEmail::TestFinished);
+  send->click();
+  QVERIFY(!send->isEnabled());
+  QVERIFY(finished.wait(15000));
+  QCOMPARE(finished.front().front().toBool(), true);
+  QVERIFY(send->isEnabled());
+  const std::string received = server.Received();
+  QVERIFY(received.find("RCPT TO: <watcher@example.org>") != std::string::npos);
+  QVERIFY(received.find("This is a test message of the alert e-mail.") != std::string::npos);
+  QCOMPARE(d.prompt.messages.size(), size_t{1});
+  QVERIFY(d.prompt.messages[0].find(platform::GetString(platform::ids::kMsgMailSent)) != std::string::npos);
+  // Only what was entered is used: the settings change with OK, not with the test.
+  QVERIFY(s.m_strEmail.empty());
+
+  // A refusing server's reply is shown; closing the sheet while a test runs drops its result.
+  testing::LoopbackServer refuser(testing::SmtpDialogue({.mail = "550 sender refused\r\n"}));
+  SetText(sheet, "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(refuser.Port()));
+  send->click();
+  QVERIFY(finished.wait(15000));
+  QCOMPARE(finished.back().front().toBool(), false);
+  QVERIFY(d.prompt.messages.back().find("550") != std::string::npos);
+  {
+    testing::LoopbackServer slow(testing::SmtpDialogue({}));
+    auto closing = std::make_unique<COptionsSheet>(s, false);
+    closing->show();
+    SetText(*closing, "Email", QStringLiteral("watcher@example.org"));
+    SetText(*closing, "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(slow.Port()));
+    Find<QPushButton>(*closing, "SendTestMail")->click();
+    closing.reset();
+    slow.Received();
+    QTest::qWait(200);
+  }
+  QCOMPARE(d.prompt.messages.size(), size_t{2});
+  d.prompt.messages.clear();
+
   s.m_nThreadsAtTheTime = 3;
   s.m_bAutoFreshing = 0;
   QVERIFY(RunSheet(s, [](COptionsSheet& sheet) {
@@ -461,49 +502,6 @@ void DialogsTest::OptionsSheetPages() {
   QCOMPARE(d.prompt.messages.size(), size_t{4});
   QVERIFY(d.prompt.messages.back().find("Quorvex Agent.desktop") != std::string::npos);
   QCOMPARE(s.m_bSavePrompt, 1);
-}
-
-void DialogsTest::EmailTestMessage() {
-  Dialogs d;
-  testing::LoopbackServer server(testing::SmtpDialogue({}));
-  COptionsSheet sheet(d.s, false);
-  sheet.show();
-  SetText(sheet, "Email", QStringLiteral("watcher@example.org"));
-  SetText(sheet, "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(server.Port()));
-  auto* send = Find<QPushButton>(sheet, "SendTestMail");
-  QSignalSpy finished(Find<WDSetEmail>(sheet, "EmailPage"), &WDSetEmail::TestFinished);
-  send->click();
-  QVERIFY(!send->isEnabled());
-  QVERIFY(finished.wait(15000));
-  QCOMPARE(finished.front().front().toBool(), true);
-  QVERIFY(send->isEnabled());
-  const std::string received = server.Received();
-  QVERIFY(received.find("RCPT TO: <watcher@example.org>") != std::string::npos);
-  QVERIFY(received.find("This is a test message of the alert e-mail.") != std::string::npos);
-  QCOMPARE(d.prompt.messages.size(), size_t{1});
-  QVERIFY(d.prompt.messages[0].find(platform::GetString(platform::ids::kMsgMailSent)) != std::string::npos);
-  // Only what was entered is used: the settings change with OK, not with the test.
-  QVERIFY(d.s.m_strEmail.empty());
-
-  // A refusing server's reply is shown; closing the sheet while a test runs drops its result.
-  testing::LoopbackServer refuser(testing::SmtpDialogue({.mail = "550 sender refused\r\n"}));
-  SetText(sheet, "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(refuser.Port()));
-  send->click();
-  QVERIFY(finished.wait(15000));
-  QCOMPARE(finished.back().front().toBool(), false);
-  QVERIFY(d.prompt.messages.back().find("550") != std::string::npos);
-  {
-    testing::LoopbackServer slow(testing::SmtpDialogue({}));
-    auto closing = std::make_unique<COptionsSheet>(d.s, false);
-    closing->show();
-    SetText(*closing, "Email", QStringLiteral("watcher@example.org"));
-    SetText(*closing, "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(slow.Port()));
-    Find<QPushButton>(*closing, "SendTestMail")->click();
-    closing.reset();
-    slow.Received();
-    QTest::qWait(200);
-  }
-  QCOMPARE(d.prompt.messages.size(), size_t{2});
 }
 
 void DialogsTest::FirstStartAndFontDialog() {

@@ -322,9 +322,7 @@ void ShellTest::WavesFormatsBellAndSound() {
   AlertBell bell;
   QVERIFY(!bell.RingBell(kBellFile));  // no settings: no bell
 
-  settings::AppOptions options;
-  options.settingsFile = dir.filePath("Quorvex.ini").toStdString();
-  settings::AppContext context(options);
+  settings::AppContext context({.settingsFile = dir.filePath("Quorvex.ini").toStdString()});
   context.Settings().m_bSoundEnable = 0;
   const int opens = WDSound::DeviceOpenCount();
   QVERIFY(!bell.RingBell(kBellFile));

@@ -355,7 +355,6 @@ void ViewsTest::FrameworkLayoutTabsNotificationsAndSplitters() {
     QCOMPARE(view->property(vid::kObjectIdProperty).toInt(), id);
     QCOMPARE(qobject_cast<PlaceholderView*>(view) == nullptr, id == vid::kNote);
   }
-  QVERIFY(IsLEControl(frame.GetObject(vid::kLinkControl)));
   QVERIFY(frame.GetObject(99) == nullptr);
   // Without a factory every view is a placeholder.
   QWidget bareHost;
@@ -586,9 +585,8 @@ void ViewsTest::GraphFolderListAndTimeLine() {
   QCOMPARE(FitText(address, metrics, metrics.horizontalAdvance(address)), address);
   const int room = metrics.horizontalAdvance(address) / 2;
   const QString fitted = FitText(address, metrics, room);
-  QVERIFY(fitted.endsWith(QStringLiteral("...")));
-  const QString head = fitted.chopped(3);
-  QVERIFY(address.startsWith(head));
+  const QString head = address.left(fitted.size() - 3);
+  QCOMPARE(fitted, head + QStringLiteral("..."));
   QVERIFY(metrics.horizontalAdvance(fitted) <= room);
   // The longest head that fits: one more character would not.
   QVERIFY(metrics.horizontalAdvance(address.left(head.size() + 1) + QStringLiteral("...")) > room);
@@ -616,7 +614,6 @@ void ViewsTest::GraphFolderListAndTimeLine() {
   CMainFrame& frame = f.MakeFrame();
   auto* list = test::View<WDBcnListView>(frame, vid::kFolderList);
   auto* line = test::View<WDTimeLineView>(frame, vid::kGraphTimeLine);
-  test::View<WDTimeLineView>(frame, vid::kTextTimeLine);
   QAbstractItemModelTester listTester(list->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
   QAbstractItemModelTester lineTester(line->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
   QVERIFY(f.tree->SelectItem(doc.GetRoot()));
@@ -786,7 +783,6 @@ void ViewsTest::LinkPanesFetchAndTest() {
   panes.source->SetRawText("<p>Price: <b>7</b></p>");
   panes.source->SelectPageBytes(13, 1);
   QVERIFY(panes.source->MakePattern());
-  QVERIFY(!panes.pattern->toPlainText().isEmpty());
   QCOMPARE(panes.value->toPlainText(), QStringLiteral("7"));
 
   // The server sends CR LF line ends; a check, and so the test, sees LF only. The address is listed once.
@@ -959,8 +955,6 @@ void ViewsTest::PropertyPanesLoadAndStore() {
   QCOMPARE(n->GetKind(), model::kKindText);
   QCOMPARE(n->GetUnit(), std::string());
   QVERIFY(p.doc.IsModified());
-  // No events: the alerts box is off and disabled.
-  QVERIFY(!control->AlertsBox()->isEnabled() && !control->AlertsBox()->isChecked());
 
   // A period count that is no whole number: 61719, and nothing of that store is written.
   control->PeriodCount()->setText(QStringLiteral("1.5"));
