@@ -93,8 +93,7 @@ class DesktopNotifierTest : public QObject {
 
     std::string shown;
     DesktopNotifier notifier([&shown](const std::string& name) { shown = name; });
-    const platform::AlertWindowContent content{
-        .description = "The page changed", .lastText = "42 items", .name = "Dunst beacon"};
+    const platform::AlertWindowContent content{"The page changed", {}, "42 items", "Dunst beacon", {}};
 
     // No service: nothing goes out on the bus and nothing is reported.
     static int messages = 0;

@@ -219,7 +219,7 @@ void DialogsTest::WizardAlertWindowsEventEditorAndHistoryExport() {
 
   // An alert window's texts: wrapped and cut as shown.
   platform::AlertWindowContent content{
-      .description = "\n\nthe value is greater than 100 and more", .text = "tab\there", .name = std::string(40, 'n')};
+      "\n\nthe value is greater than 100 and more", "tab\there", {}, std::string(40, 'n'), {}};
   for (int i = 0; i < 20; ++i) content.lastText += "line " + std::to_string(i) + "\n";
   const AlertLayout layout = AlertLayout::From(content);
   QCOMPARE(layout.title, QString(32, QLatin1Char('n')) + QStringLiteral("..."));
@@ -356,7 +356,9 @@ void DialogsTest::EmailTestAndOptionsSheetPages() {
   QVERIFY(s.m_strEmail.empty());
 
   // A refusing server's reply is shown; closing the sheet while a test runs drops its result.
-  testing::LoopbackServer refuser(testing::SmtpDialogue({.mail = "550 sender refused\r\n"}));
+  testing::SmtpScript refusing;
+  refusing.mail = "550 sender refused\r\n";
+  testing::LoopbackServer refuser(testing::SmtpDialogue(refusing));
   SetText(sheet, "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(refuser.Port()));
   send->click();
   QVERIFY(finished.wait(15000));

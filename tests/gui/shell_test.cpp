@@ -262,8 +262,7 @@ void ShellTest::WavesFormatsBellAndSound() {
   const QByteArray data = Chunk("data", kSamples);
   const struct {
     const char* why;
-    QByteArray image;
-    QByteArray samples;
+    QByteArray image, samples;
   } rows[] = {
       {"fmt, data", Riff(Fmt() + data), kSamples},
       {"data before fmt", Riff(data + Fmt()), kSamples},
@@ -322,7 +321,9 @@ void ShellTest::WavesFormatsBellAndSound() {
   AlertBell bell;
   QVERIFY(!bell.RingBell(kBellFile));  // no settings: no bell
 
-  settings::AppContext context({.settingsFile = dir.filePath("Quorvex.ini").toStdString()});
+  settings::AppOptions options;
+  options.settingsFile = dir.filePath("Quorvex.ini").toStdString();
+  settings::AppContext context(options);
   context.Settings().m_bSoundEnable = 0;
   const int opens = WDSound::DeviceOpenCount();
   QVERIFY(!bell.RingBell(kBellFile));
