@@ -108,6 +108,8 @@ inline bool PumpUntil(engine::WDQvxDoc& doc, const std::function<bool()>& done) 
 // and (after MakeFrame) the main window with its views.
 struct FrameFixture {
   FrameFixture() {
+    // Every icon the window and its views name exists.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("^quorvex: no icon named")));
     context.Settings().m_bSoundEnable = 0;
     settings::LoadLanguage(context.Settings().WorkDirectory(), settings::kEnglishFileName);
     doc.OnNewDocument(home.PathBytes(QStringLiteral("catalog.dat")));
