@@ -21,7 +21,8 @@ constexpr int kPatience = 60000;
 struct Child {
   QProcess process;
   ~Child() {
-    process.kill();
+    process.terminate();
+    if (!process.waitForFinished(5000)) process.kill();
     process.waitForFinished(5000);
   }
 };
