@@ -365,14 +365,14 @@ void DialogsTest::EmailTestAndOptionsSheetPages() {
   QCOMPARE(finished.back().front().toBool(), false);
   QVERIFY(d.prompt.messages.back().find("550") != std::string::npos);
   {
-    testing::LoopbackServer slow(testing::SmtpDialogue({}));
+    testing::LoopbackServer slow(testing::SmtpDialogue({.replyDelayMs = 300}));
     auto closing = std::make_unique<COptionsSheet>(s, false);
     closing->show();
     SetText(*closing, "Email", QStringLiteral("watcher@example.org"));
     SetText(*closing, "SMTPServ", QStringLiteral("127.0.0.1:%1").arg(slow.Port()));
     Find<QPushButton>(*closing, "SendTestMail")->click();
     closing.reset();
-    slow.Received();
+    QVERIFY(slow.Received().find("HELO") != std::string::npos);
     QTest::qWait(200);
   }
   QCOMPARE(d.prompt.messages.size(), size_t{2});
