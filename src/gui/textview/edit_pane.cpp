@@ -5,16 +5,9 @@
 namespace quorvex::gui {
 
 bool WDEditPane::OnNotify(TabNotify code, const NotifyParam& /*param*/) {
-  switch (PaneStepOf(code)) {
-    case PaneStep::Store:
-      return UpdatePane(true);
-    case PaneStep::Load:
-      return UpdatePane(false);
-    case PaneStep::Reload:
-      return IsOnActiveTab(this) && !document()->isModified() && UpdatePane(false);
-    default:
-      return false;
-  }
+  // An edit in progress is never replaced by a reload.
+  return FollowPaneStep(code, IsOnActiveTab(this) && !document()->isModified(),
+                        [this](bool save) { return UpdatePane(save); });
 }
 
 }  // namespace quorvex::gui

@@ -125,16 +125,9 @@ bool WDLEAddress::UpdatePane(bool save) {
 }
 
 bool WDLEAddress::OnNotify(TabNotify code, const NotifyParam& /*param*/) {
-  switch (PaneStepOf(code)) {
-    case PaneStep::Store:
-      return UpdatePane(true);
-    case PaneStep::Load:
-      return UpdatePane(false);
-    case PaneStep::Reload:
-      return IsOnActiveTab(this) && !m_pAddress->hasFocus() && UpdatePane(false);
-    default:
-      return false;
-  }
+  // An address being typed is never replaced by a reload.
+  return FollowPaneStep(code, IsOnActiveTab(this) && !m_pAddress->hasFocus(),
+                        [this](bool save) { return UpdatePane(save); });
 }
 
 bool WDLEAddress::ConfirmAddress() {

@@ -13,22 +13,12 @@ namespace quorvex::gui {
 PropertyPane::PropertyPane(CMainFrame& frame, QWidget* parent) : QWidget(parent), m_frame(frame) {}
 
 bool PropertyPane::OnNotify(TabNotify code, const NotifyParam& param) {
-  switch (PaneStepOf(code)) {
-    case PaneStep::Store:
-      return UpdatePane(true, param);
-    case PaneStep::Load:
-      return UpdatePane(false, param);
-    case PaneStep::Reload: {
-      // A fetch of another page leaves the shown beacon, and any edit in progress, alone.
-      const model::WDValue* beacon = CurrentBeacon();
-      if (code == TabNotify::PageFetch && !param.address.empty() && (!beacon || beacon->GetURL() != param.address)) {
-        return false;
-      }
-      return IsOnActiveTab(this) && UpdatePane(false, param);
-    }
-    default:
-      return false;
-  }
+  // A fetch of another page leaves the shown beacon, and any edit in progress, alone.
+  const model::WDValue* beacon = CurrentBeacon();
+  const bool otherPage =
+      code == TabNotify::PageFetch && !param.address.empty() && (!beacon || beacon->GetURL() != param.address);
+  return FollowPaneStep(code, !otherPage && IsOnActiveTab(this),
+                        [this, &param](bool save) { return UpdatePane(save, param); });
 }
 
 WDTreeView* PropertyPane::Tree() const {

@@ -90,6 +90,22 @@ inline PaneStep PaneStepOf(TabNotify code) {
   }
 }
 
+// A pane's answer to a notification: update(true) stores, update(false) loads; a reload loads only
+// when mayReload holds. True when the pane acted.
+template <class Update>
+bool FollowPaneStep(TabNotify code, bool mayReload, Update update) {
+  switch (PaneStepOf(code)) {
+    case PaneStep::Store:
+      return update(true);
+    case PaneStep::Load:
+      return update(false);
+    case PaneStep::Reload:
+      return mayReload && update(false);
+    default:
+      return false;
+  }
+}
+
 // Implemented by every view of the tab window (next to QWidget) to take part in the protocol.
 class NotifyReceiver {
  public:
